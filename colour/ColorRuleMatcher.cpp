@@ -1,0 +1,129 @@
+/** @file ColorRuleMatcher.cpp ** Finds the colour rule that starts at the tokenizer's position
+ ** and consumes its span. **/
+#include "colour/ColorRuleMatcher.h"
+
+#include "colour/TRules.h"
+#include "colour/customRules_utl.h"
+
+namespace {
+
+/// Only ASCII letters fold; rule texts are stored folded the same way.
+inline char16_t fold(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+}
+
+template <typename Ch>
+inline bool equalsFolded(const Ch* chars, qsizetype size, qsizetype at, const std::u16string& text)
+{
+    const auto length = qsizetype(text.size());
+    if (length > size - at)
+        return false;
+    for (qsizetype k = 0; k < length; ++k) {
+        if (fold(char16_t(chars[at + k])) != text[size_t(k)])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ColorRuleMatcher::ColorRuleMatcher(TDCParser& parser, const TRules& rules)
+    : m_parser(parser), m_rules(rules)
+{
+    m_parser.registerHandler({ 0 }, &ColorRuleMatcher::call, this, TDCParser::TCharSet::all());
+    m_parser.registerHandler({ kOpenSpanState }, &ColorRuleMatcher::call, this,
+                             TDCParser::TCharSet::all());
+}
+
+ColorRuleMatcher::ColorRuleMatcher(TDCParser& parser) : ColorRuleMatcher(parser, colorRules) { }
+
+int32_t ColorRuleMatcher::call(void* owner, TDCParser& parser)
+{
+    Q_UNUSED(parser);
+    return static_cast<ColorRuleMatcher*>(owner)->colorRuleToken();
+}
+
+void ColorRuleMatcher::rebuildIfStale()
+{
+    if (m_built && m_builtGeneration == m_rules.generation())
+        return;
+    m_compiled.clear();
+    for (auto& bucket : m_byFirstLatin1)
+        bucket.clear();
+    m_byFirstWide.clear();
+    for (qsizetype i = 0; i < m_rules.count(); ++i) {
+        const TRule& rule = m_rules.at(i);
+        if (rule.OpenTag().isEmpty())
+            continue;
+        const auto index = uint32_t(m_compiled.size());
+        m_compiled.push_back({ rule.OpenTag().toStdU16String(), rule.CloseTag().toStdU16String(),
+                               rule.StyleIndex() });
+        const char16_t first = m_compiled.back().open.front();
+        if (first < 256)
+            m_byFirstLatin1[first].push_back(index);
+        else
+            m_byFirstWide[first].push_back(index);
+    }
+    m_builtGeneration = m_rules.generation();
+    m_built = true;
+}
+
+template <typename Ch>
+int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
+{
+    const qsizetype p = m_parser.position();
+    const char16_t first = fold(char16_t(chars[p]));
+    const std::vector<uint32_t>* candidates = nullptr;
+    if (first < 256) {
+        candidates = &m_byFirstLatin1[first];
+    } else {
+        const auto found = m_byFirstWide.constFind(first);
+        if (found != m_byFirstWide.cend())
+            candidates = &found.value();
+    }
+
+    const Compiled* rule = nullptr;
+    if (candidates) {
+        for (uint32_t index : *candidates) {
+            if (equalsFolded(chars, size, p, m_compiled[index].open)) {
+                rule = &m_compiled[index];
+                break;
+            }
+        }
+    }
+
+    if (!rule) {
+        m_parser.setPosition(p + 1);
+        m_parser.setState(0);
+        return kNoRule;
+    }
+    if (rule->close.empty()) {
+        m_parser.setPosition(p + qsizetype(rule->open.size()));
+        m_parser.setState(0);
+        return rule->styleIndex;
+    }
+    // The closing text is looked for from the opening text itself, so a rule that closes with
+    // its own opening text spans only that text.
+    const auto closeLength = qsizetype(rule->close.size());
+    const char16_t closeFirst = rule->close.front();
+    for (qsizetype q = p; q + closeLength <= size; ++q) {
+        if (fold(char16_t(chars[q])) == closeFirst && equalsFolded(chars, size, q, rule->close)) {
+            m_parser.setPosition(q + closeLength);
+            m_parser.setState(0);
+            return rule->styleIndex;
+        }
+    }
+    m_parser.setPosition(size);
+    m_parser.setState(kOpenSpanState);
+    return rule->styleIndex;
+}
+
+int32_t ColorRuleMatcher::colorRuleToken()
+{
+    rebuildIfStale();
+    const LineText& line = m_parser.line();
+    if (line.isWide())
+        return match(line.utf16(), line.size());
+    return match(reinterpret_cast<const unsigned char*>(line.latin1()), line.size());
+}

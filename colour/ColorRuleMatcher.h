@@ -1,0 +1,56 @@
+/** @file ColorRuleMatcher.h ** Finds the colour rule that starts at the tokenizer's position and
+ ** consumes its span. **/
+#pragma once
+
+#include "colour/TDCParser.h"
+
+#include <QHash>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class TRules;
+
+/// Owned by a document window beside its tokenizer. Registers itself for every character in
+/// states 0 and 10 and reads the rules at parse time, so a change made in the rules dialog
+/// colours the next parsed line.
+class ColorRuleMatcher
+{
+public:
+    /// Style index returned where no rule starts; its low byte (255) is painted as style 0.
+    static constexpr int32_t kNoRule = 0x7FFFFFFF;
+    /// State of a line that ended inside a rule whose closing text was not found.
+    static constexpr int32_t kOpenSpanState = 10;
+
+    /// `parser` and `rules` must outlive the matcher.
+    explicit ColorRuleMatcher(TDCParser& parser, const TRules& rules);
+    explicit ColorRuleMatcher(TDCParser& parser);
+
+    /// The handler: matches at the parser's position, moves it past the span, sets the state.
+    int32_t colorRuleToken();
+
+private:
+    struct Compiled {
+        std::u16string open;
+        std::u16string close;
+        int32_t styleIndex;
+    };
+
+    static int32_t call(void* owner, TDCParser& parser);
+    void rebuildIfStale();
+    template <typename Ch>
+    int32_t match(const Ch* chars, qsizetype size);
+
+    TDCParser& m_parser;
+    const TRules& m_rules;
+    /// Rules with a non-empty opening text, in list order. A rule with an empty opening text
+    /// would match everywhere without consuming anything, so it never matches.
+    std::vector<Compiled> m_compiled;
+    /// Positions in m_compiled by the first character of the opening text, in list order: only
+    /// these rules can match where that character (ASCII-lowered) stands.
+    std::array<std::vector<uint32_t>, 256> m_byFirstLatin1;
+    QHash<char16_t, std::vector<uint32_t>> m_byFirstWide;
+    uint64_t m_builtGeneration = 0;
+    bool m_built = false;
+};

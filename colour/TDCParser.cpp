@@ -1,0 +1,105 @@
+/** @file TDCParser.cpp ** The table-driven tokenizer that colours one line for the text storage. **/
+#include "colour/TDCParser.h"
+
+TDCParser::TCharSet TDCParser::TCharSet::all()
+{
+    TCharSet set;
+    set.latin1.set();
+    set.wide = true;
+    return set;
+}
+
+TDCParser::TCharSet TDCParser::TCharSet::of(QStringView chars)
+{
+    TCharSet set;
+    for (QChar c : chars) {
+        if (c.unicode() < 256)
+            set.latin1.set(c.unicode());
+        else
+            set.wide = true;
+    }
+    return set;
+}
+
+void TDCParser::registerHandler(const QList<int32_t>& states, Routine routine, void* owner,
+                                const TCharSet& chars)
+{
+    for (int32_t state : states) {
+        if (state < 0)
+            continue;
+        while (m_tables.size() <= size_t(state))
+            m_tables.push_back(std::make_unique<Table>());
+        Table& table = *m_tables[size_t(state)];
+        for (size_t c = 0; c < 256; ++c) {
+            if (chars.latin1.test(c))
+                table[c] = { routine, owner };
+        }
+        if (chars.wide)
+            table[kWideEntry] = { routine, owner };
+    }
+}
+
+template <typename Ch>
+int32_t TDCParser::nextToken(const Ch* chars, qsizetype size)
+{
+    m_token = -1;
+    while (m_position < size) {
+        const Table* table
+            = (m_state >= 0 && size_t(m_state) < m_tables.size()) ? m_tables[size_t(m_state)].get()
+                                                                   : nullptr;
+        const auto code = static_cast<char16_t>(chars[m_position]);
+        const Handler* handler = table ? &(*table)[code < 256 ? code : kWideEntry] : nullptr;
+        if (!handler || !handler->routine) {
+            ++m_position;
+            continue;
+        }
+        m_tokenStart = m_position;
+        m_token = handler->routine(handler->owner, *this);
+        // A handler that does not consume would be called at the same place for ever.
+        if (m_position <= m_tokenStart)
+            m_position = m_tokenStart + 1;
+        else if (m_position > size)
+            m_position = size;
+        if (m_token != -1)
+            return m_token;
+    }
+    m_token = 0;
+    return 0;
+}
+
+template <typename Ch>
+void TDCParser::run(const Ch* chars, qsizetype size, uint8_t* colorData)
+{
+    for (;;) {
+        const int32_t token = nextToken(chars, size);
+        if (token == 0)
+            return;
+        const auto value = static_cast<uint8_t>(token & 0xFF);
+        for (qsizetype i = m_tokenStart; i < m_position; ++i)
+            colorData[i] = value;
+    }
+}
+
+int32_t TDCParser::parseLine(const LineText& StrData, int32_t InitState, uint8_t* AColorData)
+{
+    if (StrData.isEmpty())
+        return InitState;
+    m_line = &StrData;
+    m_state = InitState;
+    m_position = 0;
+    m_tokenStart = 0;
+    m_token = -1;
+    if (StrData.isWide())
+        run(StrData.utf16(), StrData.size(), AColorData);
+    else
+        run(reinterpret_cast<const unsigned char*>(StrData.latin1()), StrData.size(), AColorData);
+    m_line = nullptr;
+    return m_state;
+}
+
+TOnParseSyntaxEvent TDCParser::parseSyntaxEvent()
+{
+    return [this](const LineText& StrData, int32_t InitState, uint8_t* AColorData) {
+        return parseLine(StrData, InitState, AColorData);
+    };
+}
