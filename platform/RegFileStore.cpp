@@ -1,0 +1,314 @@
+/** @file RegFileStore.cpp ** Atomic, locked read-change-write of the REGEDIT4 settings file. **/
+#include "platform/RegFileStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pm {
+
+namespace {
+
+QString errnoText(const QString& what, int error)
+{
+    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+/// Holds an exclusive advisory lock on a companion file: the store file itself is replaced by
+/// each rename, so a lock on it would guard the wrong inode.
+class FileLock
+{
+public:
+    explicit FileLock(const QByteArray& path)
+    {
+        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0) {
+            m_error = errno;
+            return;
+        }
+        // A stuck instance must not freeze this one: give up after about ten seconds.
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                m_locked = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                m_error = errno;
+                return;
+            }
+            QThread::msleep(10);
+        }
+        m_error = EWOULDBLOCK;
+    }
+    ~FileLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool locked() const { return m_locked; }
+    int error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    bool m_locked = false;
+    int m_error = 0;
+};
+
+bool writeAll(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+RegFileStore::RegFileStore(const QString& fileName)
+{
+    // Write through a symbolic link to its target, so the rename keeps the link.
+    const QFileInfo info(fileName);
+    m_fileName = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+}
+
+QString RegFileStore::defaultFileName()
+{
+    const QString named = qEnvironmentVariable("PAGEMASON_REGISTRY");
+    if (!named.isEmpty())
+        return named;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || !QDir::isAbsolutePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/Orvane/Pagemason.reg");
+}
+
+QString RegFileStore::fullKey(Root root, const QString& key)
+{
+    const QString rootName = root == Root::ClassesRoot ? QStringLiteral("HKEY_CLASSES_ROOT")
+                                                       : QStringLiteral("HKEY_CURRENT_USER");
+    return rootName + u'\\' + key;
+}
+
+bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
+{
+    const QByteArray path = QFile::encodeName(m_fileName);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            doc = RegDocument();
+            stamp = Stamp();
+            return true;
+        }
+        m_lastError = errnoText(m_fileName, errno);
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    QByteArray bytes;
+    if (ok) {
+        bytes.reserve(qsizetype(st.st_size));
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes.append(buffer, n);
+        }
+    }
+    const int error = errno;
+    ::close(fd);
+    if (!ok) {
+        m_lastError = errnoText(m_fileName, error);
+        return false;
+    }
+    doc = RegDocument::parse(bytes);
+    stamp = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
+                  qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return true;
+}
+
+void RegFileStore::refresh()
+{
+    struct stat st {};
+    Stamp now;
+    if (::stat(QFile::encodeName(m_fileName).constData(), &st) == 0)
+        now = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
+                    qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    if (now == m_stamp && m_readable)
+        return;
+    RegDocument doc;
+    Stamp stamp;
+    m_readable = readFile(doc, stamp);
+    if (!m_readable)
+        return; // keep what we had; writes are refused until the file reads again
+    m_doc = doc;
+    m_stamp = stamp;
+    for (const Change& c : std::as_const(m_pending))
+        c(m_doc);
+}
+
+bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
+{
+    const QFileInfo info(m_fileName);
+    if (!QDir().mkpath(info.absolutePath())) {
+        m_lastError = QStringLiteral("Cannot create the folder ") + info.absolutePath();
+        return false;
+    }
+    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QStringLiteral("/.")
+                                        + info.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        m_lastError = errnoText(m_fileName, errno);
+        return false;
+    }
+    const QByteArray data = doc.serialize();
+    struct stat st {};
+    const bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, data) && ::fsync(fd) == 0
+        && ::fstat(fd, &st) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!ok || ::rename(tmpl.constData(), QFile::encodeName(m_fileName).constData()) != 0) {
+        m_lastError = errnoText(m_fileName, ok ? errno : error);
+        ::unlink(tmpl.constData());
+        return false;
+    }
+    // The rename itself must reach the disk too.
+    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    stamp = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
+                  qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return true;
+}
+
+bool RegFileStore::commit(const QList<Change>& changes)
+{
+    m_lastError.clear();
+    const QFileInfo info(m_fileName);
+    QDir().mkpath(info.absolutePath());
+    FileLock lock(QFile::encodeName(m_fileName + QStringLiteral(".lock")));
+    bool ok = lock.locked();
+    if (!ok)
+        m_lastError = errnoText(m_fileName + QStringLiteral(".lock"), lock.error());
+    RegDocument doc;
+    Stamp stamp;
+    ok = ok && readFile(doc, stamp); // the latest file, under the lock
+    if (ok) {
+        for (const Change& c : changes)
+            c(doc);
+        ok = writeFile(doc, stamp);
+    }
+    if (ok) {
+        m_doc = doc;
+        m_stamp = stamp;
+        m_readable = true;
+    } else {
+        m_stamp = Stamp{true, 0, -2, 0}; // forces the next read to look at the file again
+    }
+    return ok;
+}
+
+bool RegFileStore::change(const Change& c)
+{
+    if (m_updateDepth > 0) {
+        refresh();
+        m_pending.append(c);
+        c(m_doc);
+        return true;
+    }
+    return commit({c});
+}
+
+std::optional<QString> RegFileStore::readValue(Root root, const QString& key, const QString& name)
+{
+    refresh();
+    return m_doc.value(fullKey(root, key), name);
+}
+
+bool RegFileStore::writeValue(Root root, const QString& key, const QString& name,
+                              const QString& value)
+{
+    const QString path = fullKey(root, key);
+    return change([=](RegDocument& doc) { doc.setValue(path, name, value); });
+}
+
+bool RegFileStore::deleteValue(Root root, const QString& key, const QString& name)
+{
+    const QString path = fullKey(root, key);
+    refresh();
+    if (!m_doc.valueNames(path).contains(name, Qt::CaseInsensitive) && !m_doc.value(path, name))
+        return m_readable;
+    return change([=](RegDocument& doc) { doc.removeValue(path, name); });
+}
+
+bool RegFileStore::keyExists(Root root, const QString& key)
+{
+    refresh();
+    return m_doc.hasKey(fullKey(root, key));
+}
+
+bool RegFileStore::deleteKey(Root root, const QString& key)
+{
+    const QString path = fullKey(root, key);
+    refresh();
+    if (!m_doc.hasKey(path))
+        return m_readable;
+    return change([=](RegDocument& doc) { doc.removeKey(path); });
+}
+
+QStringList RegFileStore::valueNames(Root root, const QString& key)
+{
+    refresh();
+    return m_doc.valueNames(fullKey(root, key));
+}
+
+QStringList RegFileStore::subKeyNames(Root root, const QString& key)
+{
+    refresh();
+    return m_doc.subKeyNames(fullKey(root, key));
+}
+
+void RegFileStore::beginUpdate()
+{
+    ++m_updateDepth;
+}
+
+bool RegFileStore::endUpdate()
+{
+    if (m_updateDepth == 0 || --m_updateDepth > 0)
+        return true;
+    const QList<Change> changes = std::exchange(m_pending, {});
+    if (changes.isEmpty())
+        return true;
+    return commit(changes);
+}
+
+} // namespace pm
