@@ -1,0 +1,258 @@
+/** @file templateRunner.cpp ** Runs a template up to the text that is typed into the document. **/
+#include "templates/templateRunner.h"
+
+#include "app/errors_utl.h"
+#include "app/global_utl.h"
+#include "templates/TRequestActions.h"
+#include "templates/TTemplateHost.h"
+#include "templates/requestSyntax.h"
+
+#include <climits>
+#include <exception>
+
+TTagEditState tagEditState;
+
+QChar tagCaseChar(QChar c)
+{
+    switch (globalOptions.tagCase) {
+    case 0:
+        return c.toLower();
+    case 1:
+        return c.toUpper();
+    default:
+        return c;
+    }
+}
+
+QString tagCaseText(const QString& text)
+{
+    if (globalOptions.tagCase != 0 && globalOptions.tagCase != 1)
+        return text;
+    QString out = text;
+    for (QChar& c : out)
+        c = tagCaseChar(c);
+    return out;
+}
+
+namespace {
+
+const QString openTag = QStringLiteral("{=");
+const QString closeTag = QStringLiteral("=}");
+
+QString placeholder(int k)
+{
+    return openTag + QString::number(k) + closeTag;
+}
+
+/// Replaces every placeholder in one pass, so an answer that happens to hold "{=1=}" stays text.
+QString substituteAnswers(const QString& text, const QList<TWizardPage>& pages)
+{
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype at = text.indexOf(openTag, i);
+        if (at < 0)
+            break;
+        qsizetype d = at + 2;
+        while (d < text.size() && text.at(d).isDigit() && text.at(d).unicode() < 128)
+            ++d;
+        bool ok = false;
+        const int k = text.mid(at + 2, d - at - 2).toInt(&ok);
+        if (d > at + 2 && ok && QStringView(text).mid(d, 2) == closeTag && k < pages.size()) {
+            out += QStringView(text).mid(i, at - i);
+            const TWizardPage& page = pages.at(k);
+            if (!(page.answer.isEmpty() && page.optional))
+                out += page.prefix + page.answer + page.suffix;
+            i = d + 2;
+        } else {
+            out += QStringView(text).mid(i, at + 2 - i);
+            i = at + 2;
+        }
+    }
+    out += QStringView(text).mid(i);
+    return out;
+}
+
+bool isPrefixStop(QChar c)
+{
+    return c == u' ' || c == u'<' || c == u'}';
+}
+
+bool isSuffixStop(QChar c)
+{
+    return c == u' ' || c == u'>' || c == u'{';
+}
+
+/// Progress through the host, only when the shown percentage changes.
+class Progress
+{
+public:
+    void show(qsizetype position, qsizetype maximum)
+    {
+        const int percent = maximum > 0 ? int(position * 100 / maximum) : 100;
+        if (percent == m_shown)
+            return;
+        m_shown = percent;
+        templateHost().setProgress(int(qMin<qsizetype>(position, INT_MAX)),
+                                   int(qMin<qsizetype>(maximum, INT_MAX)));
+    }
+
+private:
+    int m_shown = -1;
+};
+
+} // namespace
+
+QString runTemplate(const QString& templateText, const QString& title)
+{
+    tagEditState.active = false;
+    tagEditState.ok = true;
+    return runTemplateCore(templateText, title);
+}
+
+QString runTemplateCore(const QString& templateText, const QString& title)
+{
+    TTemplateHost& host = templateHost();
+    bool busy = false;
+    auto finish = [&](const QString& status) {
+        host.setProgress(100, 100);
+        if (busy)
+            host.setBusyCursor(false);
+        host.setStatus(status);
+        return QString();
+    };
+
+    try {
+        if (!tagEditState.ok)
+            return finish(QStringLiteral("Error. Ready"));
+
+        host.setBusyCursor(true);
+        busy = true;
+        host.setStatus(QStringLiteral("Checking tag syntax..."));
+        if (!checkTemplateSyntaxAndReport(templateText))
+            return finish(QStringLiteral("Error in tag syntax. Ready"));
+
+        QString t = templateText;
+        QList<TWizardPage> pages;
+        QList<TWizardStep> steps;
+        int insertions = 0;
+        Progress progress;
+        qsizetype i = 0;
+        while (i < t.size()) {
+            progress.show(i + 1, t.size());
+            if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
+                t[i] = tagCaseChar(t.at(i));
+                ++i;
+                continue;
+            }
+            const qsizetype close = t.indexOf(closeTag, i + 2);
+            // Text brought in by an action is not checked; an unclosed "{=" there is plain text.
+            if (close < 0) {
+                ++i;
+                continue;
+            }
+            const QString content = t.mid(i + 2, close - i - 2);
+            if (content == QStringLiteral(",")) {
+                ++i;
+                continue;
+            }
+            TRequest request = parseRequest(content);
+            const int type = request.type;
+            if (type == rtRun) {
+                requestActions().runRequestAction(request.parameters);
+                host.setProgress(100, 100);
+                host.setBusyCursor(false);
+                host.setStatus(QStringLiteral("Ready"));
+                return QString();
+            }
+            if (!(isWizardRequestType(type) || type == rtMsg || type == rtMenuCommand
+                  || type == rtPlugin)) {
+                // Unknown requests and "goto" stay in the text until it is typed.
+                ++i;
+                continue;
+            }
+
+            t.remove(i, close + 2 - i);
+            request.parameters = tagCaseText(request.parameters);
+            qsizetype start = i;
+            while (start > 0 && !isPrefixStop(t.at(start - 1)))
+                --start;
+            if (start > 0 && t.at(start - 1) == u' ')
+                --start;
+            qsizetype end = i;
+            while (end < t.size() && !isSuffixStop(t.at(end)))
+                ++end;
+            const QString prefix = tagCaseText(t.mid(start, i - start));
+            const QString suffix = tagCaseText(t.mid(i, end - i));
+            t.remove(start, end - start);
+            i = start;
+
+            if (type == rtMenuCommand || type == rtPlugin) {
+                const std::optional<QString> text = type == rtMenuCommand
+                    ? requestActions().menuCommandAction(request.parameters)
+                    : requestActions().pluginAction(request.parameters);
+                if (text) {
+                    // Entries that pull each other in would otherwise grow the text forever.
+                    if (++insertions > maxActionInsertions) {
+                        showError(14, QStringLiteral("The menu commands and plug-ins of this entry "
+                                                     "insert text without end. Please check the "
+                                                     "Dynamic Menus file (")
+                                          + dynamicMenusFileName + QStringLiteral(")."));
+                        return finish(QStringLiteral("Error. Ready"));
+                    }
+                    t.insert(i, prefix + *text + suffix);
+                }
+                continue;
+            }
+            if (type == rtMsg) {
+                steps.append({QStringLiteral("msg ") + request.parameters, -1, request.parameters});
+                continue;
+            }
+
+            TWizardPage page;
+            page.type = type;
+            page.description = request.description;
+            page.parameters = request.parameters;
+            page.prefix = prefix;
+            page.suffix = suffix;
+            page.optional = request.optional;
+            if (tagEditState.active && tagEditState.prefillPage)
+                tagEditState.prefillPage(page);
+            if (!tagEditState.ok)
+                return finish(QStringLiteral("Error. Ready"));
+            steps.append({page.description, int(pages.size()), QString()});
+            const QString mark = placeholder(int(pages.size()));
+            pages.append(page);
+            t.insert(i, mark);
+            i += mark.size();
+        }
+
+        if (tagEditState.active && tagEditState.addExtraAttributePages) {
+            tagEditState.addExtraAttributePages(pages, steps, t);
+            if (!tagEditState.ok)
+                return finish(QStringLiteral("Error. Ready"));
+        }
+        host.setProgress(100, 100);
+        host.setBusyCursor(false);
+        busy = false;
+
+        if (pages.isEmpty()) {
+            host.setStatus(QStringLiteral("Ready"));
+            return t;
+        }
+        host.setStatus(QStringLiteral("Waiting for user input..."));
+        TWizard* w = wizard();
+        if (!w || !w->run(title, pages, steps))
+            return finish(QStringLiteral("User canceled wizard. Ready"));
+        t = substituteAnswers(t, pages);
+        host.setStatus(QStringLiteral("Ready"));
+        return t;
+    } catch (const std::exception&) {
+        showError(14, QStringLiteral("An error has occured while trying to parse the text "
+                                     "assocciated with the menu item. Please check the Dynamic "
+                                     "Menus file (")
+                          + dynamicMenusFileName + QStringLiteral(")."));
+        return finish(QStringLiteral("Unknown error in tag. Ready"));
+    }
+}

@@ -1,0 +1,34 @@
+/** @file templateRunner.h ** Runs a template: tag case, requests cut out with their prefix and
+ ** suffix, command requests, the wizard and the substitution of its answers. **/
+#pragma once
+
+#include "templates/TWizard.h"
+
+#include <QString>
+#include <functional>
+
+/// State shared between a run and tag editing at the caret.
+struct TTagEditState {
+    bool active = false; ///< true only while a tag is being edited
+    bool ok = true;      ///< set when a run starts; cleared when no template fits the edited tag
+    QString templateText;
+    QString tagText;
+    /// While active: fills a page from the edited tag before it is added.
+    std::function<void(TWizardPage&)> prefillPage;
+    /// While active: adds pages for the tag's attributes that the template lacks.
+    std::function<void(QList<TWizardPage>&, QList<TWizardStep>&, QString&)> addExtraAttributePages;
+};
+
+extern TTagEditState tagEditState;
+
+/// Texts a run inserts from command requests, at most, before it is stopped as runaway.
+inline constexpr int maxActionInsertions = 100;
+
+/// One character through the `tagCase` setting (0 lower, 1 upper, 2 unchanged).
+QChar tagCaseChar(QChar c);
+QString tagCaseText(const QString& text);
+
+/// Starts a fresh run (not a tag edit). Empty result when the run failed or was cancelled.
+QString runTemplate(const QString& templateText, const QString& title);
+/// The run without resetting `tagEditState`.
+QString runTemplateCore(const QString& templateText, const QString& title);
