@@ -1,0 +1,15 @@
+/** @file picture_utl.h ** Decodes the pictures the image preview and the wizard's image page
+ ** show: JPEG through libjpeg, GIF (animated too) and BMP through Qt. **/
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+/// Decodes a JPEG file with libjpeg. A null image (and `error` set) when the file is missing
+/// or not a JPEG it can read; a damaged file never aborts the program.
+QImage decodeJpeg(const QString& fileName, QString* error = nullptr);
+
+/// Loads a GIF, JPEG (by content or by its ".jpg"/".jpeg" name) or BMP picture. For an
+/// animated GIF this is the first frame; `isAnimatedGif` tells the caller to play it.
+QImage loadPicture(const QString& fileName, QString* error = nullptr,
+                   bool* isAnimatedGif = nullptr);
