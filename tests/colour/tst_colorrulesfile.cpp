@@ -1,7 +1,7 @@
 /** @file tst_colorrulesfile.cpp ** Reading and writing the colour rules file. **/
 #include "app/global_utl.h"
 #include "colour/customRules_utl.h"
-#include "tst_support/ScriptedDialogs.h"
+#include "platform/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -88,7 +88,7 @@ void tst_ColorRulesFile::saveWritesTheLayoutAndLoadReadsItBack()
 {
     const QString source = m_dir.filePath(QStringLiteral("sample.colors"));
     writeFile(source, kSample);
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     TRules rules;
     QVERIFY(loadColorRules(rules, source));
     QCOMPARE(describe(rules),
@@ -99,7 +99,7 @@ void tst_ColorRulesFile::saveWritesTheLayoutAndLoadReadsItBack()
     const QString copy = m_dir.filePath(QStringLiteral("copy.colors"));
     QVERIFY(saveColorRules(rules, copy));
     QCOMPARE(readFile(copy), kSample);
-    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(boxes.shown().isEmpty());
 
     TTextStyles styles = applyColorStyles(rules);
     QCOMPARE(styles.size(), 3);
@@ -113,7 +113,7 @@ void tst_ColorRulesFile::readsLfAndLowersTexts()
     const QString path = m_dir.filePath(QStringLiteral("lf.colors"));
     writeFile(path, "whatever header\nStyle A\n1 2\n\nRules:\nUpper\n<!DOCTYPE\n<END\xc3\x89>\n3\n"
                     "-----------------------------\n");
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     TRules rules;
     QVERIFY(loadColorRules(rules, path));
     QCOMPARE(describe(rules),
@@ -148,12 +148,12 @@ void tst_ColorRulesFile::goodFiles()
     QFETCH(QString, expected);
     const QString path = m_dir.filePath(QStringLiteral("good.colors"));
     writeFile(path, bytes);
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     TRules rules;
     rules.add(); // replaced by what the file holds
     QVERIFY(loadColorRules(rules, path));
     QCOMPARE(describe(rules), expected);
-    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(boxes.shown().isEmpty());
 }
 
 void tst_ColorRulesFile::badNumbersStopTheRead_data()
@@ -190,18 +190,18 @@ void tst_ColorRulesFile::badNumbersStopTheRead()
     QFETCH(QString, kept);
     const QString path = m_dir.filePath(QStringLiteral("bad.colors"));
     writeFile(path, bytes);
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     TRules rules;
     QVERIFY(!loadColorRules(rules, path));
     QCOMPARE(describe(rules), kept);
-    QCOMPARE(boxes.shown.size(), 1);
-    QCOMPARE(boxes.shown.at(0).kind, pm::Dialogs::Kind::Error);
-    QCOMPARE(boxes.shown.at(0).text, message);
+    QCOMPARE(boxes.shown().size(), 1);
+    QCOMPARE(boxes.shown().at(0).kind, pm::Dialogs::Kind::Error);
+    QCOMPARE(boxes.shown().at(0).text, message);
 }
 
 void tst_ColorRulesFile::missingFileKeepsTheLists()
 {
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     colorRules.clear();
     colorRules.TextStyles = TRules::defaultTextStyles();
     colorRules.add().setValues(QStringLiteral("Kept"), QStringLiteral("<"), 1, QString());
@@ -211,8 +211,8 @@ void tst_ColorRulesFile::missingFileKeepsTheLists()
     QCOMPARE(styles.size(), 1);
     QCOMPARE(styles.at(0).Name, QStringLiteral("Selected Text"));
     QCOMPARE(describe(colorRules), QStringLiteral("S[Selected Text 8388608 16777215]R[Kept|<||1]"));
-    QCOMPARE(boxes.shown.size(), 1);
-    QVERIFY(boxes.shown.at(0).text.startsWith(QStringLiteral("The file\r\n") + colorRulesFileName
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY(boxes.shown().at(0).text.startsWith(QStringLiteral("The file\r\n") + colorRulesFileName
                                               + QStringLiteral("\r\nwas not found")));
     colorRules.clear();
 }
@@ -226,13 +226,13 @@ void tst_ColorRulesFile::thousandsOfRulesAndAHugeRule()
     const QString huge(100000, u'q');
     rules.add().setValues(huge, huge, 1, huge);
     const QString path = m_dir.filePath(QStringLiteral("big.colors"));
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     QVERIFY(saveColorRules(rules, path));
     TRules back;
     QVERIFY(loadColorRules(back, path));
     QCOMPARE(back.count(), 5001);
     QCOMPARE(describe(back), describe(rules));
-    QVERIFY(boxes.shown.isEmpty());
+    QVERIFY(boxes.shown().isEmpty());
 }
 
 void tst_ColorRulesFile::fieldsThatWouldBreakTheLayoutAreKeptOnOneLine()
@@ -245,7 +245,7 @@ void tst_ColorRulesFile::fieldsThatWouldBreakTheLayoutAreKeptOnOneLine()
     rules.add().setValues(QStringLiteral("Two"), QStringLiteral("a\r\nb"), 1, QStringLiteral("c\nd"));
     rules.add().setValues(QStringLiteral("Next"), QStringLiteral("<"), 2, QStringLiteral(">"));
     const QString path = m_dir.filePath(QStringLiteral("layout.colors"));
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     QVERIFY(saveColorRules(rules, path));
     TRules back;
     QVERIFY(loadColorRules(back, path));
@@ -268,15 +268,15 @@ void tst_ColorRulesFile::failedSaveLeavesTheOldFileWhole()
     small.rlim_cur = 4096;
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ScriptedDialogs boxes;
+    pm::ScriptedDialogs boxes;
     const bool saved = saveColorRules(rules, path);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     QVERIFY(!saved);
     QCOMPARE(readFile(path), kSample);
-    QCOMPARE(boxes.shown.size(), 1);
-    QVERIFY(boxes.shown.at(0).text.startsWith(QStringLiteral("Cannot save the file\r\n") + path));
+    QCOMPARE(boxes.shown().size(), 1);
+    QVERIFY(boxes.shown().at(0).text.startsWith(QStringLiteral("Cannot save the file\r\n") + path));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("full")),
              QStringList{ QStringLiteral("full.colors") });
 }

@@ -1,5 +1,5 @@
-/** @file app_standin.cpp ** Stand-ins for the application shell's error box, paths and dialogs
- ** service, used while those have no library to link. Messages carry the short texts. **/
+/** @file app_standin.cpp ** Stand-ins for the application shell's error box and paths, used while
+ ** those have no library to link. Messages carry the short texts. **/
 #include "app/errors_utl.h"
 #include "app/global_utl.h"
 #include "platform/Dialogs.h"
@@ -17,19 +17,3 @@ void showError(uint8_t code, const QString& param)
 {
     pm::dialogs().error(formatErrorMessage(code, param));
 }
-
-namespace pm {
-namespace {
-Dialogs* service = nullptr;
-}
-Dialogs& dialogs()
-{
-    return *service;
-}
-Dialogs* setDialogs(Dialogs* next)
-{
-    Dialogs* previous = service;
-    service = next;
-    return previous;
-}
-} // namespace pm
