@@ -1,0 +1,514 @@
+/** @file tst_dcmemo.cpp ** The editor view driven by keys and mouse, and what it paints. **/
+#include "editor/TDCMemo.h"
+#include "editor/TMemoSource.h"
+#include "editor/TQtClipboard.h"
+#include "editor/colorValue_utl.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+constexpr int32_t kRed = 0x0000FF, kYellow = 0x00FFFF, kBlue = 0xFF0000, kGreen = 0x00FF00;
+constexpr int32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kNavy = 0x800000, kGrey = 0xC0C0C0;
+constexpr int32_t kPurple = 0x800080, kOrange = 0x0080FF;
+
+QColor rgb(int32_t value)
+{
+    return colorValueToQColor(value, QPalette());
+}
+
+QString lines(int count)
+{
+    QStringList l;
+    for (int i = 0; i < count; ++i)
+        l << QStringLiteral("line %1 of text").arg(i);
+    return l.join(QStringLiteral("\r\n"));
+}
+
+// A shown, focused view over its own storage, in a fixed-pitch font.
+struct Fixture {
+    TMemoSource source;
+    TDCMemo memo;
+
+    explicit Fixture(const QString& text, const QString& family = QStringLiteral("DejaVu Sans Mono"))
+    {
+        source.setText(text);
+        source.setDelimeters(QStringLiteral("<>=\"' "));
+        memo.setFont(QFont(family, 12));
+        memo.setMemoSource(&source);
+        memo.resize(480, 320);
+        memo.show();
+        memo.activateWindow();
+        memo.setFocus();
+    }
+    bool ready() { return QTest::qWaitForWindowActive(&memo) && memo.hasFocus(); }
+
+    QPoint cellCentre(int column, int line) const
+    {
+        const QPoint a = memo.cellPos(column, line);
+        const QPoint b = memo.cellPos(column + 1, line);
+        return QPoint((a.x() + b.x()) / 2, a.y() + memo.lineHeight() / 2);
+    }
+    QString selected() const { return source.SelText(); }
+    void selection(int& sc, int& sl, int& ec, int& el) const { source.getSelection(sc, sl, ec, el); }
+    bool caretShown() const { return memo.viewport()->rect().contains(memo.caretRect()); }
+};
+
+} // namespace
+
+class tst_DCMemo : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { TMemoSource::setOverwriteMode(false); }
+
+    void colorValues_data()
+    {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QColor>("expected");
+        QTest::newRow("red is the low byte") << 0x0000FF << QColor(255, 0, 0);
+        QTest::newRow("blue is the high byte") << 0xFF0000 << QColor(0, 0, 255);
+        QTest::newRow("mixed") << 0x123456 << QColor(0x56, 0x34, 0x12);
+        QTest::newRow("window") << int(0x80000005) << QColor(1, 2, 3);
+        QTest::newRow("window text") << int(0x80000008) << QColor(4, 5, 6);
+        QTest::newRow("highlight") << int(0x8000000D) << QColor(7, 8, 9);
+        QTest::newRow("unknown system number") << int(0x800000FE) << QColor(10, 11, 12);
+    }
+    void colorValues()
+    {
+        QFETCH(int, value);
+        QFETCH(QColor, expected);
+        QPalette pal;
+        pal.setColor(QPalette::Active, QPalette::Base, QColor(1, 2, 3));
+        pal.setColor(QPalette::Active, QPalette::Text, QColor(4, 5, 6));
+        pal.setColor(QPalette::Active, QPalette::Highlight, QColor(7, 8, 9));
+        pal.setColor(QPalette::Active, QPalette::WindowText, QColor(10, 11, 12));
+        QCOMPARE(colorValueToQColor(value, pal), expected);
+        if (value >= 0)
+            QCOMPARE(qColorToColorValue(expected), value);
+    }
+
+    void freshViewDefaults()
+    {
+        TDCMemo memo;
+        QCOMPARE(memo.TextStyles().size(), 1);
+        QCOMPARE(memo.TextStyles()[0].Name, QStringLiteral("Selected Text"));
+        QCOMPARE(memo.TextStyles()[0].Font.Color, kNavy);
+        QCOMPARE(memo.TextStyles()[0].Color, kWhite);
+        QCOMPARE(memo.GutterWidth(), 32);
+        QCOMPARE(memo.MarginPos(), 80);
+        QCOMPARE(memo.GutterLineColor(), 0x808080);
+        QCOMPARE(memo.HorzMaxPos(), 512);
+        QCOMPARE(memo.ScrollBars(), ssBoth);
+        QVERIFY(memo.MemoSource() == nullptr);
+    }
+
+    void typing()
+    {
+        Fixture f(QStringLiteral("xy"));
+        QVERIFY(f.ready());
+        QTest::keyClick(&f.memo, Qt::Key_End);
+        QTest::keyClicks(&f.memo, QStringLiteral(" ab"));
+        for (QChar c : QStringLiteral("é€"))
+            QTest::sendKeyEvent(QTest::Click, &f.memo, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("xy abé€"));
+        QCOMPARE(f.source.CaretX(), 7);
+
+        QTest::keyClick(&f.memo, Qt::Key_Return);
+        QTest::keyClicks(&f.memo, QStringLiteral("z"));
+        QCOMPARE(f.source.lineCount(), 2);
+        QCOMPARE(f.source.line(1), QStringLiteral("z"));
+        QTest::keyClick(&f.memo, Qt::Key_Backspace);
+        QTest::keyClick(&f.memo, Qt::Key_Backspace);
+        QCOMPARE(f.source.lineCount(), 1);
+        QCOMPARE(f.source.line(0), QStringLiteral("xy abé€"));
+
+        // Overwrite mode replaces the character under the caret.
+        QTest::keyClick(&f.memo, Qt::Key_Home);
+        QTest::keyClick(&f.memo, Qt::Key_Insert);
+        QVERIFY(TMemoSource::overwriteMode());
+        QTest::keyClicks(&f.memo, QStringLiteral("Q"));
+        QCOMPARE(f.source.line(0), QStringLiteral("Qy abé€"));
+
+        // Text from an input method goes the same way.
+        QInputMethodEvent im;
+        im.setCommitString(QStringLiteral("日本"));
+        QApplication::sendEvent(&f.memo, &im);
+        QCOMPARE(f.source.line(0), QStringLiteral("Q日本abé€"));
+
+        // Ctrl+letter is a command, not a character.
+        QTest::keyClick(&f.memo, Qt::Key_B, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("Q日本abé€"));
+    }
+
+    void stateChangeFlags()
+    {
+        Fixture f(QStringLiteral("abc\r\ndef"));
+        QVERIFY(f.ready());
+        QList<int> states;
+        f.memo.OnStateChange = [&](TDCMemo* sender, int state) {
+            QCOMPARE(sender, &f.memo);
+            states << state;
+        };
+        QTest::keyClick(&f.memo, Qt::Key_Down);
+        QVERIFY(!states.isEmpty());
+        QVERIFY(states.last() & 0x01);
+        QVERIFY(!(states.last() & 0x40));
+
+        states.clear();
+        QTest::keyClick(&f.memo, Qt::Key_Insert);
+        QVERIFY(!states.isEmpty());
+        QVERIFY(states.last() & 0x10);
+
+        states.clear();
+        QTest::keyClick(&f.memo, Qt::Key_Insert);
+        QTest::keyClicks(&f.memo, QStringLiteral("x"));
+        int all = 0;
+        for (int s : states)
+            all |= s;
+        QVERIFY(all & 0x40); // first change of an unmodified document
+        QVERIFY(all & 0x01);
+        QVERIFY(f.source.Modified());
+    }
+
+    void keyHooksRunFirst()
+    {
+        Fixture f(QStringLiteral("abc"));
+        QVERIFY(f.ready());
+        f.memo.OnKeyDown = [](TDCMemo*, QKeyEvent* e, bool& handled) {
+            handled = e->key() == Qt::Key_End;
+        };
+        f.memo.OnKeyPress = [](TDCMemo*, QString& text, bool& handled) {
+            if (text == QLatin1String("<"))
+                handled = true;
+            else if (text == QLatin1String("a"))
+                text = QStringLiteral("A");
+        };
+        QTest::keyClick(&f.memo, Qt::Key_End);
+        QCOMPARE(f.source.CaretX(), 0);
+        QTest::keyClicks(&f.memo, QStringLiteral("<a"));
+        QCOMPARE(f.source.line(0), QStringLiteral("Aabc"));
+    }
+
+    void keySelection_data()
+    {
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("mode");
+        const auto S = Qt::ShiftModifier;
+        const auto C = Qt::ControlModifier;
+        const auto A = Qt::AltModifier;
+        using K = QList<QKeyCombination>;
+        QTest::newRow("shift right") << K { S | Qt::Key_Right, S | Qt::Key_Right } << QStringLiteral("<a")
+                                     << int(smStream);
+        QTest::newRow("back over the anchor")
+            << K { Qt::Key_Right, Qt::Key_Right, S | Qt::Key_Right, S | Qt::Key_Left,
+                   S | Qt::Key_Left, S | Qt::Key_Left }
+            << QStringLiteral("<a") << int(smStream);
+        QTest::newRow("shift down") << K { Qt::Key_Right, S | Qt::Key_Down }
+                                    << QStringLiteral("a href=x>\r\n<") << int(smStream);
+        QTest::newRow("shift end") << K { Qt::Key_Right, S | Qt::Key_End }
+                                   << QStringLiteral("a href=x>") << int(smStream);
+        QTest::newRow("ctrl shift right is a word")
+            << K { Qt::Key_Right, (S | C) | Qt::Key_Right } << QStringLiteral("a ") << int(smStream);
+        QTest::newRow("select all") << K { C | Qt::Key_A } << QStringLiteral("<a href=x>\r\n<b>bold</b>")
+                                    << int(smStream);
+        QTest::newRow("plain move clears") << K { S | Qt::Key_Right, Qt::Key_Right } << QString()
+                                           << int(smNone);
+        QTest::newRow("alt shift block") << K { Qt::Key_Right, (S | A) | Qt::Key_Down,
+                                                (S | A) | Qt::Key_Right, (S | A) | Qt::Key_Right }
+                                         << QStringLiteral("a \r\nb>") << int(smColumn);
+    }
+    void keySelection()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        QFETCH(QString, selected);
+        QFETCH(int, mode);
+        Fixture f(QStringLiteral("<a href=x>\r\n<b>bold</b>"));
+        QVERIFY(f.ready());
+        for (QKeyCombination k : keys)
+            QTest::keyClick(&f.memo, k.key(), k.keyboardModifiers());
+        QCOMPARE(int(f.source.selectionMode()), mode);
+        QCOMPARE(f.selected(), selected);
+    }
+
+    void mouseSelection()
+    {
+        Fixture f(QStringLiteral("<a href=x>\r\n<b>bold</b>\r\nlast"));
+        QVERIFY(f.ready());
+        QWidget* vp = f.memo.viewport();
+
+        // A plain drag selects a stream, from the press to the release.
+        QTest::mousePress(vp, Qt::LeftButton, {}, f.memo.cellPos(3, 0) + QPoint(1, 2));
+        QTest::mouseMove(vp, f.memo.cellPos(3, 1) + QPoint(1, 2));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, f.memo.cellPos(3, 1) + QPoint(1, 2));
+        QCOMPARE(int(f.source.selectionMode()), int(smStream));
+        QCOMPARE(f.selected(), QStringLiteral("href=x>\r\n<b>"));
+        QCOMPARE(f.source.CaretX(), 3);
+        QCOMPARE(f.source.CaretY(), 1);
+
+        // Alt+drag makes a column block, into virtual space too.
+        QTest::mousePress(vp, Qt::LeftButton, Qt::AltModifier, f.memo.cellPos(1, 0) + QPoint(1, 2));
+        QTest::mouseMove(vp, f.memo.cellPos(6, 2) + QPoint(1, 2));
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::AltModifier, f.memo.cellPos(6, 2) + QPoint(1, 2));
+        QCOMPARE(int(f.source.selectionMode()), int(smColumn));
+        int sc, sl, ec, el;
+        f.selection(sc, sl, ec, el);
+        QCOMPARE(QList<int>({ sc, sl, ec, el }), QList<int>({ 1, 0, 6, 2 }));
+        QCOMPARE(f.selected(), QStringLiteral("a hre\r\nb>bol\r\nast  "));
+
+        // Shift+click extends the stream from the caret.
+        QTest::mouseClick(vp, Qt::LeftButton, {}, f.memo.cellPos(0, 2) + QPoint(1, 2));
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, f.memo.cellPos(2, 2) + QPoint(1, 2));
+        QCOMPARE(f.selected(), QStringLiteral("la"));
+
+        // A double click selects the word under the pointer.
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, f.cellCentre(5, 1));
+        QCOMPARE(f.selected(), QStringLiteral("bold"));
+
+        // ... or the line with moDblClickLine.
+        f.memo.setOptions(f.memo.Options() | moDblClickLine);
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, f.cellCentre(5, 1));
+        QCOMPARE(f.selected(), QStringLiteral("<b>bold</b>"));
+    }
+
+    void scrollingKeepsCaretShown()
+    {
+        Fixture f(lines(1000));
+        QVERIFY(f.ready());
+        QScrollBar* bar = f.memo.verticalScrollBar();
+        const int page = f.memo.visibleLines();
+        QVERIFY(page > 3);
+        QCOMPARE(bar->maximum(), 1000 - page);
+
+        QTest::keyClick(&f.memo, Qt::Key_PageDown);
+        QCOMPARE(f.source.CaretY(), page - 1);
+        QVERIFY(bar->value() > 0);
+        QVERIFY(f.caretShown());
+
+        QTest::keyClick(&f.memo, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(f.source.CaretY(), 999);
+        QCOMPARE(bar->value(), bar->maximum());
+        QVERIFY(f.caretShown());
+
+        QTest::keyClick(&f.memo, Qt::Key_PageUp);
+        QCOMPARE(f.source.CaretY(), 999 - (page - 1));
+        QVERIFY(f.caretShown());
+
+        QTest::keyClick(&f.memo, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(bar->value(), 0);
+
+        // Moves made by the program scroll too, and the centring puts the caret mid-window.
+        f.source.setCaret(0, 500);
+        QVERIFY(f.caretShown());
+        f.memo.centerCaretLine();
+        QCOMPARE(f.memo.topLine(), 500 - page / 2);
+
+        // Scrolling by a line leaves the caret where it is.
+        f.memo.scrollLineDown();
+        QCOMPARE(f.memo.topLine(), 500 - page / 2 + 1);
+        QTest::keyClick(&f.memo, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(f.memo.topLine(), 500 - page / 2);
+        QCOMPARE(f.source.CaretY(), 500);
+
+        // Far into virtual space the horizontal bar follows the caret.
+        QScrollBar* hbar = f.memo.horizontalScrollBar();
+        f.source.setCaret(700, 500);
+        QVERIFY(hbar->value() > 0);
+        QVERIFY(f.caretShown());
+        QTest::keyClick(&f.memo, Qt::Key_Home);
+        QCOMPARE(hbar->value(), 0);
+        QVERIFY(f.caretShown());
+    }
+
+    void clipboardAndUndoKeys()
+    {
+        Fixture f(QStringLiteral("abcd\r\nefgh"));
+        QVERIFY(f.ready());
+        QTest::keyClick(&f.memo, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(&f.memo, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(&f.memo, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("ab"));
+        QTest::keyClick(&f.memo, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("cd"));
+        QTest::keyClick(&f.memo, Qt::Key_End);
+        QTest::keyClick(&f.memo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("cdab"));
+        QTest::keyClick(&f.memo, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("cd"));
+        QTest::keyClick(&f.memo, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("cdab"));
+
+        // A column block copied here pastes back as a block; plain text from elsewhere not.
+        QTest::keyClick(&f.memo, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&f.memo, Qt::Key_Down, Qt::ShiftModifier | Qt::AltModifier);
+        QTest::keyClick(&f.memo, Qt::Key_Right, Qt::ShiftModifier | Qt::AltModifier);
+        QTest::keyClick(&f.memo, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(&f.memo, Qt::Key_Home, Qt::ControlModifier);
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data && data->hasFormat(QLatin1String(TQtClipboard::ColumnBlockMime)));
+        QCOMPARE(data->text(), QStringLiteral("c\r\ne"));
+        QTest::keyClick(&f.memo, Qt::Key_End);
+        QTest::keyClick(&f.memo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(f.source.line(0), QStringLiteral("cdabc"));
+        QCOMPARE(f.source.line(1), QStringLiteral("efghe"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("1\r\n2"));
+        bool block = true;
+        QCOMPARE(TQtClipboard::instance().text(&block), QStringLiteral("1\r\n2"));
+        QVERIFY(!block);
+    }
+
+    // Each row names a character of the painted line "█ █ █ █ █ █ █": blocks show the style's
+    // foreground, the spaces its background.
+    void paintsStyles_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("fg");
+        QTest::addColumn<int>("bg");
+        QTest::newRow("style 1") << 0 << kRed << kYellow;
+        QTest::newRow("style 2") << 2 << kBlue << kGreen;
+        QTest::newRow("index beyond the list is style 0") << 4 << kBlack << kWhite;
+        QTest::newRow("unmatched 255 is style 0") << 6 << kBlack << kWhite;
+        QTest::newRow("selected is the selection style") << 8 << kPurple << kOrange;
+        QTest::newRow("after the selection") << 10 << kRed << kYellow;
+    }
+    void paintsStyles()
+    {
+        QFETCH(int, column);
+        QFETCH(int, fg);
+        QFETCH(int, bg);
+        const QString line = QStringLiteral("█ █ █ █ █ █ █");
+        Fixture f(line + QStringLiteral("\r\n") + line);
+        QVERIFY(f.ready());
+        f.source.setOnParseSyntax([](const LineText& text, int32_t, uint8_t* colors) {
+            static const uint8_t styles[] = { 1, 2, 7, 255, 1, 1, 1 };
+            for (qsizetype i = 0; i < text.size(); ++i)
+                colors[i] = styles[i / 2];
+            return 0;
+        });
+        f.source.invalidateColors();
+        f.memo.setTextStyles({ { QStringLiteral("plain"), kWhite, { kBlack } },
+                               { QStringLiteral("one"), kYellow, { kRed } },
+                               { QStringLiteral("two"), kGreen, { kBlue } },
+                               { QStringLiteral("sel"), kOrange, { kPurple } } });
+        f.memo.setSelectionStyle(3);
+        f.source.setSelection(smStream, 8, 0, 10, 0);
+        f.memo.setColor(kGrey);
+        f.memo.setFontColor(kNavy);
+        const QImage shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(f.cellCentre(column, 0)), rgb(fg));
+        QCOMPARE(shot.pixelColor(f.cellCentre(column + 1, 0)), rgb(bg));
+
+        // Without colour syntax (or without styles) every character is the editor's own.
+        f.memo.setOptions(f.memo.Options() & ~TMemoOptions(moColorSyntax));
+        const QImage plain = f.memo.viewport()->grab().toImage();
+        QCOMPARE(plain.pixelColor(f.cellCentre(column, 1)), rgb(kNavy));
+        QCOMPARE(plain.pixelColor(f.cellCentre(column + 1, 1)), rgb(kGrey));
+        f.memo.setOptions(f.memo.Options() | moColorSyntax);
+        f.memo.setTextStyles({});
+        const QImage unstyled = f.memo.viewport()->grab().toImage();
+        QCOMPARE(unstyled.pixelColor(f.cellCentre(column, 1)), rgb(kNavy));
+        QCOMPARE(unstyled.pixelColor(f.cellCentre(column + 1, 1)), rgb(kGrey));
+    }
+
+    void paintsSearchMatch()
+    {
+        Fixture f(QStringLiteral("█ █ █"));
+        QVERIFY(f.ready());
+        f.memo.setTextStyles({ { QStringLiteral("plain"), kWhite, { kBlack } },
+                               { QStringLiteral("sel"), kOrange, { kPurple } },
+                               { QStringLiteral("match"), kGreen, { kRed } } });
+        f.memo.setSearchMatchStyle(2);
+        f.memo.setColor(kWhite);
+        f.memo.setFontColor(kBlack);
+        f.memo.setSearchMatch(0, 2, 2);
+        QImage shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(f.cellCentre(2, 0)), rgb(kRed));
+        QCOMPARE(shot.pixelColor(f.cellCentre(3, 0)), rgb(kGreen));
+        QCOMPARE(shot.pixelColor(f.cellCentre(0, 0)), rgb(kBlack));
+        // Editing the text takes the stale mark away.
+        QTest::keyClicks(&f.memo, QStringLiteral("x"));
+        QVERIFY(!f.memo.hasSearchMatch());
+        QCOMPARE(f.source.line(0), QStringLiteral("x█ █ █"));
+        shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(f.cellCentre(2, 0)), rgb(kWhite));
+    }
+
+    void paintsCaretShapes_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::newRow("on a character") << 1;
+        QTest::newRow("in virtual space") << 12;
+    }
+    void paintsCaretShapes()
+    {
+        QFETCH(int, column);
+        Fixture f(QStringLiteral("a.c"));
+        QVERIFY(f.ready());
+        f.memo.setColor(kWhite);
+        f.memo.setFontColor(kBlack);
+        f.source.setCaret(column, 0);
+        const QPoint cell = f.memo.cellPos(column, 0);
+        const int w = f.memo.cellPos(column + 1, 0).x() - cell.x();
+        // Bottom row of the cell, right half: inside a block caret, outside a bar.
+        const QPoint probe(cell.x() + w * 3 / 4, cell.y() + f.memo.lineHeight() - 2);
+
+        QImage shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(probe), rgb(kWhite));
+        QCOMPARE(shot.pixelColor(cell + QPoint(0, f.memo.lineHeight() - 2)), rgb(kBlack));
+
+        QTest::keyClick(&f.memo, Qt::Key_Insert);
+        QVERIFY(f.memo.caretRect().width() >= w - 1);
+        shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(probe), rgb(kBlack));
+    }
+
+    // A proportional font: the caret and clicks land after the measured prefix.
+    void proportionalPlacement()
+    {
+        Fixture f(QStringLiteral("iiiiWWWW"), QStringLiteral("DejaVu Sans"));
+        QVERIFY(f.ready());
+        const QFontMetricsF fm(f.memo.font());
+        const int left = f.memo.textLeft();
+        QVERIFY(fm.horizontalAdvance(QStringLiteral("W")) > 2 * fm.horizontalAdvance(QStringLiteral("i")));
+
+        f.source.setCaret(4, 0);
+        QVERIFY(qAbs(f.memo.caretRect().x() - (left + fm.horizontalAdvance(QStringLiteral("iiii")))) <= 1);
+        f.source.setCaret(11, 0);
+        const qreal expected = left + fm.horizontalAdvance(QStringLiteral("iiiiWWWW"))
+            + 3 * fm.horizontalAdvance(QLatin1Char(' '));
+        QVERIFY(qAbs(f.memo.caretRect().x() - expected) <= 1);
+
+        const int x6 = left + qRound(fm.horizontalAdvance(QStringLiteral("iiiiWW")));
+        QTest::mouseClick(f.memo.viewport(), Qt::LeftButton, {}, QPoint(x6 + 2, 3));
+        QCOMPARE(f.source.CaretX(), 6);
+        QTest::keyClick(&f.memo, Qt::Key_Left);
+        QVERIFY(qAbs(f.memo.caretRect().x()
+                     - (left + fm.horizontalAdvance(QStringLiteral("iiiiW")))) <= 1);
+    }
+
+    void outlivesItsStorage()
+    {
+        TDCMemo memo;
+        auto source = std::make_unique<TMemoSource>();
+        source->setText(QStringLiteral("text"));
+        memo.setMemoSource(source.get());
+        memo.resize(200, 100);
+        memo.show();
+        source.reset();
+        QVERIFY(memo.MemoSource() == nullptr);
+        QTest::keyClicks(&memo, QStringLiteral("ab"));
+        QVERIFY(!memo.viewport()->grab().isNull());
+    }
+};
+
+QTEST_MAIN(tst_DCMemo)
+#include "tst_dcmemo.moc"
