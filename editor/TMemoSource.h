@@ -8,6 +8,7 @@
 
 #include <QFlags>
 #include <QList>
+#include <QStringList>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -255,9 +256,33 @@ public:
 
 private:
     friend class TPosition;
-    struct LineRec;
     class Impl;
     friend class Impl;
+
+    // Basic edits, all at the caret and recorded in the undo log (see TUndoRecord).
+    void record(uint8_t kind, int32_t count1, int32_t count2, const QString& text = QString());
+    void recCaretTo(int column, int line);
+    /// `text` uses "\n" breaks. Reports where the caret belongs after it (blanks that the
+    /// store trims still move the caret, as typed).
+    void recInsert(const QString& text, int* endColumn = nullptr, int* endLine = nullptr);
+    void recDelete(qint64 count);
+    void recSplit();
+    void recJoin();
+    void noteTextChange(int first, int last, int lineDelta);
+
+    bool canInsertAtCaret() const;
+    bool canEditLine(int line) const;
+    void clampPosition(int& column, int& line) const;
+    qint64 distance(int c1, int l1, int c2, int l2) const;
+    void normalizedSelection(int& c1, int& l1, int& c2, int& l2) const;
+    void deleteSelectionInner();
+    void insertBlock(const QStringList& rows);
+    void changeSelectionCase(bool upper);
+    void undoRedo(bool undo);
+    void applyInverse(const TUndoRecord& r);
+    void notify(const TMemoChange& change);
+    void resetAfterLoad();
+    void parseLine(int line, bool keepColours);
 
     // Stored state; see TMemoSource.cpp for the line record and arena.
     std::unique_ptr<Impl> m_d;
@@ -278,6 +303,7 @@ private:
     bool m_inUndo = false; ///< the bracket belongs to Undo or Redo: keep the redo log
     TMemoChange m_pending; ///< accumulated for the outermost bracket
     bool m_modifiedAtBegin = false;
+    bool m_textChanged = false; ///< in the current outermost bracket
 
     bool m_modified = false;
     bool m_readOnly = false;

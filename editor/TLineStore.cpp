@@ -1,0 +1,248 @@
+/** @file TLineStore.cpp ** Compact line records and the arena their characters live in. **/
+#include "editor/TLineStore.h"
+
+#include <sys/mman.h>
+#include <new>
+#include <utility>
+
+struct TLineArena::Block {
+    TLineArena* owner;
+    Block* prev;
+    Block* next;
+    size_t mapped; ///< bytes mapped at this address
+    size_t used; ///< bump offset from the block's start; invariant: <= capacity
+    size_t capacity;
+    size_t live; ///< allocations not yet released; the block goes at 0 unless current
+};
+
+TLineArena::~TLineArena()
+{
+    while (m_blocks)
+        freeBlock(m_blocks);
+}
+
+TLineArena::Block* TLineArena::blockOf(const void* p)
+{
+    return reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(p) & ~(uintptr_t(kBlockSize) - 1));
+}
+
+TLineArena::Block* TLineArena::newBlock(size_t payload)
+{
+    const size_t header = (sizeof(Block) + 15) & ~size_t(15);
+    const size_t size = (header + payload + kBlockSize - 1) & ~(kBlockSize - 1);
+    // Over-map by one block and trim, so the block starts on a kBlockSize boundary.
+    void* raw = mmap(nullptr, size + kBlockSize, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED)
+        return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kBlockSize - 1) & ~(uintptr_t(kBlockSize) - 1);
+    if (aligned > start)
+        munmap(raw, aligned - start);
+    const uintptr_t tail = aligned + size;
+    const uintptr_t end = start + size + kBlockSize;
+    if (end > tail)
+        munmap(reinterpret_cast<void*>(tail), end - tail);
+    Block* b = new (reinterpret_cast<void*>(aligned)) Block;
+    b->owner = this;
+    b->prev = nullptr;
+    b->next = m_blocks;
+    if (m_blocks)
+        m_blocks->prev = b;
+    m_blocks = b;
+    b->mapped = size;
+    b->used = header;
+    b->capacity = size;
+    b->live = 0;
+    m_mapped += size;
+    return b;
+}
+
+void TLineArena::freeBlock(Block* b)
+{
+    if (b->prev)
+        b->prev->next = b->next;
+    else
+        m_blocks = b->next;
+    if (b->next)
+        b->next->prev = b->prev;
+    if (m_current == b)
+        m_current = nullptr;
+    m_mapped -= b->mapped;
+    munmap(b, b->mapped);
+}
+
+void* TLineArena::allocate(size_t bytes, size_t align)
+{
+    // Big lines get a block of their own, so that they go back at once when they change.
+    if (bytes > kBlockSize / 4) {
+        Block* b = newBlock(bytes);
+        if (!b)
+            return nullptr;
+        void* p = reinterpret_cast<char*>(b) + b->used;
+        b->used = b->capacity;
+        b->live = 1;
+        return p;
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (m_current) {
+            const size_t at = (m_current->used + align - 1) & ~(align - 1);
+            if (at + bytes <= m_current->capacity) {
+                m_current->used = at + bytes;
+                ++m_current->live;
+                return reinterpret_cast<char*>(m_current) + at;
+            }
+            closeCurrent();
+        }
+        m_current = newBlock(kBlockSize / 2);
+        if (!m_current)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+void TLineArena::swap(TLineArena& o)
+{
+    std::swap(m_current, o.m_current);
+    std::swap(m_blocks, o.m_blocks);
+    std::swap(m_mapped, o.m_mapped);
+    // Blocks name their arena, so that release() needs no arena pointer.
+    for (Block* b = m_blocks; b; b = b->next)
+        b->owner = this;
+    for (Block* b = o.m_blocks; b; b = b->next)
+        b->owner = &o;
+}
+
+void TLineArena::closeCurrent()
+{
+    Block* b = m_current;
+    m_current = nullptr;
+    if (b && b->live == 0)
+        freeBlock(b);
+}
+
+void TLineArena::release(const void* p)
+{
+    Block* b = blockOf(p);
+    if (--b->live == 0) {
+        if (b == b->owner->m_current)
+            b->used = (sizeof(Block) + 15) & ~size_t(15); // reuse it from the start
+        else
+            b->owner->freeBlock(b);
+    }
+}
+
+TLineStore::~TLineStore()
+{
+    clear();
+}
+
+void TLineStore::swap(TLineStore& o)
+{
+    m_arena.swap(o.m_arena);
+    m_lines.swap(o.m_lines);
+}
+
+void TLineStore::clear()
+{
+    remove(0, count());
+}
+
+void TLineStore::releaseText(TLineRec& r)
+{
+    if (r.text)
+        TLineArena::release(r.text);
+    r.text = nullptr;
+    r.bits &= ~(TLineRec::kSizeMask | TLineRec::kWide);
+    std::free(r.colour);
+    r.colour = nullptr;
+}
+
+void TLineStore::insertEmpty(qsizetype pos, qsizetype n)
+{
+    TLineRec* room = m_lines.insert(pos, n);
+    for (qsizetype i = 0; i < n; ++i)
+        room[i] = TLineRec { nullptr, 0, 0, nullptr };
+}
+
+void TLineStore::remove(qsizetype pos, qsizetype n)
+{
+    for (qsizetype i = pos; i < pos + n; ++i)
+        releaseText(m_lines[i]);
+    m_lines.erase(pos, n);
+}
+
+void TLineStore::assign(TLineRec& r, void* p, uint32_t bits)
+{
+    releaseText(r);
+    r.text = p;
+    r.bits = (r.bits & TLineRec::kReadOnly) | bits;
+}
+
+// Each setter allocates before releasing, so `s` may point into the line's old text.
+void TLineStore::setLatin1(qsizetype i, const char* s, qsizetype n)
+{
+    TLineRec& r = m_lines[i];
+    if (n > TLineRec::kMaxSize)
+        n = TLineRec::kMaxSize; // callers refuse such lines first
+    void* p = nullptr;
+    if (n > 0) {
+        p = m_arena.allocate(size_t(n), 1);
+        if (!p)
+            throw std::bad_alloc();
+        std::memcpy(p, s, size_t(n));
+    }
+    assign(r, p, n > 0 ? uint32_t(n) : 0);
+}
+
+void TLineStore::setWide(qsizetype i, const char16_t* s, qsizetype n)
+{
+    TLineRec& r = m_lines[i];
+    if (n > TLineRec::kMaxSize)
+        n = TLineRec::kMaxSize;
+    void* p = nullptr;
+    if (n > 0) {
+        p = m_arena.allocate(size_t(n) * 2, 2);
+        if (!p)
+            throw std::bad_alloc();
+        std::memcpy(p, s, size_t(n) * 2);
+    }
+    assign(r, p, n > 0 ? uint32_t(n) | TLineRec::kWide : 0);
+}
+
+void TLineStore::set(qsizetype i, QStringView s)
+{
+    const char16_t* u = s.utf16();
+    qsizetype n = trimmedLength(u, s.size());
+    for (qsizetype k = 0; k < n; ++k) {
+        if (u[k] > 0xFF) {
+            setWide(i, u, n);
+            return;
+        }
+    }
+    if (n > TLineRec::kMaxSize)
+        n = TLineRec::kMaxSize;
+    char* p = nullptr;
+    if (n > 0) {
+        p = static_cast<char*>(m_arena.allocate(size_t(n), 1));
+        if (!p)
+            throw std::bad_alloc();
+        for (qsizetype k = 0; k < n; ++k)
+            p[k] = char(u[k]);
+    }
+    assign(m_lines[i], p, uint32_t(n));
+}
+
+void TLineStore::appendLatin1(const char* s, qsizetype n)
+{
+    const qsizetype i = count();
+    insertEmpty(i, 1);
+    setLatin1(i, s, n);
+}
+
+void TLineStore::appendWide(const char16_t* s, qsizetype n)
+{
+    const qsizetype i = count();
+    insertEmpty(i, 1);
+    setWide(i, s, n);
+}
