@@ -1,5 +1,6 @@
 /** @file tst_colorrulesfile.cpp ** Reading and writing the colour rules file. **/
 #include "app/global_utl.h"
+#include "colour/ColorRuleMatcher.h"
 #include "colour/customRules_utl.h"
 #include "platform/ScriptedDialogs.h"
 
@@ -66,6 +67,8 @@ private slots:
     void thousandsOfRulesAndAHugeRule();
     void fieldsThatWouldBreakTheLayoutAreKeptOnOneLine();
     void failedSaveLeavesTheOldFileWhole();
+    void shippedRulesColourHtml_data();
+    void shippedRulesColourHtml();
 
 private:
     QTemporaryDir m_dir;
@@ -279,6 +282,49 @@ void tst_ColorRulesFile::failedSaveLeavesTheOldFileWhole()
     QVERIFY(boxes.shown().at(0).text.startsWith(QStringLiteral("Cannot save the file\r\n") + path));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("full")),
              QStringList{ QStringLiteral("full.colors") });
+}
+
+void tst_ColorRulesFile::shippedRulesColourHtml_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("colors");
+
+    // One digit per character: the style index; '.' where no rule applies (painted as style 0).
+    QTest::newRow("doctype") << QStringLiteral("<!DOCTYPE html>")
+                             << QStringLiteral("888888888888888");
+    QTest::newRow("tag, entity, end tag")
+        << QStringLiteral("<p class=\"x\">a &amp; b</p>")
+        << QStringLiteral("3333333333333..77777..4444");
+    QTest::newRow("comment before a tag") << QStringLiteral("<!-- <b> --> <br>")
+                                          << QStringLiteral("555555555555.3333");
+    QTest::newRow("numeric and unknown entities") << QStringLiteral("&#169; &bogus; &")
+                                                  << QStringLiteral("777777..........");
+    QTest::newRow("processing instruction") << QStringLiteral("<?xml version=\"1.0\"?>")
+                                            << QStringLiteral("888888888888888888888");
+}
+
+void tst_ColorRulesFile::shippedRulesColourHtml()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, colors);
+    static TRules shipped;
+    if (shipped.count() == 0) {
+        pm::ScriptedDialogs boxes;
+        QVERIFY(loadColorRules(shipped, QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors")));
+        // Normal text, selection and search match hold the fixed first three places.
+        QVERIFY(shipped.TextStyles.size() >= 9);
+        QVERIFY(boxes.shown().isEmpty());
+    }
+    TDCParser parser;
+    ColorRuleMatcher matcher(parser, shipped);
+    const QByteArray latin1 = line.toLatin1();
+    QByteArray data(latin1.size(), '\0');
+    parser.parseLine(LineText(latin1.constData(), latin1.size()), 0,
+                     reinterpret_cast<uint8_t*>(data.data()));
+    QString picture;
+    for (char c : data)
+        picture += uchar(c) == 255 ? QChar(u'.') : QChar(u'0' + uchar(c));
+    QCOMPARE(picture, colors);
 }
 
 QTEST_GUILESS_MAIN(tst_ColorRulesFile)
