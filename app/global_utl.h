@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 
 class QFont;
 
@@ -68,5 +69,44 @@ extern QString projectFileName; ///< "Last project" lives here between runs
 extern bool webBrowserControlAvailable;
 /// Delimiter characters given to every document's text storage.
 extern QString parserDelimiters;
+
+/// The registry key every settings section lives under.
+inline const QString settingsKey = QStringLiteral("Software\\Orvane\\Pagemason");
+
+/// The one font given to every editor, rebuilt from `globalOptions.font` by `loadSettings`.
+extern QFont editorFont;
+/// Index of the tools window's active page: set by `loadSettings`, saved by `saveSettings`.
+/// The tools window keeps it current (or refreshes it through settingsHooks.beforeSave).
+extern int toolsWindowActivePage;
+
+/// Where later parts of the program take part in loading and saving the settings.
+struct TSettingsHooks {
+    /// First step of a save: bring toolsWindowLeft/Top and toolsWindowActivePage up to date
+    /// from the tools window.
+    std::function<void()> beforeSave;
+    /// Called during the load right after "Tools Window active page#" was read.
+    std::function<void(int page)> applyToolsWindowPage;
+    /// Saves the toolbar positions under `key` ("...\Toolbars&Windows\Toolbars Positions"),
+    /// at its place in the save order.
+    std::function<void(const QString& key)> saveToolbarPositions;
+};
+extern TSettingsHooks settingsHooks;
+
+/// Reads every setting under `key` into `globalOptions`, "Last project" into
+/// `projectFileName`, the active tools page, and rebuilds `editorFont`.
+void loadSettings(const QString& key);
+/// Writes every setting under `key` in one update of the store, plus "2.3" as the key's
+/// default value. False when the store could not be written.
+bool saveSettings(const QString& key);
+/// Applies "name,size,styles,colour" to `font`; `color` (0x00BBGGRR) receives the colour
+/// field when given.
+void parseFontDescriptor(const QString& descriptor, QFont& font, int32_t* color = nullptr);
+/// Rebuilds `editorFont` from `globalOptions.font`.
+void rebuildEditorFont();
+
+/// Sets `applicationFolder` (made to end with "/"), `pluginsFolder` and `projectDir`.
+void setApplicationFolder(const QString& folder);
+/// Sets the file names derived from `applicationFolder`, in start-up order.
+void setFileNames();
 
 QString unixPathIfWanted(const QString& text);

@@ -1,0 +1,60 @@
+/** @file main.cpp ** Program entry: the command-line tool mode, then the main window and its
+ ** message loop. **/
+#include "app/TMainForm.h"
+#include "app/global_utl.h"
+#include "app/startup_utl.h"
+#include "platform/QtDialogs.h"
+
+#include <QApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#ifdef PAGEMASON_CHECK_MENUS
+#include "templates/dynamicMenus_utl.h"
+#endif
+
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+#ifdef PAGEMASON_CHECK_MENUS
+    // Tool mode: check a menus file and report on standard output, without any window.
+    if (argc > 1 && qstrcmp(argv[1], "--check-menus") == 0) {
+        QCoreApplication tool(argc, argv);
+        QTextStream out(stdout);
+        if (argc < 3) {
+            QTextStream(stderr) << "usage: pagemason --check-menus FILE" << Qt::endl;
+            return 2;
+        }
+        return checkMenusFile(QString::fromLocal8Bit(argv[2]), out);
+    }
+#endif
+
+    // Chromium refuses to run as root with its sandbox on (CI runs as root).
+    if (detectWebBrowserControl() && ::geteuid() == 0
+        && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pagemason"));
+    QApplication::setApplicationVersion(QStringLiteral("2.3"));
+    QApplication::setOrganizationName(QStringLiteral("Orvane"));
+
+    pm::QtDialogs dialogs;
+    pm::setDialogs(&dialogs);
+    commandLineArguments = QApplication::arguments().mid(1);
+
+    TMainForm form;
+    if (startupHooks.createForms)
+        startupHooks.createForms();
+
+    // For start-up timing: leave as soon as the first show has finished.
+    if (qEnvironmentVariableIntValue("PAGEMASON_EXIT_WHEN_READY") == 1)
+        QObject::connect(&form, &TMainForm::startupFinished, &app,
+                         [] { QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); }); });
+
+    form.show();
+    const int result = app.exec();
+    pm::setDialogs(nullptr);
+    return result;
+}

@@ -1,0 +1,228 @@
+/** @file tst_mainform.cpp ** The main window frame: menu, status text and picture, progress bar,
+ ** hints, and closing that saves the settings. **/
+#include "app/StatusRecorder.h"
+#include "app/TMainForm.h"
+#include "app/global_utl.h"
+#include "app/startup_utl.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/RegFileStore.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QImage picture(TMainForm& form)
+{
+    return form.statusPicture()->grab().toImage();
+}
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void frame();
+    void status_data();
+    void status();
+    void progress_data();
+    void progress();
+    void hintLeavesReadyAlone();
+    void startAndCloseCreatesTheStore();
+    void closeRefusedByAStep_data();
+    void closeRefusedByAStep();
+    void failedSaveIsReported();
+};
+
+void TestMainForm::initTestCase()
+{
+    splashWait = [](int) {};
+}
+
+void TestMainForm::cleanup()
+{
+    startupHooks = TStartupHooks();
+    globalOptions = optns();
+}
+
+void TestMainForm::frame()
+{
+    pm::MemorySettingsStore store;
+    TMainForm form;
+    QCOMPARE(form.windowTitle(), u"Pagemason"_qs);
+    QCOMPARE(form.size(), QSize(720, 502));
+    QVERIFY(form.mdiArea());
+    QCOMPARE(form.menuBar()->actions().size(), 2);
+    QCOMPARE(form.fileMenu()->title(), u"&File"_qs);
+    QCOMPARE(form.helpMenu()->title(), u"&Help"_qs);
+    QStringList items;
+    for (QAction* a : form.fileMenu()->actions())
+        items.append(a->isSeparator() ? u"-"_qs : a->text() + u' ' + a->shortcut().toString());
+    QCOMPARE(items, QStringList({u"&New Ctrl+N"_qs, u"&Open Ctrl+O"_qs, u"&Reopen "_qs, u"-"_qs, u"E&xit "_qs}));
+    QCOMPARE(form.aboutAction()->text(), u"&About"_qs);
+    QCOMPARE(form.progressBar()->width(), 144);
+    QCOMPARE(form.statusPicture()->width(), 18);
+    QCOMPARE(form.statusText(), u"Ready"_qs);
+}
+
+void TestMainForm::status_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ready");
+    QTest::newRow("busy") << "Opening file..." << false;
+    QTest::newRow("ready") << "Ready" << true;
+    QTest::newRow("contains Ready") << "Search done. Ready" << true;
+    QTest::newRow("lower case is not ready") << "ready" << false;
+}
+
+void TestMainForm::status()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ready);
+    pm::MemorySettingsStore store;
+    TMainForm form;
+    form.FormShow();
+    form.show();
+    form.setStatus(QStringLiteral("Ready"));
+    const QImage readyPicture = picture(form);
+    form.setStatus(QStringLiteral("Working..."));
+    const QImage busyPicture = picture(form);
+    QVERIFY(readyPicture != busyPicture);
+
+    ::setStatus(text); // the free function reaches the registered window
+    QCOMPARE(form.statusText(), text);
+    QCOMPARE(form.isReady(), ready);
+    QCOMPARE(picture(form), ready ? readyPicture : busyPicture);
+}
+
+void TestMainForm::progress_data()
+{
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("maximum");
+    QTest::addColumn<int>("value");
+    QTest::newRow("halfway") << 5 << 10 << 5;
+    QTest::newRow("at the end resets") << 10 << 10 << 0;
+    QTest::newRow("zero of zero") << 0 << 0 << 0;
+}
+
+void TestMainForm::progress()
+{
+    QFETCH(int, position);
+    QFETCH(int, maximum);
+    QFETCH(int, value);
+    pm::MemorySettingsStore store;
+    TMainForm form;
+    ::setProgress(position, maximum);
+    QCOMPARE(form.progressBar()->value(), value);
+    if (maximum > 0)
+        QCOMPARE(form.progressBar()->maximum(), maximum);
+    {
+        TStatusRecorder recorder; // parts without a window record instead
+        ::setProgress(1, 2);
+        QCOMPARE(recorder.progress, (QList<QPair<int, int>>{{1, 2}}));
+    }
+    ::setProgress(1, 4); // the window is registered again afterwards
+    QCOMPARE(form.progressBar()->value(), 1);
+}
+
+void TestMainForm::hintLeavesReadyAlone()
+{
+    pm::MemorySettingsStore store;
+    TMainForm form;
+    form.FormShow();
+    form.setStatus(QStringLiteral("Ready"));
+    QStatusTipEvent tip(QStringLiteral("Creates a new document"));
+    QApplication::sendEvent(&form, &tip);
+    QCOMPARE(form.statusText(), u"Creates a new document"_qs);
+    QVERIFY(form.isReady());
+}
+
+void TestMainForm::startAndCloseCreatesTheStore()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Orvane/Pagemason.reg"));
+    pm::RegFileStore store(file);
+    pm::SettingsStore* previous = pm::setSettingsStore(&store);
+    {
+        TMainForm form;
+        form.FormShow();
+        form.show();
+        QVERIFY(!QFile::exists(file)); // start-up never writes
+        QVERIFY(form.close());
+    }
+    pm::setSettingsStore(previous);
+
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const pm::RegDocument doc = pm::RegDocument::parse(f.readAll());
+    QCOMPARE(doc.unreadableLineCount(), 0);
+    const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason");
+    QCOMPARE(doc.value(key, QString()), std::optional<QString>(u"2.3"_qs));
+    const QList<QPair<QString, int>> sections = {{u"Files"_qs, 2}, {u"Viewers"_qs, 2}, {u"Edit"_qs, 9},
+                                                 {u"Errors handeling"_qs, 2}, {u"Toolbars&Windows"_qs, 8},
+                                                 {u"Splash"_qs, 2}, {u"Publish"_qs, 8}};
+    for (const auto& [name, count] : sections)
+        QCOMPARE(doc.valueNames(key + u'\\' + name).size(), count);
+    QCOMPARE(doc.value(key + u"\\Files"_qs, u"Last project"_qs), std::optional<QString>(QString()));
+    QCOMPARE(doc.value(key + u"\\Toolbars&Windows"_qs, u"Tools Window active page#"_qs),
+             std::optional<QString>(u"0"_qs));
+    QCOMPARE(doc.value(key + u"\\Edit"_qs, u"Font name"_qs), std::optional<QString>(u"Courier New"_qs));
+}
+
+void TestMainForm::closeRefusedByAStep_data()
+{
+    QTest::addColumn<bool>("windowsClose");
+    QTest::addColumn<bool>("projectAnswered");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("a document window cancels") << false << true << false;
+    QTest::newRow("the project question cancels") << true << false << false;
+    QTest::newRow("both agree") << true << true << true;
+}
+
+void TestMainForm::closeRefusedByAStep()
+{
+    QFETCH(bool, windowsClose);
+    QFETCH(bool, projectAnswered);
+    QFETCH(bool, closes);
+    pm::MemorySettingsStore store;
+    QStringList steps;
+    startupHooks.closeDocumentWindows = [&] { steps.append(u"windows"_qs); return windowsClose; };
+    startupHooks.askSaveProject = [&] { steps.append(u"project"_qs); return projectAnswered; };
+    TMainForm form;
+    form.FormShow();
+    form.show();
+    QCOMPARE(form.close(), closes);
+    QCOMPARE(form.isVisible(), !closes);
+    QCOMPARE(steps.size(), windowsClose ? 2 : 1);
+    QCOMPARE(store.readString(u"Software\\Orvane\\Pagemason"_qs, QString()).has_value(), closes);
+}
+
+void TestMainForm::failedSaveIsReported()
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    pm::RegFileStore store(blocker.fileName() + QStringLiteral("/Pagemason.reg"));
+    pm::SettingsStore* previous = pm::setSettingsStore(&store);
+    pm::ScriptedDialogs dialogs;
+    {
+        TMainForm form;
+        form.FormShow();
+        QVERIFY(form.close()); // the program still ends
+    }
+    pm::setSettingsStore(previous);
+    QCOMPARE(dialogs.shown().size(), 1);
+    QVERIFY(dialogs.shown().first().text.startsWith(u"The settings could not be saved."_qs));
+}
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"

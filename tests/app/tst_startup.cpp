@@ -1,0 +1,198 @@
+/** @file tst_startup.cpp ** The start-up sequence: steps and splash texts in order, the splash wait,
+ ** the one-time first show and the command line. **/
+#include "app/TMainForm.h"
+#include "app/TsplashScreen.h"
+#include "app/global_utl.h"
+#include "app/startup_utl.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString splashKey = QStringLiteral("Software\\Orvane\\Pagemason\\Splash");
+
+/// Every hook appends its name to `log`.
+void recordHooks(QStringList& log)
+{
+    auto hook = [&log](const QString& name) { return [&log, name] { log.append(u"hook:"_qs + name); }; };
+    startupHooks.afterFileNames = hook(u"afterFileNames"_qs);
+    startupHooks.loadFileReopenList = hook(u"loadFileReopenList"_qs);
+    startupHooks.loadProjectReopenList = hook(u"loadProjectReopenList"_qs);
+    startupHooks.initializeToolsWindow = hook(u"initializeToolsWindow"_qs);
+    startupHooks.loadLastProject = hook(u"loadLastProject"_qs);
+    startupHooks.installHandlers = hook(u"installHandlers"_qs);
+    startupHooks.loadReopenMenus = hook(u"loadReopenMenus"_qs);
+    startupHooks.loadDynamicMenus = hook(u"loadDynamicMenus"_qs);
+    startupHooks.loadToolbars = hook(u"loadToolbars"_qs);
+    startupStatusObserver = [&log](const QString& text) { log.append(u"status:"_qs + text); };
+    splashWait = [&log](int ms) {
+        log.append(u"wait:"_qs + QString::number(ms));
+        QVERIFY(splashScreen() && splashScreen()->isVisible()); // the splash stays up meanwhile
+    };
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void stepsInOrder_data();
+    void stepsInOrder();
+    void splashShowsEachStatus();
+    void firstShowRunsOnce();
+    void commandLine_data();
+    void commandLine();
+};
+
+void TestStartup::cleanup()
+{
+    startupHooks = TStartupHooks();
+    startupStatusObserver = nullptr;
+    commandLineArguments.clear();
+    globalOptions = optns();
+}
+
+void TestStartup::stepsInOrder_data()
+{
+    QTest::addColumn<QString>("showSplash");
+    QTest::addColumn<QString>("seconds");
+    QTest::addColumn<QStringList>("ending"); // after the command-line step
+
+    QTest::newRow("splash for 3 seconds") << "1" << "3" << QStringList{u"status:Done"_qs, u"wait:3000"_qs};
+    QTest::newRow("splash for 0 seconds") << "1" << "0" << QStringList{u"status:Done"_qs};
+    QTest::newRow("no splash, no wait") << "0" << "3" << QStringList{};
+    QTest::newRow("wait capped at 10 seconds") << "1" << "200" << QStringList{u"status:Done"_qs, u"wait:10000"_qs};
+}
+
+void TestStartup::stepsInOrder()
+{
+    QFETCH(QString, showSplash);
+    QFETCH(QString, seconds);
+    QFETCH(QStringList, ending);
+    pm::MemorySettingsStore store;
+    store.writeString(splashKey, u"Show splash screen"_qs, showSplash);
+    store.writeString(splashKey, u"Splash screen seconds"_qs, seconds);
+    QStringList log;
+    recordHooks(log);
+
+    TMainForm form;
+    QCOMPARE(splashScreen() != nullptr, showSplash == u"1");
+    QVERIFY(!form.isReady());
+    form.FormShow();
+    QVERIFY(form.isReady());
+    QCOMPARE(splashScreen(), nullptr);
+
+    const QStringList expected = QStringList{
+        u"status:Initializing Pagemason...."_qs,
+        u"status:Setting filenames..."_qs, u"hook:afterFileNames"_qs,
+        u"status:Loading file reopen list..."_qs, u"hook:loadFileReopenList"_qs,
+        u"status:Loading project reopen list..."_qs, u"hook:loadProjectReopenList"_qs,
+        u"status:Initializing tools window..."_qs, u"hook:initializeToolsWindow"_qs,
+        u"status:Loading last project..."_qs, u"hook:loadLastProject"_qs,
+        u"status:Setting some internal stuff..."_qs, u"hook:installHandlers"_qs,
+        u"status:Loading reopen menu items..."_qs, u"hook:loadReopenMenus"_qs,
+        u"status:Loading dynamic menus..."_qs, u"hook:loadDynamicMenus"_qs,
+        u"status:Loading dynamic toolbars..."_qs, u"hook:loadToolbars"_qs,
+        u"status:Proccessing command line parameters..."_qs} + ending;
+    QCOMPARE(log, expected);
+    // Start-up texts go to the splash only; the status bar keeps its "Ready".
+    QCOMPARE(form.statusText(), u"Ready"_qs);
+    QCOMPARE(applicationFolder, QDir(QCoreApplication::applicationDirPath()).absolutePath() + u'/');
+    QCOMPARE(dynamicMenusFileName, applicationFolder + u"default.mnu"_qs);
+    QVERIFY(parserDelimiters.endsWith(u'\t'));
+}
+
+void TestStartup::splashShowsEachStatus()
+{
+    pm::MemorySettingsStore store; // splash on by default
+    QStringList seen;
+    startupHooks.loadDynamicMenus = [&seen] { seen.append(splashScreen()->statusText()); };
+    startupHooks.loadLastProject = [&seen] { seen.append(splashScreen()->statusText()); };
+    splashWait = [](int) {};
+    TMainForm form;
+    TsplashScreen* splash = splashScreen();
+    QVERIFY(splash);
+    QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(splash->findChild<QLabel*>(u"status"_qs)->text(), u"Setting some internal stuff..."_qs);
+    form.FormShow();
+    QCOMPARE(seen, QStringList({u"Loading last project..."_qs, u"Loading dynamic menus..."_qs}));
+}
+
+void TestStartup::firstShowRunsOnce()
+{
+    pm::MemorySettingsStore store;
+    store.writeString(splashKey, u"Show splash screen"_qs, u"0"_qs);
+    int toolbarsLoaded = 0;
+    startupHooks.loadToolbars = [&toolbarsLoaded] { ++toolbarsLoaded; };
+    TMainForm form;
+    QSignalSpy finished(&form, &TMainForm::startupFinished);
+    form.show();
+    QCOMPARE(toolbarsLoaded, 0); // the first show's body runs from the event loop
+    QCoreApplication::processEvents();
+    QCOMPARE(toolbarsLoaded, 1);
+    QCOMPARE(finished.size(), 1);
+    form.showMinimized();
+    form.showNormal();
+    QCoreApplication::processEvents();
+    form.FormShow();
+    QCOMPARE(toolbarsLoaded, 1);
+    QCOMPARE(finished.size(), 1);
+}
+
+void TestStartup::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("documents");
+    QTest::addColumn<QStringList>("projects");
+
+    QTest::newRow("document and project") << QStringList{u"a.htm"_qs, u"b.pmp"_qs}
+                                          << QStringList{u"a.htm"_qs} << QStringList{u"b.pmp"_qs};
+    QTest::newRow("htm in a folder name only") << QStringList{u"htmfiles/x.txt"_qs} << QStringList{}
+                                               << QStringList{};
+    QTest::newRow(".htm in a folder name") << QStringList{u"site.htm/x.txt"_qs}
+                                           << QStringList{u"site.htm/x.txt"_qs} << QStringList{};
+    QTest::newRow("upper-case extension") << QStringList{u"C.HTML"_qs} << QStringList{u"C.HTML"_qs}
+                                          << QStringList{};
+    QTest::newRow("missing file skipped") << QStringList{u"gone.htm"_qs, u"a.htm"_qs}
+                                          << QStringList{u"a.htm"_qs} << QStringList{};
+    QTest::newRow("other extension ignored") << QStringList{u"notes.txt"_qs} << QStringList{}
+                                             << QStringList{};
+}
+
+void TestStartup::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, documents);
+    QFETCH(QStringList, projects);
+    QTemporaryDir dir;
+    for (const QString& name : {u"a.htm"_qs, u"b.pmp"_qs, u"htmfiles/x.txt"_qs,
+                                u"site.htm/x.txt"_qs, u"C.HTML"_qs, u"notes.txt"_qs}) {
+        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path()); // arguments are passed on exactly as written
+    QStringList opened;
+    QStringList loaded;
+    startupHooks.openCommandLineDocument = [&opened](const QString& f) { opened.append(f); };
+    startupHooks.openCommandLineProject = [&loaded](const QString& f) { loaded.append(f); };
+    commandLineArguments = arguments;
+    processCommandLine();
+    QDir::setCurrent(previous);
+    QCOMPARE(opened, documents);
+    QCOMPARE(loaded, projects);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
