@@ -536,6 +536,7 @@ void TDCMemo::restartBlink()
         m_blinkTimer.start(flash / 2, this);
     else
         m_blinkTimer.stop();
+    viewport()->update(m_paintedCaret.adjusted(-1, 0, 1, 0)); // its old shape
     if (m_source)
         viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
 }
@@ -1006,11 +1007,13 @@ void TDCMemo::mouseMoveEvent(QMouseEvent* event)
 
 void TDCMemo::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = false;
-        m_dragScrollTimer.stop();
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mouseReleaseEvent(event);
+        return;
     }
-    QAbstractScrollArea::mouseReleaseEvent(event);
+    m_dragging = false;
+    m_dragScrollTimer.stop();
+    event->accept();
 }
 
 void TDCMemo::mouseDoubleClickEvent(QMouseEvent* event)

@@ -169,6 +169,8 @@ private slots:
 
         states.clear();
         QTest::keyClick(&f.memo, Qt::Key_Insert);
+        f.source.setModified(false); // as after loading
+        states.clear();
         QTest::keyClicks(&f.memo, QStringLiteral("x"));
         int all = 0;
         for (int s : states)
