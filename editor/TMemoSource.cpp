@@ -1297,8 +1297,9 @@ void TMemoSource::parseLine(int line, bool keepColours)
         r.colour = buf;
     }
     if (!buf) {
-        if (m_d->scratch.size() < size_t(n))
-            m_d->scratch.resize(size_t(n));
+        // Never null, even for an empty line, so a careless handler cannot crash.
+        if (m_d->scratch.size() < size_t(n) + 1)
+            m_d->scratch.resize(size_t(n) + 1);
         buf = m_d->scratch.data();
     }
     if (n > 0)

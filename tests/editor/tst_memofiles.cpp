@@ -1,0 +1,297 @@
+/** @file tst_memofiles.cpp ** Loading, saving and tab expansion of the text storage, bad input included. **/
+#include "editor/TMemoSource.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class tst_MemoFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void roundTrip_data();
+    void roundTrip();
+    void readBoundaries_data();
+    void readBoundaries();
+    void tenMegabyteLine();
+    void fixturePage();
+    void failedLoadKeepsDocument();
+    void failedSaveKeepsOldFile();
+    void latin1DocumentWithWideCharacter();
+    void loadFileResetsState();
+    void expandTabs();
+
+private:
+    QString write(const QString& name, const QByteArray& bytes);
+    QByteArray read(const QString& name);
+    QTemporaryDir m_dir;
+};
+
+namespace {
+QStringList linesOf(const TMemoSource& s)
+{
+    QStringList out;
+    for (int i = 0; i < s.lineCount(); ++i)
+        out << s.line(i);
+    return out;
+}
+} // namespace
+
+QString tst_MemoFiles::write(const QString& name, const QByteArray& bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray tst_MemoFiles::read(const QString& name)
+{
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return f.readAll();
+}
+
+void tst_MemoFiles::init()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void tst_MemoFiles::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<QByteArray>("saved");
+    const QByteArray same; // saved exactly as read
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList { "a", "b" } << int(teUtf8)
+                           << same;
+    QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList { "a", "b" } << int(teUtf8)
+                        << QByteArray("a\r\nb\r\n");
+    QTest::newRow("CR only") << QByteArray("a\rb\r\rc") << QStringList { "a", "b", "", "c" }
+                             << int(teUtf8) << QByteArray("a\r\nb\r\n\r\nc");
+    QTest::newRow("mixed breaks") << QByteArray("a\r\n\nb\r") << QStringList { "a", "", "b" }
+                                  << int(teUtf8) << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("no final break") << QByteArray("a\r\nb") << QStringList { "a", "b" }
+                                    << int(teUtf8) << same;
+    QTest::newRow("empty file") << QByteArray() << QStringList { "" } << int(teUtf8) << same;
+    QTest::newRow("only a break") << QByteArray("\r\n") << QStringList { "" } << int(teUtf8)
+                                  << same;
+    QTest::newRow("trailing blanks dropped") << QByteArray("a \t\r\n  \r\n")
+                                             << QStringList { "a", "" } << int(teUtf8)
+                                             << QByteArray("a\r\n\r\n");
+    QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\r\n")
+                           << QStringList { QStringLiteral("caf\u00e9 \u20ac \U0001F600") }
+                           << int(teUtf8) << same;
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xef\xbb\xbfx\r\n")
+                                           << QStringList { QStringLiteral("\ufeffx") }
+                                           << int(teUtf8) << same;
+    QTest::newRow("Latin-1") << QByteArray("caf\xe9\r\nna\xefve\r\n")
+                             << QStringList { QStringLiteral("caf\u00e9"), QStringLiteral("na\u00efve") }
+                             << int(teLatin1) << same;
+    QTest::newRow("invalid UTF-8 late in the file")
+        << QByteArray("\xc3\xa9\r\nok\r\n\xff\xfe\r\n")
+        << QStringList { QStringLiteral("\u00c3\u00a9"), "ok", QStringLiteral("\u00ff\u00fe") }
+        << int(teLatin1) << same;
+    QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xc0\xaf\r\n")
+                                                 << QStringList { QStringLiteral("\u00c0\u00af") }
+                                                 << int(teLatin1) << same;
+    QTest::newRow("encoded surrogate is not UTF-8") << QByteArray("\xed\xa0\x80\r\n")
+                                                    << QStringList { QStringLiteral("\u00ed\u00a0\u0080") }
+                                                    << int(teLatin1) << same;
+    QTest::newRow("truncated sequence at the end") << QByteArray("ab\xe2\x82")
+                                                   << QStringList { QStringLiteral("ab\u00e2\u0082") }
+                                                   << int(teLatin1) << same;
+    QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0\r\n", 8)
+                               << QStringList { QString::fromLatin1("a\0b", 3), "" } << int(teUtf8)
+                               << QByteArray("a\0b\r\n\r\n", 7);
+}
+
+void tst_MemoFiles::roundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, lines);
+    QFETCH(int, encoding);
+    QFETCH(QByteArray, saved);
+    if (saved.isNull())
+        saved = bytes;
+    const QString in = write(QStringLiteral("in.txt"), bytes);
+    TMemoSource s;
+    QString error;
+    QVERIFY2(s.loadFile(in, &error), qPrintable(error));
+    QCOMPARE(linesOf(s), lines);
+    QCOMPARE(int(s.encoding()), encoding);
+    const QString out = m_dir.filePath(QStringLiteral("out.txt"));
+    QVERIFY2(s.saveFile(out, &error), qPrintable(error));
+    QCOMPARE(read(out), saved);
+}
+
+void tst_MemoFiles::readBoundaries_data()
+{
+    // Reads go in 1 MiB pieces: line breaks and characters that straddle a piece.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("tails"); // last 3 characters of each line
+    const int chunk = 1 << 20;
+    QTest::newRow("CR LF split") << QByteArray(QByteArray(chunk - 1, 'x') + "\r\nyz\r\n")
+                                 << QStringList { "xxx", "yz" };
+    QTest::newRow("lone CR at the end of a piece")
+        << QByteArray(QByteArray(chunk - 1, 'x') + "\rnext") << QStringList { "xxx", "ext" };
+    QTest::newRow("UTF-8 character split")
+        << QByteArray(QByteArray(chunk - 1, 'x') + "\xc3\xa9" + "\r\n")
+        << QStringList { QStringLiteral("xx\u00e9") };
+    QTest::newRow("many CR-only lines") << QByteArray(QByteArray("ab\r").repeated(chunk))
+                                        << QStringList {};
+}
+
+void tst_MemoFiles::readBoundaries()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, tails);
+    TMemoSource s;
+    QString error;
+    QVERIFY2(s.loadFile(write(QStringLiteral("big.txt"), bytes), &error), qPrintable(error));
+    if (tails.isEmpty()) {
+        QCOMPARE(s.lineCount(), 1 << 20);
+        QCOMPARE(s.line((1 << 20) - 1), QStringLiteral("ab"));
+        return;
+    }
+    QCOMPARE(s.lineCount(), tails.size());
+    for (int i = 0; i < tails.size(); ++i)
+        QCOMPARE(s.line(i).right(3), tails[i]);
+}
+
+void tst_MemoFiles::tenMegabyteLine()
+{
+    QByteArray bytes;
+    bytes.reserve(10 << 20);
+    for (int i = 0; bytes.size() < (10 << 20); ++i)
+        bytes += "<td class=\"c" + QByteArray::number(i % 97) + "\">\t";
+    bytes += "end";
+    const QString path = write(QStringLiteral("long.html"), bytes);
+    TMemoSource s;
+    QVERIFY(s.loadFile(path));
+    QCOMPARE(s.lineCount(), 1);
+    QCOMPARE(s.lineLength(0), int(bytes.size()));
+    // Editing and searching at its far end stay correct.
+    s.setCaret(s.lineLength(0), 0);
+    s.keyChar(u'!');
+    QCOMPARE(s.line(0).right(4), QStringLiteral("end!"));
+    s.Undo();
+    QVERIFY(s.saveFile(m_dir.filePath(QStringLiteral("long2.html"))));
+    QCOMPARE(read(m_dir.filePath(QStringLiteral("long2.html"))), bytes);
+    s.expandTabs(4);
+    QVERIFY(!s.line(0).contains(u'\t'));
+    QCOMPARE(s.lineLength(0), int(bytes.size() + 3 * bytes.count('\t')));
+}
+
+void tst_MemoFiles::fixturePage()
+{
+    // A Latin-1 page with CR LF breaks, tabs and no final break round-trips byte for byte.
+    const QString fixture = QStringLiteral(TEST_DATA_DIR "/editor/latin1_page.html");
+    const QByteArray bytes = read(fixture);
+    QVERIFY(bytes.contains('\xe9') && bytes.contains('\t') && !bytes.endsWith('\n'));
+    TMemoSource s;
+    QVERIFY(s.loadFile(fixture));
+    QCOMPARE(s.encoding(), teLatin1);
+    QVERIFY(!s.finalLineBreak());
+    const QString out = m_dir.filePath(QStringLiteral("page.html"));
+    QVERIFY(s.saveFile(out));
+    QCOMPARE(read(out), bytes);
+}
+
+void tst_MemoFiles::failedLoadKeepsDocument()
+{
+    TMemoSource s;
+    s.insertText(QStringLiteral("precious\nwork"));
+    QString error;
+    QVERIFY(!s.loadFile(m_dir.filePath(QStringLiteral("missing.html")), &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!s.loadFile(m_dir.path(), &error)); // a folder
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(linesOf(s), (QStringList { "precious", "work" }));
+    QVERIFY(s.canUndo());
+}
+
+void tst_MemoFiles::failedSaveKeepsOldFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.html"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old content\r\n");
+    }
+    TMemoSource s;
+    s.setText(QStringLiteral("new"));
+    QString error;
+    QVERIFY(!s.saveFile(dir.filePath(QStringLiteral("no/such/folder/x.html")), &error));
+    QVERIFY(!error.isEmpty());
+    // The name is taken by a folder: nothing can be renamed over it.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken")));
+    error.clear();
+    QVERIFY(!s.saveFile(dir.filePath(QStringLiteral("taken")), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(read(path), QByteArray("old content\r\n"));
+    QVERIFY(s.saveFile(path, &error));
+    QCOMPARE(read(path), QByteArray("new"));
+    // No temporary files are left beside it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "old.html" });
+}
+
+void tst_MemoFiles::latin1DocumentWithWideCharacter()
+{
+    const QString path = write(QStringLiteral("l1.txt"), "caf\xe9\r\n");
+    TMemoSource s;
+    QVERIFY(s.loadFile(path));
+    QCOMPARE(s.encoding(), teLatin1);
+    s.setCaret(4, 0);
+    s.keyChar(QChar(0x20AC));
+    QVERIFY(s.saveFile(path));
+    // Latin-1 cannot hold the euro sign: the file is written as UTF-8 and nothing is lost.
+    QCOMPARE(read(path), QByteArray("caf\xc3\xa9\xe2\x82\xac\r\n"));
+    TMemoSource back;
+    QVERIFY(back.loadFile(path));
+    QCOMPARE(back.line(0), QStringLiteral("caf\u00e9\u20ac"));
+}
+
+void tst_MemoFiles::loadFileResetsState()
+{
+    const QString path = write(QStringLiteral("doc.html"), "one\r\ntwo\r\n");
+    TMemoSource s;
+    s.insertText(QStringLiteral("a\nb\nc\nd"));
+    s.setSelection(smStream, 0, 0, 1, 2);
+    TPosition mark(&s, 3, 3);
+    int calls = 0;
+    s.setOnParseSyntax([&calls](const LineText&, int32_t, uint8_t*) {
+        ++calls;
+        return 0;
+    });
+    s.colorData(3);
+    QVERIFY(s.parseMark() > 0);
+    QVERIFY(s.loadFile(path));
+    QCOMPARE(linesOf(s), (QStringList { "one", "two" }));
+    QVERIFY(!s.hasSelection());
+    QVERIFY(!s.canUndo() && !s.canRedo());
+    QCOMPARE(s.parseMark(), 0);
+    QCOMPARE(QPoint(s.CaretX(), s.CaretY()), QPoint(0, 0));
+    QVERIFY(mark.line() < s.lineCount());
+}
+
+void tst_MemoFiles::expandTabs()
+{
+    TMemoSource s;
+    s.setText(QStringLiteral("\ta\t b\t\n\u03a9\tx\nplain"));
+    s.insertText(QStringLiteral("z"));
+    s.expandTabs(4);
+    QCOMPARE(linesOf(s), (QStringList { "z    a     b", QStringLiteral("\u03a9    x"), "plain" }));
+    QVERIFY(!s.canUndo());
+    s.expandTabs(4); // nothing left to do
+    QCOMPARE(s.line(0), QStringLiteral("z    a     b"));
+}
+
+QTEST_GUILESS_MAIN(tst_MemoFiles)
+#include "tst_memofiles.moc"
