@@ -1,0 +1,19 @@
+/** @file TinputWizard.h ** The input wizard as the template runner sees it: runs a TinputDlg
+ ** for the pages and steps of one template run. **/
+#pragma once
+
+#include "templates/TWizard.h"
+
+class QWidget;
+
+class TinputWizard : public TWizard
+{
+public:
+    explicit TinputWizard(QWidget* parent = nullptr) : m_parent(parent) {}
+    /// A page handed in with an answer (an edited tag's value) starts with that value.
+    bool run(const QString& title, QList<TWizardPage>& pages,
+             const QList<TWizardStep>& steps) override;
+
+private:
+    QWidget* m_parent;
+};

@@ -1,0 +1,338 @@
+/** @file tst_templaterunner.cpp ** Running templates: tag case, prefixes and suffixes, placeholders,
+ ** command requests, status texts and failures. **/
+#include "app/errors_utl.h"
+#include "app/global_utl.h"
+#include "platform/ScriptedDialogs.h"
+#include "templates/TRequestActions.h"
+#include "templates/TScriptedWizard.h"
+#include "templates/TTemplateHost.h"
+#include "templates/requestSyntax.h"
+#include "templates/templateRunner.h"
+
+#include <QtTest>
+#include <stdexcept>
+
+namespace {
+
+class RecordingHost : public TTemplateHost
+{
+public:
+    RecordingHost() { setTemplateHost(this); }
+    ~RecordingHost() override { setTemplateHost(nullptr); }
+    void setStatus(const QString& text) override { statuses << text; }
+    void setProgress(int position, int maximum) override { lastProgress = {position, maximum}; }
+    void setBusyCursor(bool on) override { busy = on; }
+    QStringList statuses;
+    QPair<int, int> lastProgress{-1, -1};
+    bool busy = false;
+};
+
+/// Actions that record their calls and yield scripted texts.
+class ScriptedActions : public TRequestActions
+{
+public:
+    ScriptedActions() { setRequestActions(this); }
+    ~ScriptedActions() override { setRequestActions(nullptr); }
+    void runRequestAction(const QString& p) override { calls << QStringLiteral("run:") + p; }
+    std::optional<QString> menuCommandAction(const QString& p) override
+    {
+        calls << QStringLiteral("menucommand:") + p;
+        if (p == QStringLiteral("throw"))
+            throw std::runtime_error("menu");
+        return yield;
+    }
+    std::optional<QString> pluginAction(const QString& p) override
+    {
+        calls << QStringLiteral("plugin:") + p;
+        return yield;
+    }
+    QStringList calls;
+    std::optional<QString> yield;
+};
+
+struct PageRow {
+    QString description, prefix, suffix;
+    int type;
+    bool optional;
+};
+
+} // namespace
+
+class tst_TemplateRunner : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        globalOptions.tagCase = 2;
+        dynamicMenusFileName = QStringLiteral("/app/default.mnu");
+    }
+    void tagCase_data();
+    void tagCase();
+    void requestsAndAnswers_data();
+    void requestsAndAnswers();
+    void pagesCarryPrefixSuffixAndTransformedParameters();
+    void messagesBecomeStepsWithoutPages();
+    void statusTexts();
+    void syntaxErrorIsReportedOnce();
+    void cancelledWizardGivesNothing();
+    void tagEditNotOkStopsAtOnce();
+    void runEndsTheRun();
+    void menuCommandAndPluginInsertText();
+    void actionYieldingNothingDropsPrefixAndSuffix();
+    void runawayMenuCommandsStop();
+    void unexpectedFailureIsCode14();
+    void longTemplateLine();
+};
+
+void tst_TemplateRunner::tagCase_data()
+{
+    QTest::addColumn<int>("tagCase");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("lower") << 0 << "<B>Bold</B>" << "<b>bold</b>";
+    QTest::newRow("upper") << 1 << "<b>Bold</b>" << "<B>BOLD</B>";
+    QTest::newRow("unchanged") << 2 << "<B>Bold</B>" << "<B>Bold</B>";
+    QTest::newRow("goto and unknown requests are plain text")
+        << 1 << "x{= 'g', goto['a'] =}{=,=}y{= 'q', NoSuch =}" << "X{= 'G', GOTO['A'] =}{=,=}Y{= 'Q', NOSUCH =}";
+    QTest::newRow("empty") << 0 << "" << "";
+}
+
+void tst_TemplateRunner::tagCase()
+{
+    QFETCH(int, tagCase);
+    QFETCH(QString, text);
+    QFETCH(QString, result);
+    globalOptions.tagCase = uint8_t(tagCase);
+    TScriptedWizard wizard;
+    QCOMPARE(runTemplate(text, QStringLiteral("T")), result);
+    QVERIFY(wizard.calls().isEmpty()); // no page, no wizard
+}
+
+void tst_TemplateRunner::requestsAndAnswers_data()
+{
+    QTest::addColumn<int>("tagCase");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("link example")
+        << 2 << "<A HREF={= 'Link target', url =}>{=,=}</A>" << QStringList{"index.html"}
+        << "<A HREF=index.html>{=,=}</A>";
+    QTest::newRow("optional empty answer drops the attribute")
+        << 2 << "<IMG SRC={= 'Image', image =} ALIGN={= 'Alignment', -align =}>"
+        << QStringList{"pic.gif", ""} << "<IMG SRC=pic.gif>";
+    QTest::newRow("required empty answer keeps prefix and suffix")
+        << 2 << "<IMG ALT=\"{= 'Alt', string =}\">" << QStringList{""} << "<IMG ALT=\"\">";
+    QTest::newRow("quoted value travels with its quotes")
+        << 2 << "<IMG SRC=\"{= 'Image', -image =}\">" << QStringList{"a.gif"} << "<IMG SRC=\"a.gif\">";
+    QTest::newRow("answers are not transformed, the text around is")
+        << 0 << "<FONT FACE={= 'Face', string =}>" << QStringList{"Arial BOLD"} << "<font face=Arial BOLD>";
+    QTest::newRow("request at the very end keeps its place")
+        << 2 << "ab{= 'x', string =}" << QStringList{"Z"} << "abZ";
+    QTest::newRow("request at the start takes the text after it as suffix")
+        << 1 << "{= 'x', -string =}cd ef" << QStringList{""} << " EF";
+    QTest::newRow("percent answer from the wizard is used as given")
+        << 2 << "<HR WIDTH={= 'W', percent =}>" << QStringList{"50%"} << "<HR WIDTH=50%>";
+    QTest::newRow("an answer that looks like a placeholder stays text")
+        << 2 << "<A{= 'a', string =} B{= 'b', string =}>" << QStringList{"{=1=}", "x"}
+        << "<A{=1=} Bx>";
+    QTest::newRow("multi-line template")
+        << 2 << "<UL>\r\n<LI>{= 'Item', text =}\r\n</UL>" << QStringList{"one\r\ntwo"}
+        << "<UL>\r\n<LI>one\r\ntwo\r\n</UL>";
+}
+
+void tst_TemplateRunner::requestsAndAnswers()
+{
+    QFETCH(int, tagCase);
+    QFETCH(QString, text);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, result);
+    globalOptions.tagCase = uint8_t(tagCase);
+    TScriptedWizard wizard;
+    wizard.queueAnswers(answers);
+    QCOMPARE(runTemplate(text, QStringLiteral("Entry")), result);
+    QCOMPARE(wizard.calls().size(), 1);
+    QCOMPARE(wizard.calls().at(0).pages.size(), answers.size());
+}
+
+void tst_TemplateRunner::pagesCarryPrefixSuffixAndTransformedParameters()
+{
+    globalOptions.tagCase = 0;
+    TScriptedWizard wizard;
+    RecordingHost host;
+    runTemplate(QStringLiteral("<IMG SRC=\"{= 'Image File', image =}\" ALIGN={= 'Align It', -align =}>"
+                               "<FONT FACE={= 'Font', -list['Arial','A'] =}>"),
+                QStringLiteral("Image"));
+    QCOMPARE(wizard.calls().size(), 1);
+    const TScriptedWizard::Call& call = wizard.calls().at(0);
+    QCOMPARE(call.title, QStringLiteral("Image"));
+    const QList<PageRow> expected{
+        {"Image File", " src=\"", "\"", rtImage, false},
+        {"Align It", " align=", "", rtAlign, true},
+        {"Font", " face=", "", rtList, true},
+    };
+    QCOMPARE(call.pages.size(), expected.size());
+    for (qsizetype k = 0; k < expected.size(); ++k) {
+        QCOMPARE(call.pages.at(k).description, expected.at(k).description);
+        QCOMPARE(call.pages.at(k).prefix, expected.at(k).prefix);
+        QCOMPARE(call.pages.at(k).suffix, expected.at(k).suffix);
+        QCOMPARE(call.pages.at(k).type, expected.at(k).type);
+        QCOMPARE(call.pages.at(k).optional, expected.at(k).optional);
+        QCOMPARE(call.steps.at(k).page, int(k));
+    }
+    QCOMPARE(call.pages.at(2).parameters, QStringLiteral("'arial','a'"));
+    QCOMPARE(host.statuses.last(), QStringLiteral("User canceled wizard. Ready"));
+}
+
+void tst_TemplateRunner::messagesBecomeStepsWithoutPages()
+{
+    TScriptedWizard wizard;
+    wizard.queueAnswers({"v"});
+    // The blank before a msg request goes with it.
+    QCOMPARE(runTemplate(QStringLiteral("<BR {= 'n', msg[Read This] =}><P {= 'x', string =}>"),
+                         QStringLiteral("T")),
+             QStringLiteral("<BR><P v>"));
+    const QList<TWizardStep>& steps = wizard.calls().at(0).steps;
+    QCOMPARE(steps.size(), 2);
+    QCOMPARE(steps.at(0).page, -1);
+    QCOMPARE(steps.at(0).text, QStringLiteral("msg Read This"));
+    QCOMPARE(steps.at(0).message, QStringLiteral("Read This"));
+    QCOMPARE(steps.at(1).page, 0);
+
+    // Messages alone show no wizard and are typed as nothing.
+    TScriptedWizard only;
+    QCOMPARE(runTemplate(QStringLiteral("a {= 'n', msg[hi] =}"), QStringLiteral("T")), QStringLiteral("a"));
+    QVERIFY(only.calls().isEmpty());
+}
+
+void tst_TemplateRunner::statusTexts()
+{
+    RecordingHost host;
+    TScriptedWizard wizard;
+    wizard.queueAnswers({"x"});
+    runTemplate(QStringLiteral("<B>"), QStringLiteral("T"));
+    QCOMPARE(host.statuses, (QStringList{"Checking tag syntax...", "Ready"}));
+    host.statuses.clear();
+    runTemplate(QStringLiteral("<B {= 'x', string =}>"), QStringLiteral("T"));
+    QCOMPARE(host.statuses, (QStringList{"Checking tag syntax...", "Waiting for user input...", "Ready"}));
+    QCOMPARE(host.lastProgress, qMakePair(100, 100));
+    QVERIFY(!host.busy);
+}
+
+void tst_TemplateRunner::syntaxErrorIsReportedOnce()
+{
+    RecordingHost host;
+    pm::ScriptedDialogs dialogs;
+    TScriptedWizard wizard;
+    QCOMPARE(runTemplate(QStringLiteral("{= 'Width' number =}"), QStringLiteral("T")), QString());
+    QCOMPARE(host.statuses.last(), QStringLiteral("Error in tag syntax. Ready"));
+    QCOMPARE(dialogs.shown().size(), 1);
+    QCOMPARE(dialogs.shown().at(0).text, formatErrorMessage(8, QStringLiteral("19")));
+    QVERIFY(wizard.calls().isEmpty());
+    QVERIFY(!host.busy);
+}
+
+void tst_TemplateRunner::cancelledWizardGivesNothing()
+{
+    RecordingHost host;
+    TScriptedWizard wizard;
+    wizard.queueCancel();
+    QCOMPARE(runTemplate(QStringLiteral("<B {= 'x', string =}>"), QStringLiteral("T")), QString());
+    QCOMPARE(host.statuses.last(), QStringLiteral("User canceled wizard. Ready"));
+}
+
+void tst_TemplateRunner::tagEditNotOkStopsAtOnce()
+{
+    RecordingHost host;
+    tagEditState.ok = false;
+    QCOMPARE(runTemplateCore(QStringLiteral("<B>"), QStringLiteral("Editing tag")), QString());
+    QCOMPARE(host.statuses, QStringList{"Error. Ready"});
+    // A fresh run resets the state.
+    QCOMPARE(runTemplate(QStringLiteral("<B>"), QStringLiteral("T")), QStringLiteral("<B>"));
+    QVERIFY(tagEditState.ok);
+}
+
+void tst_TemplateRunner::runEndsTheRun()
+{
+    globalOptions.tagCase = 0;
+    RecordingHost host;
+    ScriptedActions actions;
+    TScriptedWizard wizard;
+    QCOMPARE(runTemplate(QStringLiteral("A{= 'r', run[/Usr/Bin/Prog] =}{= 'x', string =}"),
+                         QStringLiteral("T")),
+             QString());
+    QCOMPARE(actions.calls, QStringList{"run:/Usr/Bin/Prog"}); // not transformed
+    QCOMPARE(host.statuses.last(), QStringLiteral("Ready"));
+    QVERIFY(wizard.calls().isEmpty());
+    QVERIFY(!host.busy);
+}
+
+void tst_TemplateRunner::menuCommandAndPluginInsertText()
+{
+    globalOptions.tagCase = 1;
+    ScriptedActions actions;
+    actions.yield = QStringLiteral("<b {= 'w', string =}>");
+    TScriptedWizard wizard;
+    wizard.queueAnswers({"one", "two"});
+    const QString result = runTemplate(
+        QStringLiteral("<p {= 'm', menucommand[Format|Bold] =}>{= 'p', plugin[tools.so, Up] =}"),
+        QStringLiteral("T"));
+    // Inserted texts are transformed and their requests become pages of the same wizard.
+    QCOMPARE(actions.calls, (QStringList{"menucommand:FORMAT|BOLD", "plugin:TOOLS.SO, UP"}));
+    QCOMPARE(wizard.calls().at(0).pages.size(), 2);
+    QCOMPARE(result, QStringLiteral("<P <B one>><B two>"));
+}
+
+void tst_TemplateRunner::actionYieldingNothingDropsPrefixAndSuffix()
+{
+    ScriptedActions actions;
+    QCOMPARE(runTemplate(QStringLiteral("a {= 'm', menucommand[X] =}b c"), QStringLiteral("T")),
+             QStringLiteral("a c"));
+    // The inert default actions behave the same.
+    setRequestActions(nullptr);
+    QCOMPARE(runTemplate(QStringLiteral("a {= 'p', plugin[x,y] =}b c"), QStringLiteral("T")),
+             QStringLiteral("a c"));
+}
+
+void tst_TemplateRunner::runawayMenuCommandsStop()
+{
+    RecordingHost host;
+    pm::ScriptedDialogs dialogs;
+    ScriptedActions actions;
+    actions.yield = QStringLiteral("x{= 'm', menucommand[Self] =}");
+    QCOMPARE(runTemplate(QStringLiteral("{= 'm', menucommand[Self] =}"), QStringLiteral("T")), QString());
+    QCOMPARE(actions.calls.size(), maxActionInsertions + 1);
+    QCOMPARE(dialogs.shown().size(), 1);
+    QVERIFY(dialogs.shown().at(0).text.contains(dynamicMenusFileName));
+    QCOMPARE(host.statuses.last(), QStringLiteral("Error. Ready"));
+}
+
+void tst_TemplateRunner::unexpectedFailureIsCode14()
+{
+    RecordingHost host;
+    pm::ScriptedDialogs dialogs;
+    ScriptedActions actions;
+    QCOMPARE(runTemplate(QStringLiteral("{= 'm', menucommand[throw] =}"), QStringLiteral("T")), QString());
+    QCOMPARE(host.statuses.last(), QStringLiteral("Unknown error in tag. Ready"));
+    QCOMPARE(dialogs.shown().size(), 1);
+    QCOMPARE(dialogs.shown().at(0).text,
+             formatErrorMessage(14, QStringLiteral("An error has occured while trying to parse the text "
+                                                   "assocciated with the menu item. Please check the "
+                                                   "Dynamic Menus file (/app/default.mnu).")));
+    QVERIFY(!host.busy);
+}
+
+void tst_TemplateRunner::longTemplateLine()
+{
+    globalOptions.tagCase = 0;
+    TScriptedWizard wizard;
+    wizard.queueAnswers({"v"});
+    const QString text = QString(100000, u'A') + QStringLiteral("{= 'x', string =}");
+    const QString result = runTemplate(text, QStringLiteral("T"));
+    QCOMPARE(result.size(), 100000 + 1);
+    QVERIFY(result.endsWith(QStringLiteral("av")) && result.startsWith(u'a'));
+}
+
+QTEST_GUILESS_MAIN(tst_TemplateRunner)
+#include "tst_templaterunner.moc"
