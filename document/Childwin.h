@@ -1,0 +1,125 @@
+/** @file Childwin.h ** A document window: one document in its editor, its own menus and
+ ** status bar, and the operations that create, open, save and close documents. **/
+#pragma once
+
+#include "editor/TMemoSource.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTabWidget;
+class TDCMemo;
+
+class TMDIChild : public QMainWindow, private TMemoListener
+{
+    Q_OBJECT
+
+public:
+    /// The form's tag.
+    static constexpr int formTag = 1;
+
+    /// FormCreate: builds the components; the set-up steps are createDocumentWindow's.
+    explicit TMDIChild(QWidget* parent = nullptr);
+    ~TMDIChild() override;
+
+    QString caption() const { return windowTitle(); }
+    void setCaption(const QString& caption);
+
+    /// The menu item (or submenu item) with this component name, or null.
+    QAction* menuItem(const QString& name) const;
+    QMenuBar* mainMenu() const { return MainMenu1; }
+    QMenu* reopenMenu() const { return m_reopenMenu; }
+    QMenu* contextMenu() const { return editPop; }
+    QTabWidget* pages() const { return PageControl1; }
+    TDCMemo* editor() const { return memo1; }
+    TMemoSource& source() { return MemoSource1; }
+    /// The status bar panels 0 (caret), 1 (modified), 2 (insert mode), 3 (size).
+    QString statusText(int panel) const;
+
+    /// Fills the status bar for the changes in `changes` (msCaretMoved, msOverwriteChanged,
+    /// msModifiedChanged); the size panel always.
+    void updateStatusBar(uint32_t changes);
+    /// Every panel from scratch.
+    void refreshStatusBar();
+    /// The size the size panel shows: the text with CR LF line ends, less the final one.
+    qint64 textSize() const { return m_textSize; }
+
+    void FormActivate();
+    /// Fills the "Reopen" submenu from the file reopen list.
+    void rebuildReopenMenu();
+
+    /// Full path of the document's file; empty while untitled.
+    QString fileName;
+    /// The preview page's browser, or null when the control is not available.
+    QWidget* webBrowser = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void memoChanged(const TMemoChange& change) override;
+    void recountSize();
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* name, const QString& caption,
+                     const QKeySequence& key = QKeySequence());
+    void setEditMode(bool preview);
+
+    QMenuBar* MainMenu1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* editPage = nullptr;
+    QWidget* previewPage = nullptr;
+    TDCMemo* memo1 = nullptr;
+    TMemoSource MemoSource1;
+    QMenu* editPop = nullptr;
+    QMenu* m_reopenMenu = nullptr;
+    QLabel* m_panels[4] = {};
+
+    /// invariant: m_lineLengths[i] == MemoSource1.lineLength(i) for every line, and
+    /// m_textSize == sum(m_lineLengths) + 2 * (lineCount() - 1).
+    std::vector<int> m_lineLengths;
+    qint64 m_textSize = 0;
+};
+
+/// All document windows in creation order.
+QList<TMDIChild*> documentWindows();
+/// The active document window (the most recent one when the frame is not active), or null.
+TMDIChild* activeDocumentWindow();
+
+/// Set when the user cancels a save question; stops "Close All" and program exit.
+extern bool closeCancelled;
+/// The shared filter index of the Open and Save dialogs (1-based: 2 is "HTMLs").
+extern int fileDialogFilterIndex;
+/// The filter of the shared Open and Save dialogs, in their own "Name|mask|..." form.
+extern const QString fileDialogFilter;
+
+TMDIChild* newDocument();
+TMDIChild* createDocumentWindow(const QString& caption, bool bare);
+/// Opens a document, a project or a picture by extension; asks for a name when `name` is
+/// empty. Returns the new document window, or null.
+TMDIChild* openFile(const QString& name = QString(), bool bare = false);
+/// Writes the document to `name` (adding the default extension when the name has no dot).
+/// True when the file was written; a failure is reported and leaves the document modified.
+bool saveDocument(const QString& name, TMDIChild* window);
+/// Save: to the window's file, else Save As. True when it was saved.
+bool saveActive(TMDIChild* window);
+bool saveAs(TMDIChild* window);
+/// Mode 0 open, 1 save; `filterIndex` is 1-based. Empty when cancelled.
+QString showFileDialog(int mode, int filterIndex);
+/// Writes the window's text to the preview copy; returns its name, empty on failure.
+QString saveTempCopy(TMDIChild* window);
+/// Closes document windows from the last to the first until the user cancels. True when all
+/// closed.
+bool closeAllDocuments();
+/// Rebuilds the "Reopen" submenu of every document window.
+void rebuildAllReopenMenus();
+/// A document named on the command line: loaded as it is (tabs kept), not added to the reopen
+/// list. Null when it could not be read (the user is told).
+TMDIChild* openCommandLineDocument(const QString& fileName);
+/// The seam through which the command line and openFile load a project.
+void loadProjectFile(const QString& fileName);

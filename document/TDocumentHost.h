@@ -1,0 +1,46 @@
+/** @file TDocumentHost.h ** What document windows need from the main window that holds them.
+ ** The main window installs itself; tests install a small host of their own. **/
+#pragma once
+
+#include <QString>
+
+class QMdiArea;
+class TMDIChild;
+
+class TDocumentHost
+{
+public:
+    virtual ~TDocumentHost() = default;
+    /// Where document windows live. Never null while a host is installed.
+    virtual QMdiArea* mdiArea() = 0;
+
+    // The tools window's opened-files list, keyed by caption.
+    virtual void addOpenedFile(const QString& caption, TMDIChild* window)
+    {
+        (void)caption, (void)window;
+    }
+    virtual void renameOpenedFile(const QString& oldCaption, const QString& newCaption)
+    {
+        (void)oldCaption, (void)newCaption;
+    }
+    virtual void removeOpenedFile(const QString& caption) { (void)caption; }
+
+    virtual void showImagePreview(const QString& fileName) { (void)fileName; }
+    /// Loads a project and brings the tools window's project page to the front.
+    virtual void openProject(const QString& fileName) { (void)fileName; }
+    /// The tools window, image preview and toolbars shown or hidden as the settings now say.
+    virtual void applyToolsWindowVisible() {}
+    virtual void applyImagePreviewVisible() {}
+    virtual void applyToolbarsVisible() {}
+    /// "Change hotkeys..." with the current menu.
+    virtual void startHotkeyAssignment() {}
+    virtual void closeMainWindow() {}
+    virtual void showAbout() {}
+    /// A document window closed; the main window shows its own menus when none is left.
+    virtual void documentWindowClosed(TMDIChild* window) { (void)window; }
+};
+
+/// The host in use, or null before the main window exists.
+TDocumentHost* documentHost();
+/// Installs a host (not owned); returns the previous one.
+TDocumentHost* setDocumentHost(TDocumentHost* host);
