@@ -497,6 +497,46 @@ private slots:
                      - (left + fm.horizontalAdvance(QStringLiteral("iiiiW")))) <= 1);
     }
 
+    // A change whose parse alters where later lines start repaints those lines too, though
+    // the storage reports only the edited line as changed.
+    void repaintsLinesWhoseStartStateChanged()
+    {
+        Fixture f(lines(40));
+        f.source.setOnParseSyntax([](const LineText& text, int32_t state, uint8_t* colors) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                colors[i] = uint8_t(state);
+            return text.toString().contains(QLatin1String("<!--")) ? 1 : state;
+        });
+        f.memo.setTextStyles({ { QStringLiteral("plain"), kWhite, { kBlack } },
+                               { QStringLiteral("comment"), kYellow, { kRed } } });
+        QVERIFY(f.ready());
+        QVERIFY(QTest::qWaitForWindowExposed(&f.memo));
+        QCoreApplication::processEvents();
+
+        struct PaintLog : QObject {
+            QRegion painted;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent*>(e)->region();
+                return false;
+            }
+        } log;
+        f.memo.viewport()->installEventFilter(&log);
+        f.source.setCaret(15, 0);
+        f.source.insertAtCaret(QStringLiteral(" <!--"));
+        for (int i = 0; i < 10; ++i)
+            QCoreApplication::processEvents();
+
+        const int rows = f.memo.visibleLines();
+        const int lh = f.memo.lineHeight();
+        const int x = f.cellCentre(2, 0).x();
+        for (int row = 0; row < rows; ++row)
+            QVERIFY2(log.painted.contains(QPoint(x, row * lh + lh / 2)), qPrintable(QString::number(row)));
+        const QImage shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(shot.pixelColor(f.cellCentre(4, rows - 1)), rgb(kYellow));
+    }
+
     void outlivesItsStorage()
     {
         TDCMemo memo;
