@@ -5,6 +5,8 @@
 #include "app/hotkeys_utl.h"
 #include "app/reopen_utl.h"
 #include "app/status_utl.h"
+#include "colour/ColorRuleMatcher.h"
+#include "colour/customRules_utl.h"
 #include "document/TDocumentHost.h"
 #include "document/files_utl.h"
 #include "editor/TDCMemo.h"
@@ -172,6 +174,8 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
 TMDIChild::~TMDIChild()
 {
     MemoSource1.detach(this);
+    MemoSource1.setOnParseSyntax({});
+    memo1->setMemoSource(nullptr);
     // FormDestroy: the opened-files entry goes with the window.
     if (g_host)
         g_host->removeOpenedFile(caption());
@@ -465,6 +469,16 @@ void TMDIChild::memoChanged(const TMemoChange& change)
     updateStatusBar(change.State & (msCaretMoved | msOverwriteChanged | msModifiedChanged));
 }
 
+void TMDIChild::setupColouring()
+{
+    if (!m_matcher) {
+        m_matcher = std::make_unique<ColorRuleMatcher>(DCParser1);
+        MemoSource1.setOnParseSyntax(DCParser1.parseSyntaxEvent());
+    }
+    memo1->setTextStyles(reloadColorStyles());
+    MemoSource1.invalidateColors();
+}
+
 void TMDIChild::FormActivate()
 {
     memo1->setFont(editorFont);
@@ -561,6 +575,7 @@ TMDIChild* createDocumentWindow(const QString& caption, bool bare)
         applyHotkeys();
         loadReopenList(fileReopenList, fileReopenSection);
         window->rebuildReopenMenu();
+        window->setupColouring();
         window->source().setDelimeters(parserDelimiters);
         window->menuItem(QStringLiteral("ToolsWindowItem"))
             ->setChecked(globalOptions.toolsWindowVisible);

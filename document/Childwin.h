@@ -2,10 +2,12 @@
  ** status bar, and the operations that create, open, save and close documents. **/
 #pragma once
 
+#include "colour/TDCParser.h"
 #include "editor/TMemoSource.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -13,6 +15,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QTabWidget;
+class ColorRuleMatcher;
 class TDCMemo;
 
 class TMDIChild : public QMainWindow, private TMemoListener
@@ -49,6 +52,10 @@ public:
     /// The size the size panel shows: the text with CR LF line ends, less the final one.
     qint64 textSize() const { return m_textSize; }
 
+    /// Colours the text by the colour rules: the rule matcher on the tokenizer, the styles
+    /// read again from the colour rules file.
+    void setupColouring();
+
     void FormActivate();
     /// Fills the "Reopen" submenu from the file reopen list.
     void rebuildReopenMenu();
@@ -76,6 +83,8 @@ private:
     QWidget* previewPage = nullptr;
     TDCMemo* memo1 = nullptr;
     TMemoSource MemoSource1;
+    TDCParser DCParser1;
+    std::unique_ptr<ColorRuleMatcher> m_matcher; ///< registered with DCParser1
     QMenu* editPop = nullptr;
     QMenu* m_reopenMenu = nullptr;
     QLabel* m_panels[4] = {};

@@ -100,6 +100,7 @@ private slots:
         webBrowserControlAvailable = false;
         dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
         hotkeysFileName = m_dir.filePath(QStringLiteral("Pagemason.HotKeys"));
+        colorRulesFileName = QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
         globalOptions.autoInsertTags = false;
     }
     void cleanupTestCase()
