@@ -441,7 +441,7 @@ void TinputDlg::afterMove()
     resize(qMax(400, pageWidth(page->tag()) + 20),
            helpMemoHeight + panelHeight + 50 + pageHeight(page->tag()));
     if (QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+        QWidget::move(s->availableGeometry().center() - rect().center());
     for (QWidget* control : page->controls())
         if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus)) {
             control->setFocus();
