@@ -146,6 +146,16 @@ private slots:
         // Ctrl+letter is a command, not a character.
         QTest::keyClick(&f.memo, Qt::Key_B, Qt::ControlModifier);
         QCOMPARE(f.source.line(0), QStringLiteral("Q日本abé€"));
+
+        // Tab and Delete are editing keys of the storage, not focus moves.
+        TMemoSource::setOverwriteMode(false);
+        QTest::keyClick(&f.memo, Qt::Key_Home);
+        QTest::keyClick(&f.memo, Qt::Key_Tab);
+        QVERIFY(f.memo.hasFocus());
+        QCOMPARE(f.source.CaretX(), f.source.nextTabStop(0));
+        QCOMPARE(f.source.line(0), QString(f.source.nextTabStop(0), u' ') + QStringLiteral("Q日本abé€"));
+        QTest::keyClick(&f.memo, Qt::Key_Delete);
+        QCOMPARE(f.source.line(0), QString(f.source.nextTabStop(0), u' ') + QStringLiteral("日本abé€"));
     }
 
     void stateChangeFlags()
