@@ -1,9 +1,21 @@
 /** @file TTemplateHost.cpp ** The installed template host. **/
 #include "templates/TTemplateHost.h"
 
+#include "app/status_utl.h"
+
+void TTemplateHost::setStatus(const QString& text)
+{
+    ::setStatus(text);
+}
+
+void TTemplateHost::setProgress(int position, int maximum)
+{
+    ::setProgress(position, maximum);
+}
+
 namespace {
-TTemplateHost silentHost;
-TTemplateHost* currentHost = &silentHost;
+TTemplateHost defaultHost;
+TTemplateHost* currentHost = &defaultHost;
 } // namespace
 
 TTemplateHost& templateHost()
@@ -13,7 +25,7 @@ TTemplateHost& templateHost()
 
 TTemplateHost* setTemplateHost(TTemplateHost* host)
 {
-    TTemplateHost* previous = currentHost == &silentHost ? nullptr : currentHost;
-    currentHost = host ? host : &silentHost;
+    TTemplateHost* previous = currentHost == &defaultHost ? nullptr : currentHost;
+    currentHost = host ? host : &defaultHost;
     return previous;
 }
