@@ -15,10 +15,31 @@ struct TLineArena::Block {
     size_t live; ///< allocations not yet released; the block goes at 0 unless current
 };
 
+void adviseHugePages(void* p, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t huge = uintptr_t(2) << 20;
+    if (bytes < 2 * huge)
+        return;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(p) + huge - 1) & ~(huge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) & ~(huge - 1);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)bytes;
+#endif
+}
+
 TLineArena::~TLineArena()
 {
     while (m_blocks)
         freeBlock(m_blocks);
+    while (m_spare) {
+        Block* b = m_spare;
+        m_spare = b->next;
+        munmap(b, b->mapped);
+    }
 }
 
 TLineArena::Block* TLineArena::blockOf(const void* p)
@@ -30,31 +51,41 @@ TLineArena::Block* TLineArena::newBlock(size_t payload)
 {
     const size_t header = (sizeof(Block) + 15) & ~size_t(15);
     const size_t size = (header + payload + kBlockSize - 1) & ~(kBlockSize - 1);
-    // Over-map by one block and trim, so the block starts on a kBlockSize boundary.
-    void* raw = mmap(nullptr, size + kBlockSize, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (raw == MAP_FAILED)
-        return nullptr;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t aligned = (start + kBlockSize - 1) & ~(uintptr_t(kBlockSize) - 1);
-    if (aligned > start)
-        munmap(raw, aligned - start);
-    const uintptr_t tail = aligned + size;
-    const uintptr_t end = start + size + kBlockSize;
-    if (end > tail)
-        munmap(reinterpret_cast<void*>(tail), end - tail);
-    Block* b = new (reinterpret_cast<void*>(aligned)) Block;
+    Block* b = nullptr;
+    if (size == kBlockSize && m_spare) {
+        b = m_spare;
+        m_spare = b->next;
+        --m_spareCount;
+    } else {
+        // Over-map by one block and trim, so the block starts on a kBlockSize boundary.
+        void* raw = mmap(nullptr, size + kBlockSize, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED)
+            return nullptr;
+        const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+        const uintptr_t aligned = (start + kBlockSize - 1) & ~(uintptr_t(kBlockSize) - 1);
+        if (aligned > start)
+            munmap(raw, aligned - start);
+        const uintptr_t tail = aligned + size;
+        const uintptr_t end = start + size + kBlockSize;
+        if (end > tail)
+            munmap(reinterpret_cast<void*>(tail), end - tail);
+#ifdef MADV_HUGEPAGE
+        madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+#endif
+        b = new (reinterpret_cast<void*>(aligned)) Block;
+        b->mapped = size;
+        m_mapped += size;
+    }
     b->owner = this;
     b->prev = nullptr;
     b->next = m_blocks;
     if (m_blocks)
         m_blocks->prev = b;
     m_blocks = b;
-    b->mapped = size;
     b->used = header;
     b->capacity = size;
     b->live = 0;
-    m_mapped += size;
     return b;
 }
 
@@ -68,6 +99,12 @@ void TLineArena::freeBlock(Block* b)
         b->next->prev = b->prev;
     if (m_current == b)
         m_current = nullptr;
+    if (b->mapped == kBlockSize && m_spareCount < kMaxSpare) {
+        b->next = m_spare;
+        m_spare = b;
+        ++m_spareCount;
+        return;
+    }
     m_mapped -= b->mapped;
     munmap(b, b->mapped);
 }
@@ -106,6 +143,8 @@ void TLineArena::swap(TLineArena& o)
     std::swap(m_current, o.m_current);
     std::swap(m_blocks, o.m_blocks);
     std::swap(m_mapped, o.m_mapped);
+    std::swap(m_spare, o.m_spare);
+    std::swap(m_spareCount, o.m_spareCount);
     // Blocks name their arena, so that release() needs no arena pointer.
     for (Block* b = m_blocks; b; b = b->next)
         b->owner = this;
@@ -141,28 +180,72 @@ void TLineStore::swap(TLineStore& o)
 {
     m_arena.swap(o.m_arena);
     m_lines.swap(o.m_lines);
+    m_colours.swap(o.m_colours);
 }
 
 void TLineStore::clear()
 {
-    remove(0, count());
+    // Everything goes at once: no need to give back each line's text on its own.
+    for (auto& entry : m_colours)
+        std::free(entry.second);
+    m_colours.clear();
+    TLineArena empty;
+    m_arena.swap(empty);
+    m_lines.clear();
 }
 
 void TLineStore::releaseText(TLineRec& r)
 {
+    if (r.bits & TLineRec::kHasColour) {
+        const auto it = m_colours.find(r.text);
+        if (it != m_colours.end()) {
+            std::free(it->second);
+            m_colours.erase(it);
+        }
+    }
     if (r.text)
         TLineArena::release(r.text);
     r.text = nullptr;
-    r.bits &= ~(TLineRec::kSizeMask | TLineRec::kWide);
-    std::free(r.colour);
-    r.colour = nullptr;
+    r.bits &= TLineRec::kReadOnly;
+}
+
+void* TLineStore::allocateOrThrow(size_t bytes, size_t align)
+{
+    void* p = m_arena.allocate(bytes, align);
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+
+uint8_t* TLineStore::colour(qsizetype i) const
+{
+    const TLineRec& r = m_lines[i];
+    if (!(r.bits & TLineRec::kHasColour))
+        return nullptr;
+    const auto it = m_colours.find(r.text);
+    return it == m_colours.end() ? nullptr : it->second;
+}
+
+uint8_t* TLineStore::ensureColour(qsizetype i)
+{
+    TLineRec& r = m_lines[i];
+    if (!r.text)
+        return nullptr;
+    if (uint8_t* c = colour(i))
+        return c;
+    auto* c = static_cast<uint8_t*>(std::malloc(size_t(r.size())));
+    if (!c)
+        throw std::bad_alloc();
+    m_colours.emplace(r.text, c);
+    r.bits |= TLineRec::kHasColour;
+    return c;
 }
 
 void TLineStore::insertEmpty(qsizetype pos, qsizetype n)
 {
     TLineRec* room = m_lines.insert(pos, n);
     for (qsizetype i = 0; i < n; ++i)
-        room[i] = TLineRec { nullptr, 0, 0, nullptr };
+        room[i] = TLineRec { nullptr, 0, 0 };
 }
 
 void TLineStore::remove(qsizetype pos, qsizetype n)
@@ -187,9 +270,7 @@ void TLineStore::setLatin1(qsizetype i, const char* s, qsizetype n)
         n = TLineRec::kMaxSize; // callers refuse such lines first
     void* p = nullptr;
     if (n > 0) {
-        p = m_arena.allocate(size_t(n), 1);
-        if (!p)
-            throw std::bad_alloc();
+        p = allocateOrThrow(size_t(n), 1);
         std::memcpy(p, s, size_t(n));
     }
     assign(r, p, n > 0 ? uint32_t(n) : 0);
@@ -202,9 +283,7 @@ void TLineStore::setWide(qsizetype i, const char16_t* s, qsizetype n)
         n = TLineRec::kMaxSize;
     void* p = nullptr;
     if (n > 0) {
-        p = m_arena.allocate(size_t(n) * 2, 2);
-        if (!p)
-            throw std::bad_alloc();
+        p = allocateOrThrow(size_t(n) * 2, 2);
         std::memcpy(p, s, size_t(n) * 2);
     }
     assign(r, p, n > 0 ? uint32_t(n) | TLineRec::kWide : 0);
@@ -224,9 +303,7 @@ void TLineStore::set(qsizetype i, QStringView s)
         n = TLineRec::kMaxSize;
     char* p = nullptr;
     if (n > 0) {
-        p = static_cast<char*>(m_arena.allocate(size_t(n), 1));
-        if (!p)
-            throw std::bad_alloc();
+        p = static_cast<char*>(allocateOrThrow(size_t(n), 1));
         for (qsizetype k = 0; k < n; ++k)
             p[k] = char(u[k]);
     }
@@ -235,9 +312,14 @@ void TLineStore::set(qsizetype i, QStringView s)
 
 void TLineStore::appendLatin1(const char* s, qsizetype n)
 {
-    const qsizetype i = count();
-    insertEmpty(i, 1);
-    setLatin1(i, s, n);
+    if (n > TLineRec::kMaxSize)
+        n = TLineRec::kMaxSize;
+    void* p = nullptr;
+    if (n > 0) {
+        p = allocateOrThrow(size_t(n), 1);
+        std::memcpy(p, s, size_t(n));
+    }
+    *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };
 }
 
 void TLineStore::appendWide(const char16_t* s, qsizetype n)

@@ -9,14 +9,19 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <unordered_map>
 
-/// Line characters live in 1 MiB-aligned blocks, so a text pointer finds its block by masking.
-/// A block is unmapped as soon as no line uses it and it no longer takes allocations, which
-/// lets a whole-document rewrite (expandTabs) reuse memory instead of doubling it.
+/// Line characters live in 2 MiB-aligned blocks, so a text pointer finds its block by masking.
+/// A block is given back as soon as no line uses it and it no longer takes allocations, and
+/// a few given-back blocks are kept for the next allocations, which lets a whole-document
+/// rewrite (expandTabs) reuse memory instead of doubling it. Blocks ask for huge pages:
+/// faulting in text page by page is what a large load spends most time on.
 class TLineArena
 {
 public:
-    static constexpr size_t kBlockSize = size_t(1) << 20;
+    static constexpr size_t kBlockSize = size_t(2) << 20;
+    static constexpr int kMaxSpare = 2;
 
     TLineArena() = default;
     ~TLineArena();
@@ -41,20 +46,23 @@ private:
 
     Block* m_current = nullptr;
     Block* m_blocks = nullptr; ///< every block, current or draining
+    Block* m_spare = nullptr; ///< given-back blocks of kBlockSize, linked by next
+    int m_spareCount = 0; ///< invariant: <= kMaxSpare
     size_t m_mapped = 0;
 };
 
-/// One line: 24 bytes. Characters are Latin-1 bytes or UTF-16 units in the arena.
+/// One line: 16 bytes. Characters are Latin-1 bytes or UTF-16 units in the arena; colour
+/// bytes, which only parsed lines have, live beside the records (see TLineStore).
 struct TLineRec {
     static constexpr uint32_t kWide = 0x80000000u;
     static constexpr uint32_t kReadOnly = 0x40000000u;
-    static constexpr uint32_t kSizeMask = 0x3FFFFFFFu;
+    static constexpr uint32_t kHasColour = 0x20000000u;
+    static constexpr uint32_t kSizeMask = 0x1FFFFFFFu;
     static constexpr qsizetype kMaxSize = kSizeMask;
 
     const void* text; ///< null when the line is empty
-    uint32_t bits; ///< size | kWide | kReadOnly
+    uint32_t bits; ///< size | kWide | kReadOnly | kHasColour
     int32_t endState; ///< state the line's parse ended in; valid below the parse mark
-    uint8_t* colour; ///< size bytes, or null until the line is parsed for painting
 
     qsizetype size() const { return bits & kSizeMask; }
     bool wide() const { return bits & kWide; }
@@ -67,7 +75,10 @@ struct TLineRec {
                       : LineText(static_cast<const char*>(text), size());
     }
 };
-static_assert(sizeof(TLineRec) == 24);
+static_assert(sizeof(TLineRec) == 16);
+
+/// Asks for huge pages on the 2 MiB-aligned part of a large buffer (fewer page faults).
+void adviseHugePages(void* p, size_t bytes);
 
 /// A vector with a gap at the last edit, so that inserting or removing lines near the
 /// previous edit moves few records. Holds trivially copyable records; grows with realloc.
@@ -112,6 +123,26 @@ public:
         m_gapStart = 0;
         m_gapLen = m_cap;
     }
+    /// Makes room for `n` records in all, so that a load of known size never reallocates.
+    void reserve(qsizetype n)
+    {
+        if (n > m_cap)
+            grow(n - size());
+    }
+    /// Gives back capacity beyond `slack` spare records (the gap moves to the end first).
+    void trim(qsizetype slack)
+    {
+        const qsizetype want = size() + slack;
+        if (m_cap <= want)
+            return;
+        moveGap(size());
+        T* buf = static_cast<T*>(std::realloc(m_buf, size_t(want) * sizeof(T)));
+        if (!buf)
+            return; // keeping the larger buffer is harmless
+        m_buf = buf;
+        m_gapLen = want - size();
+        m_cap = want;
+    }
 
 private:
     // invariant: 0 <= m_gapStart, m_gapStart + m_gapLen <= m_cap
@@ -130,9 +161,10 @@ private:
         qsizetype cap = m_cap < 64 ? 64 : m_cap + m_cap / 2;
         if (cap < used + need)
             cap = used + need;
-        T* buf = static_cast<T*>(std::realloc(m_buf, cap * sizeof(T)));
+        T* buf = static_cast<T*>(std::realloc(m_buf, size_t(cap) * sizeof(T)));
         if (!buf)
-            std::abort(); // as operator new would throw; there is no sound way on
+            throw std::bad_alloc();
+        adviseHugePages(buf, size_t(cap) * sizeof(T));
         const qsizetype tail = m_cap - m_gapStart - m_gapLen;
         std::memmove(buf + cap - tail, buf + m_gapStart + m_gapLen, tail * sizeof(T));
         m_buf = buf;
@@ -164,6 +196,8 @@ public:
 
     /// Inserts `n` empty lines at `pos`.
     void insertEmpty(qsizetype pos, qsizetype n);
+    void reserve(qsizetype n) { m_lines.reserve(n); }
+    void trim() { m_lines.trim(m_lines.size() / 16 + 1024); }
     /// Removes lines [pos, pos + n), releasing their characters and colours.
     void remove(qsizetype pos, qsizetype n);
     void clear();
@@ -178,16 +212,35 @@ public:
     /// Appends a line; used by the file reader.
     void appendLatin1(const char* s, qsizetype n);
     void appendWide(const char16_t* s, qsizetype n);
-    /// Copies every line's characters into fresh blocks (old blocks drain and go).
+    /// Replaces line i by `n` Latin-1 characters that `fill` writes into place.
+    template <class Fill>
+    void rewriteLatin1(qsizetype i, qsizetype n, Fill fill)
+    {
+        char* p = n > 0 ? static_cast<char*>(allocateOrThrow(size_t(n), 1)) : nullptr;
+        if (p)
+            fill(p);
+        assign(m_lines[i], p, uint32_t(n));
+    }
+    /// Later lines go to fresh blocks, so that older blocks drain and go as lines move.
     void closeArenaBlock() { m_arena.closeCurrent(); }
+
+    /// The line's colour bytes, or null when it has none.
+    uint8_t* colour(qsizetype i) const;
+    /// The line's colour bytes, created (size() bytes, contents unset) when missing; null
+    /// for an empty line.
+    uint8_t* ensureColour(qsizetype i);
     size_t mappedBytes() const { return m_arena.mappedBytes(); }
 
 private:
     void releaseText(TLineRec& r);
     void assign(TLineRec& r, void* p, uint32_t bits);
+    void* allocateOrThrow(size_t bytes, size_t align);
 
     TLineArena m_arena;
     TGapVector<TLineRec> m_lines;
+    /// Colour bytes by text address: a line's text moves whenever it changes, which is
+    /// exactly when its colours go stale. invariant: key present <=> the line has kHasColour.
+    std::unordered_map<const void*, uint8_t*> m_colours;
 };
 
 /// Length of `s` without its trailing characters of code <= 32.

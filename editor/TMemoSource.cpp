@@ -1286,16 +1286,11 @@ int TMemoSource::takeLastStateChange()
 
 void TMemoSource::parseLine(int line, bool keepColours)
 {
-    TLineRec& r = m_d->lines.rec(line);
-    const qsizetype n = r.size();
-    const int32_t init = line > 0 ? m_d->lines.rec(line - 1).endState : 0;
-    uint8_t* buf = r.colour;
-    if (!buf && keepColours && n > 0) {
-        buf = static_cast<uint8_t*>(std::malloc(size_t(n)));
-        if (!buf)
-            throw std::bad_alloc();
-        r.colour = buf;
-    }
+    TLineStore& lines = m_d->lines;
+    const qsizetype n = lines.rec(line).size();
+    const int32_t init = line > 0 ? lines.rec(line - 1).endState : 0;
+    // A line parsed only for its end state keeps no colour bytes, unless it had some.
+    uint8_t* buf = keepColours ? lines.ensureColour(line) : lines.colour(line);
     if (!buf) {
         // Never null, even for an empty line, so a careless handler cannot crash.
         if (m_d->scratch.size() < size_t(n) + 1)
@@ -1304,13 +1299,11 @@ void TMemoSource::parseLine(int line, bool keepColours)
     }
     if (n > 0)
         std::memset(buf, 0, size_t(n));
-    // The handler gets a copy of the view: r may move if the handler edits (it must not).
-    const LineText text = r.view();
-    const int32_t state = m_onParseSyntax(text, init, buf);
-    TLineRec& after = m_d->lines.rec(line);
-    if (state != after.endState)
+    const int32_t state = m_onParseSyntax(lines.text(line), init, buf);
+    TLineRec& r = lines.rec(line);
+    if (state != r.endState)
         m_lastStateChange = std::max(m_lastStateChange, line);
-    after.endState = state;
+    r.endState = state;
 }
 
 const uint8_t* TMemoSource::colorData(int line)
@@ -1323,10 +1316,10 @@ const uint8_t* TMemoSource::colorData(int line)
             parseLine(l, false);
         parseLine(line, true);
         m_parseMark = line + 1;
-    } else if (!m_d->lines.rec(line).colour) {
+    } else if (m_d->lines.rec(line).size() > 0 && !m_d->lines.colour(line)) {
         parseLine(line, true);
     }
-    return m_d->lines.rec(line).colour;
+    return m_d->lines.colour(line);
 }
 
 int32_t TMemoSource::lineEndState(int line)

@@ -16,6 +16,8 @@
 
 class TextClipboard;
 class TLineArena;
+struct TSearchOptions;
+struct TSearchPos;
 
 enum TStringsOption : uint32_t {
     soBackUnindents = 0x001,
@@ -256,6 +258,7 @@ public:
 
 private:
     friend class TPosition;
+    friend bool findText(const TMemoSource&, TSearchOptions&, TSearchPos&, const TCharSet&);
     class Impl;
     friend class Impl;
 

@@ -9,6 +9,9 @@
 
 #include <memory>
 #include <string>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -28,6 +31,41 @@ bool isAscii(const char* p, qsizetype n)
             return false;
     }
     return true;
+}
+
+/// The first CR or LF in [p, end), or end; clears `ascii` when a byte before it is not ASCII.
+/// One pass does both, since every byte of a large file goes through here.
+const char* findBreak(const char* p, const char* end, bool& ascii)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    int high = 0;
+    while (end - p >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, cr)));
+        const int top = _mm_movemask_epi8(x);
+        if (hits) {
+            const int k = __builtin_ctz(unsigned(hits));
+            high |= top & ((1 << k) - 1);
+            if (high)
+                ascii = false;
+            return p + k;
+        }
+        high |= top;
+        p += 16;
+    }
+    if (high)
+        ascii = false;
+#endif
+    for (; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == '\n' || c == '\r')
+            return p;
+        if (c & 0x80)
+            ascii = false;
+    }
+    return end;
 }
 
 /// Strict UTF-8 to UTF-16 (no overlong forms, no surrogates, nothing above U+10FFFF).
@@ -107,21 +145,9 @@ public:
                 ++p;
             m_pendingCR = false;
         }
-        const char* nextLF = nullptr;
-        const char* nextCR = nullptr;
         while (p < end) {
-            // Each search result is kept until passed, so every byte is scanned once.
-            if (!nextLF || nextLF < p) {
-                nextLF = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-                if (!nextLF)
-                    nextLF = end;
-            }
-            if (!nextCR || nextCR < p) {
-                nextCR = static_cast<const char*>(std::memchr(p, '\r', size_t(end - p)));
-                if (!nextCR)
-                    nextCR = end;
-            }
-            const char* brk = nextLF < nextCR ? nextLF : nextCR;
+            bool ascii = true;
+            const char* brk = findBreak(p, end, ascii);
             if (brk == end) {
                 m_carry.append(p, size_t(end - p));
                 if (qsizetype(m_carry.size()) > kMaxBytes)
@@ -129,7 +155,7 @@ public:
                 m_lastWasBreak = false;
                 return true;
             }
-            if (!line(p, brk - p))
+            if (!line(p, brk - p, ascii))
                 return false;
             p = brk + 1;
             if (*brk == '\r') {
@@ -148,7 +174,7 @@ public:
     bool finish()
     {
         if (!m_carry.empty() || !m_lastWasBreak) {
-            if (!line(nullptr, 0))
+            if (!line(nullptr, 0, true))
                 return false;
         }
         return true;
@@ -166,25 +192,26 @@ private:
         return false;
     }
 
-    bool line(const char* p, qsizetype n)
+    bool line(const char* p, qsizetype n, bool ascii)
     {
         m_sawAnything = true;
         if (!m_carry.empty()) {
             m_carry.append(p, size_t(n));
-            const bool ok = store(m_carry.data(), qsizetype(m_carry.size()));
+            const qsizetype len = qsizetype(m_carry.size());
+            const bool ok = store(m_carry.data(), len, isAscii(m_carry.data(), len));
             m_carry.clear();
             m_carry.shrink_to_fit();
             return ok;
         }
-        return store(p, n);
+        return store(p, n, ascii);
     }
 
-    bool store(const char* p, qsizetype n)
+    bool store(const char* p, qsizetype n, bool ascii)
     {
         n = trimmedLength(p, n);
         if (n > kMaxBytes)
             return failTooLong();
-        if (m_latin1 || isAscii(p, n)) {
+        if (m_latin1 || ascii) {
             m_lines.appendLatin1(p, n);
             return true;
         }
@@ -223,6 +250,10 @@ bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding
         return false;
     }
     std::unique_ptr<char[]> buf(new char[kChunk]);
+    // Lines of real documents average well over 8 bytes; untouched room costs no memory
+    // and trim() gives it back after the load.
+    const qint64 fileSize = f.size();
+    const qsizetype expectedLines = qsizetype(std::min<qint64>(fileSize / 8 + 16, qint64(1) << 27));
     for (int pass = 0; pass < 2; ++pass) {
         const bool latin1 = pass == 1;
         if (pass == 1 && !f.seek(0)) {
@@ -231,6 +262,7 @@ bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding
             return false;
         }
         out.clear();
+        out.reserve(expectedLines);
         LineReader reader(out, latin1);
         bool ok = true;
         while (true) {
@@ -258,6 +290,7 @@ bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding
         if (ok) {
             if (out.count() == 0)
                 out.insertEmpty(0, 1);
+            out.trim();
             encoding = latin1 ? teLatin1 : teUtf8;
             finalBreak = reader.finalBreak();
             return true;
@@ -381,7 +414,6 @@ void TMemoSource::expandTabs(int width)
     // Every line moves to fresh blocks in order, so each old block is given back as soon as
     // its lines have moved and the memory in use stays near one copy of the text.
     lines.closeArenaBlock();
-    std::string narrow;
     std::u16string wide;
     for (int i = 0; i < n; ++i) {
         const LineText t = lines.text(i);
@@ -396,20 +428,30 @@ void TMemoSource::expandTabs(int width)
             lines.setWide(i, wide.data(), trimmedLength(wide.data(), qsizetype(wide.size())));
         } else {
             const char* p = t.latin1();
-            if (t.size() == 0)
+            const qsizetype len = t.size();
+            if (len == 0)
                 continue;
-            if (!std::memchr(p, '\t', size_t(t.size()))) {
-                lines.setLatin1(i, p, t.size());
+            const qsizetype tabs = std::count(p, p + len, '\t');
+            if (tabs == 0) {
+                lines.setLatin1(i, p, len);
                 continue;
             }
-            narrow.clear();
-            for (qsizetype k = 0; k < t.size(); ++k) {
-                if (p[k] == '\t')
-                    narrow.append(size_t(width), ' ');
-                else
-                    narrow.push_back(p[k]);
-            }
-            lines.setLatin1(i, narrow.data(), trimmedLength(narrow.data(), qsizetype(narrow.size())));
+            // A stored line never ends in a tab, so the expanded line needs no trimming.
+            lines.rewriteLatin1(i, len + tabs * (width - 1), [p, len, width](char* out) {
+                const char* from = p;
+                const char* end = p + len;
+                while (from < end) {
+                    const char* tab = static_cast<const char*>(std::memchr(from, '\t', size_t(end - from)));
+                    const char* stop = tab ? tab : end;
+                    std::memcpy(out, from, size_t(stop - from));
+                    out += stop - from;
+                    if (!tab)
+                        break;
+                    std::memset(out, ' ', size_t(width));
+                    out += width;
+                    from = tab + 1;
+                }
+            });
         }
     }
     clearUndo();

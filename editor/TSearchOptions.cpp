@@ -2,6 +2,7 @@
 #include "editor/TSearchOptions.h"
 
 #include "editor/TMemoSource.h"
+#include "editor/TMemoSourceImpl.h"
 
 #include <QLocale>
 
@@ -190,6 +191,7 @@ bool findText(const TMemoSource& lines, TSearchOptions& options, TSearchPos& pos
         return false;
     const Matcher matcher(options.TextToFind, options.CaseSensitive);
     const qsizetype m = matcher.size();
+    const TLineStore& store = lines.m_d->lines; // every line is read: no per-line call
 
     if (forward) {
         if (line < 0) {
@@ -198,7 +200,7 @@ bool findText(const TMemoSource& lines, TSearchOptions& options, TSearchPos& pos
         }
         index = std::max<qint64>(index, 1);
         for (; line < count; ++line, index = 1) {
-            const LineText t = lines.lineText(line);
+            const LineText t = store.text(line);
             if (t.size() < index)
                 continue;
             const qsizetype at = matcher.forward(t, qsizetype(index - 1));
@@ -218,7 +220,7 @@ bool findText(const TMemoSource& lines, TSearchOptions& options, TSearchPos& pos
         index = lines.lineLength(line);
     }
     for (bool first = true; line >= 0; --line, first = false) {
-        const LineText t = lines.lineText(line);
+        const LineText t = store.text(line);
         if (!first)
             index = t.size();
         if (t.size() < index || index < 1)
