@@ -11,13 +11,19 @@
 class TStatusRecorder : public TStatusSink
 {
 public:
-    TStatusRecorder() : m_previous(setStatusSink(this)) {}
+    TStatusRecorder()
+        : m_previous(setStatusSink(this))
+    {
+    }
     ~TStatusRecorder() override { setStatusSink(m_previous); }
     TStatusRecorder(const TStatusRecorder&) = delete;
     TStatusRecorder& operator=(const TStatusRecorder&) = delete;
 
     void statusChanged(const QString& text) override { texts.append(text); }
-    void progressChanged(int position, int maximum) override { progress.append({position, maximum}); }
+    void progressChanged(int position, int maximum) override
+    {
+        progress.append({ position, maximum });
+    }
 
     QStringList texts;
     QList<QPair<int, int>> progress;

@@ -45,7 +45,7 @@ protected:
             p.setBrush(QColor(0x4c, 0xaf, 0x50));
             p.drawEllipse(QRectF(0.5, 0.5, 15, 15));
             p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            p.drawPolyline(QPolygonF({QPointF(4, 8.5), QPointF(7, 11.5), QPointF(12, 5)}));
+            p.drawPolyline(QPolygonF({ QPointF(4, 8.5), QPointF(7, 11.5), QPointF(12, 5) }));
         } else {
             p.setPen(QPen(QColor(0x5d, 0x40, 0x37), 1.5));
             p.drawLine(QPointF(3, 1), QPointF(13, 1));
@@ -62,8 +62,8 @@ protected:
             p.drawPath(glass);
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(0xe6, 0xa1, 0x17));
-            p.drawPolygon(QPolygonF({QPointF(5.5, 13.2), QPointF(10.5, 13.2), QPointF(8, 10)}));
-            p.drawPolygon(QPolygonF({QPointF(6, 3.6), QPointF(10, 3.6), QPointF(8, 6.5)}));
+            p.drawPolygon(QPolygonF({ QPointF(5.5, 13.2), QPointF(10.5, 13.2), QPointF(8, 10) }));
+            p.drawPolygon(QPolygonF({ QPointF(6, 3.6), QPointF(10, 3.6), QPointF(8, 6.5) }));
         }
     }
 

@@ -77,10 +77,10 @@ private:
     QAction* m_exitAction = nullptr;
     QAction* m_aboutAction = nullptr;
 
-    QWidget* Panel4 = nullptr;       ///< the status area at the bottom
+    QWidget* Panel4 = nullptr; ///< the status area at the bottom
     QProgressBar* progBar = nullptr; ///< 144 pixels wide, left of the status panels
     TStatusPicture* m_picture = nullptr; ///< panel 0, 18 pixels, drawn here
-    QLabel* m_statusText = nullptr;  ///< panel 1
+    QLabel* m_statusText = nullptr; ///< panel 1
 };
 
 /// The one main window while it exists (plug-in callbacks and later parts reach it here).

@@ -60,8 +60,8 @@ void TsplashScreen::paintEvent(QPaintEvent*)
     p.setBrush(QColor(0xfa, 0xfa, 0xf5));
     p.drawRoundedRect(page, 6, 6);
     p.setPen(QPen(QColor(0xc0, 0x39, 0x2b), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawPolyline(QPolygonF({QPointF(64, 82), QPointF(48, 102), QPointF(64, 122)}));
-    p.drawPolyline(QPolygonF({QPointF(96, 82), QPointF(112, 102), QPointF(96, 122)}));
+    p.drawPolyline(QPolygonF({ QPointF(64, 82), QPointF(48, 102), QPointF(64, 122) }));
+    p.drawPolyline(QPolygonF({ QPointF(96, 82), QPointF(112, 102), QPointF(96, 122) }));
 
     QFont title = font();
     title.setPointSize(26);
@@ -69,13 +69,13 @@ void TsplashScreen::paintEvent(QPaintEvent*)
     p.setFont(title);
     p.setPen(Qt::white);
     p.drawText(QRectF(150, 60, width() - 160, 50), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Pagemason"));
+        QStringLiteral("Pagemason"));
     QFont sub = font();
     sub.setPointSize(10);
     p.setFont(sub);
     p.setPen(QColor(0xb0, 0xc4, 0xde));
     p.drawText(QRectF(152, 108, width() - 160, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("HTML editor, version 2.3"));
+        QStringLiteral("HTML editor, version 2.3"));
     p.setPen(QPen(QColor(0x3a, 0x5a, 0x8e), 1));
     p.drawLine(16, height() - 40, width() - 16, height() - 40);
 }

@@ -40,7 +40,8 @@ const char16_t* const shortMessages[errorCount] = {
     u"An error has ocured in the plugin",
 };
 
-#define PM_REQUEST_SYNTAX u"\r\n\r\nRequest tag syntax:\r\n{= 'Type the request description here', request_type=}"
+#define PM_REQUEST_SYNTAX                                                                          \
+    u"\r\n\r\nRequest tag syntax:\r\n{= 'Type the request description here', request_type=}"
 
 const char16_t* const detailedMessages[errorCount] = {
     u"No error. Please ignore.",
@@ -59,7 +60,8 @@ const char16_t* const detailedMessages[errorCount] = {
     u"found, but a closing request tag ('=}') was not found." PM_REQUEST_SYNTAX,
     u"Error in position %s: No comma was found inside request.\r\n  You must put a comma inside a "
     u"request tag." PM_REQUEST_SYNTAX,
-    u"Error in position %s: Nested requests.\r\n  Nested requests are not allowed." PM_REQUEST_SYNTAX,
+    u"Error in position %s: Nested requests.\r\n  Nested requests are not "
+    u"allowed." PM_REQUEST_SYNTAX,
     u"Error in position %s: More than one empty requests found.\r\n  Only one empty request is "
     u"allowed.\r\n  An empty request is '{=,=}'" PM_REQUEST_SYNTAX,
     u"Error in position %s: Unknown (invalid) request type.\r\n  Check for typos.\r\n  Take a look "
@@ -69,8 +71,10 @@ const char16_t* const detailedMessages[errorCount] = {
     u"Error in position %s: Request parameters are not closed\r\n  Request parameters must be "
     u"enclosed with '[' and ']' like this: '[......]'",
     u"%s",
-    u"%s\r\n is not a valid mask ('*' not found).\r\nA mask MUST include '*' or all files published "
-    u"will have the same filename (which will cause only the last uploaded file to exist. All other "
+    u"%s\r\n is not a valid mask ('*' not found).\r\nA mask MUST include '*' or all files "
+    u"published "
+    u"will have the same filename (which will cause only the last uploaded file to exist. All "
+    u"other "
     u"files will be overriten).",
     u"Error: Not connected\r\nTake a look at the log for more information.",
     u"Error while talking to FTP server\r\nTake a look at the log for more information.",
@@ -79,7 +83,8 @@ const char16_t* const detailedMessages[errorCount] = {
     u"%s is not a valid Pagemason toolbars file",
     u"The plugin (function) called \"%s\" was not found in the plugin collecion file\r\nCheck for "
     u"typos\r\nCheck the plugin collection's documention for the right pluguin (function) name",
-    u"The plugin collection file \"%s\" was not found\r\nThe plugin collection file must be located "
+    u"The plugin collection file \"%s\" was not found\r\nThe plugin collection file must be "
+    u"located "
     u"in the plugins\\ subdirectory of Pagemason's main directory",
     u"An error has ocured in the plugin\r\nThis means an internal error in the plugin has "
     u"ocured.\r\nContact the plugin author to report the bug in the plugin",
@@ -131,7 +136,8 @@ QString formatErrorMessage(uint8_t code, const QString& param)
     if (code >= errorCount)
         code = unknownErrorCode;
     // Any message type but "short" shows the detailed text, so no error box is ever empty.
-    const char16_t* const* table = globalOptions.messageType == 1 ? shortMessages : detailedMessages;
+    const char16_t* const* table
+        = globalOptions.messageType == 1 ? shortMessages : detailedMessages;
     return substitute(QString::fromUtf16(table[code]), param);
 }
 
@@ -154,6 +160,6 @@ void showError(uint8_t code, const QString& param)
         || !log.flush()) {
         // Not thrown at the caller: a second box says the log could not take the entry.
         showBox(QStringLiteral("The error log\r\n") + errorLogFileName
-                + QStringLiteral("\r\ncould not be written: ") + log.errorString());
+            + QStringLiteral("\r\ncould not be written: ") + log.errorString());
     }
 }

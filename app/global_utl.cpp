@@ -39,7 +39,11 @@ constexpr int fontNameLimit = 32;
 class SectionReader
 {
 public:
-    SectionReader(pm::SettingsStore& store, const QString& key) : m_store(store), m_key(key) {}
+    SectionReader(pm::SettingsStore& store, const QString& key)
+        : m_store(store)
+        , m_key(key)
+    {
+    }
 
     QString text(const QString& name, const QString& fallback, int limit = -1) const
     {
@@ -72,7 +76,7 @@ public:
     int32_t int32(const QString& name, int32_t fallback) const
     {
         return int32_t(integer(name, fallback, std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max()));
+            std::numeric_limits<int32_t>::max()));
     }
     uint8_t uint8(const QString& name, uint8_t fallback) const
     {
@@ -82,7 +86,7 @@ public:
     bool boolean(const QString& name, bool fallback) const
     {
         return integer(name, fallback ? 1 : 0, std::numeric_limits<int32_t>::min(),
-                       std::numeric_limits<int32_t>::max())
+                   std::numeric_limits<int32_t>::max())
             != 0;
     }
 
@@ -94,10 +98,20 @@ private:
 class SectionWriter
 {
 public:
-    SectionWriter(pm::SettingsStore& store, const QString& key) : m_store(store), m_key(key) {}
-    void text(const QString& name, const QString& value) { m_ok &= m_store.writeString(m_key, name, value); }
+    SectionWriter(pm::SettingsStore& store, const QString& key)
+        : m_store(store)
+        , m_key(key)
+    {
+    }
+    void text(const QString& name, const QString& value)
+    {
+        m_ok &= m_store.writeString(m_key, name, value);
+    }
     void integer(const QString& name, int64_t value) { text(name, QString::number(value)); }
-    void boolean(const QString& name, bool value) { text(name, value ? QStringLiteral("1") : QStringLiteral("0")); }
+    void boolean(const QString& name, bool value)
+    {
+        text(name, value ? QStringLiteral("1") : QStringLiteral("0"));
+    }
     bool ok() const { return m_ok; }
 
 private:
@@ -116,8 +130,8 @@ void installFontFallbacks()
     // Courier New is rarely installed on Linux; its metric-compatible twins take its place.
     static const bool done = [] {
         QFont::insertSubstitutions(QStringLiteral("Courier New"),
-                                   {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
-                                    QStringLiteral("DejaVu Sans Mono")});
+            { QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
+                QStringLiteral("DejaVu Sans Mono") });
         return true;
     }();
     (void)done;
@@ -133,8 +147,8 @@ void loadSettings(const QString& key)
 
     SectionReader viewers(store, section(key, u"Viewers"));
     o.viewerType = viewers.uint8(QStringLiteral("Viewer type"), defaults.viewerType);
-    o.viewerFileName = viewers.text(QStringLiteral("Viewer File Name"), defaults.viewerFileName,
-                                    viewerFileNameLimit);
+    o.viewerFileName = viewers.text(
+        QStringLiteral("Viewer File Name"), defaults.viewerFileName, viewerFileNameLimit);
 
     SectionReader files(store, section(key, u"Files"));
     o.defaultExt = files.text(QStringLiteral("Default Ext"), defaults.defaultExt, defaultExtLimit);
@@ -146,30 +160,35 @@ void loadSettings(const QString& key)
     o.font.styles = edit.text(QStringLiteral("Font styles"), defaults.font.styles);
     o.colorTags = edit.boolean(QStringLiteral("Color tags"), defaults.colorTags);
     o.autoInsertBR = edit.boolean(QStringLiteral("Autoinsert <BR>"), defaults.autoInsertBR);
-    o.autoInsertTags = edit.boolean(QStringLiteral("Autoinsert tags when New HTML"),
-                                    defaults.autoInsertTags);
+    o.autoInsertTags
+        = edit.boolean(QStringLiteral("Autoinsert tags when New HTML"), defaults.autoInsertTags);
     o.tagCase = edit.uint8(QStringLiteral("Tag case"), defaults.tagCase);
-    o.autoCompleteTags = edit.boolean(QStringLiteral("Auto complete tags"), defaults.autoCompleteTags);
-    o.convertUnixStrings = edit.boolean(QStringLiteral("Convert strings to Unix strings"),
-                                        defaults.convertUnixStrings);
+    o.autoCompleteTags
+        = edit.boolean(QStringLiteral("Auto complete tags"), defaults.autoCompleteTags);
+    o.convertUnixStrings = edit.boolean(
+        QStringLiteral("Convert strings to Unix strings"), defaults.convertUnixStrings);
 
     SectionReader errors(store, section(key, u"Errors handeling"));
     o.messageType = errors.uint8(QStringLiteral("Message type"), defaults.messageType);
     o.logErrors = errors.boolean(QStringLiteral("Log errors"), defaults.logErrors);
 
     SectionReader windows(store, section(key, u"Toolbars&Windows"));
-    o.toolsWindowDocked = windows.boolean(QStringLiteral("Tools Window docked"), defaults.toolsWindowDocked);
-    o.toolsWindowLeft = windows.int32(QStringLiteral("Tools Window left"), defaults.toolsWindowLeft);
+    o.toolsWindowDocked
+        = windows.boolean(QStringLiteral("Tools Window docked"), defaults.toolsWindowDocked);
+    o.toolsWindowLeft
+        = windows.int32(QStringLiteral("Tools Window left"), defaults.toolsWindowLeft);
     o.toolsWindowTop = windows.int32(QStringLiteral("Tools Window top"), defaults.toolsWindowTop);
-    o.toolsWindowVisible = windows.boolean(QStringLiteral("Tools Window visible"),
-                                           defaults.toolsWindowVisible);
+    o.toolsWindowVisible
+        = windows.boolean(QStringLiteral("Tools Window visible"), defaults.toolsWindowVisible);
     toolsWindowActivePage = windows.int32(QStringLiteral("Tools Window active page#"), 0);
     if (settingsHooks.applyToolsWindowPage)
         settingsHooks.applyToolsWindowPage(toolsWindowActivePage);
-    o.imagePreviewVisible = windows.boolean(QStringLiteral("Image Preview Visible"),
-                                            defaults.imagePreviewVisible);
-    o.statusBarVisible = windows.boolean(QStringLiteral("Status Bar visible"), defaults.statusBarVisible);
-    o.toolbarsVisible = windows.boolean(QStringLiteral("Toolbars visible"), defaults.toolbarsVisible);
+    o.imagePreviewVisible
+        = windows.boolean(QStringLiteral("Image Preview Visible"), defaults.imagePreviewVisible);
+    o.statusBarVisible
+        = windows.boolean(QStringLiteral("Status Bar visible"), defaults.statusBarVisible);
+    o.toolbarsVisible
+        = windows.boolean(QStringLiteral("Toolbars visible"), defaults.toolbarsVisible);
 
     SectionReader splash(store, section(key, u"Splash"));
     o.showSplash = splash.boolean(QStringLiteral("Show splash screen"), defaults.showSplash);
@@ -178,14 +197,15 @@ void loadSettings(const QString& key)
     SectionReader publish(store, section(key, u"Publish"));
     TPublishSettings& p = o.publish;
     const TPublishSettings& pd = defaults.publish;
-    p.remoteFilenameMask = publish.text(QStringLiteral("Remote filename mask"), pd.remoteFilenameMask);
+    p.remoteFilenameMask
+        = publish.text(QStringLiteral("Remote filename mask"), pd.remoteFilenameMask);
     p.serverAddress = publish.text(QStringLiteral("Server Address"), pd.serverAddress);
     p.serverPort = publish.int32(QStringLiteral("Server Port"), pd.serverPort);
     p.initialDirectory = publish.text(QStringLiteral("Initial Directory"), pd.initialDirectory);
     p.userName = publish.text(QStringLiteral("User name"), pd.userName);
     p.userPassword = publish.text(QStringLiteral("User password"), pd.userPassword);
-    p.autoLowercaseRemoteFilename = publish.boolean(QStringLiteral("Auto lowercase remote filename"),
-                                                    pd.autoLowercaseRemoteFilename);
+    p.autoLowercaseRemoteFilename = publish.boolean(
+        QStringLiteral("Auto lowercase remote filename"), pd.autoLowercaseRemoteFilename);
     p.dialISP = publish.boolean(QStringLiteral("Dial ISP"), pd.dialISP);
 
     rebuildEditorFont();
@@ -249,11 +269,12 @@ bool saveSettings(const QString& key)
     publish.text(QStringLiteral("Initial Directory"), p.initialDirectory);
     publish.text(QStringLiteral("User name"), p.userName);
     publish.text(QStringLiteral("User password"), p.userPassword);
-    publish.boolean(QStringLiteral("Auto lowercase remote filename"), p.autoLowercaseRemoteFilename);
+    publish.boolean(
+        QStringLiteral("Auto lowercase remote filename"), p.autoLowercaseRemoteFilename);
     publish.boolean(QStringLiteral("Dial ISP"), p.dialISP);
 
-    ok = ok && files.ok() && viewers.ok() && edit.ok() && errors.ok() && windows.ok()
-        && splash.ok() && publish.ok();
+    ok = ok && files.ok() && viewers.ok() && edit.ok() && errors.ok() && windows.ok() && splash.ok()
+        && publish.ok();
     return update.finish() && ok;
 }
 
@@ -296,7 +317,8 @@ void rebuildEditorFont()
 {
     installFontFallbacks();
     const TfontSettings& f = globalOptions.font;
-    parseFontDescriptor(f.name + u',' + QString::number(f.size) + u',' + f.styles + u",,", editorFont);
+    parseFontDescriptor(
+        f.name + u',' + QString::number(f.size) + u',' + f.styles + u",,", editorFont);
     editorFont.setStyleHint(QFont::TypeWriter); // a missing face falls back to a fixed pitch one
     editorFont.setFixedPitch(true);
 }

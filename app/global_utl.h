@@ -9,13 +9,15 @@
 class QFont;
 
 /// Editor font settings; turned into `editorFont` after every load.
-struct TfontSettings {
+struct TfontSettings
+{
     QString name = QStringLiteral("Courier New"); ///< at most 32 characters
     int32_t size = 10;
     QString styles; ///< "Bold", "Italic", "Underline", "Strikeout" found anywhere
 };
 
-struct TPublishSettings {
+struct TPublishSettings
+{
     QString remoteFilenameMask = QStringLiteral("*");
     QString serverAddress;
     int32_t serverPort = 21;
@@ -27,7 +29,8 @@ struct TPublishSettings {
 };
 
 /// Field order is the declared order of the settings table.
-struct optns {
+struct optns
+{
     uint8_t viewerType = 0;
     QString viewerFileName; ///< at most 255 characters
     bool autoInsertBR = false;
@@ -80,7 +83,8 @@ extern QFont editorFont;
 extern int toolsWindowActivePage;
 
 /// Where later parts of the program take part in loading and saving the settings.
-struct TSettingsHooks {
+struct TSettingsHooks
+{
     /// First step of a save: bring toolsWindowLeft/Top and toolsWindowActivePage up to date
     /// from the tools window.
     std::function<void()> beforeSave;

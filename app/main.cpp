@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     // For start-up timing: leave as soon as the first show has finished.
     if (qEnvironmentVariableIntValue("PAGEMASON_EXIT_WHEN_READY") == 1)
         QObject::connect(&form, &TMainForm::startupFinished, &app,
-                         [] { QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); }); });
+            [] { QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); }); });
 
     form.show();
     const int result = app.exec();

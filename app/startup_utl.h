@@ -11,14 +11,15 @@ class TsplashScreen;
 
 /// Steps of start-up and shutdown that belong to other parts of the program. Each is called at
 /// its place in the sequence; an empty one does nothing.
-struct TStartupHooks {
+struct TStartupHooks
+{
     // initializeApplication
-    std::function<void()> afterFileNames;        ///< copy the Open filter to the files page
+    std::function<void()> afterFileNames; ///< copy the Open filter to the files page
     std::function<void()> loadFileReopenList;
     std::function<void()> loadProjectReopenList;
     std::function<void()> initializeToolsWindow;
-    std::function<void()> loadLastProject;       ///< loadProject(projectFileName), then the folder list
-    std::function<void()> installHandlers;       ///< hint, active-form and hotkey handlers, image preview
+    std::function<void()> loadLastProject; ///< loadProject(projectFileName), then the folder list
+    std::function<void()> installHandlers; ///< hint, active-form and hotkey handlers, image preview
     /// Program entry, after the main window: the forms that live hidden for the whole run.
     std::function<void()> createForms;
     // first FormShow

@@ -1,4 +1,4 @@
-/** @file Dialogs.cpp ** The dialogs service in use, with a console stand-in until one is installed. **/
+/** @file Dialogs.cpp ** The dialogs service in use, with a console stand-in. **/
 #include "platform/Dialogs.h"
 
 #include <QTextStream>
@@ -7,33 +7,33 @@ namespace pm {
 
 namespace {
 
-/// Used before the program installs its windows (or in a tool run without them): reports on
-/// standard error and gives the answer that changes nothing.
-class ConsoleDialogs : public Dialogs
-{
-public:
-    Answer message(Kind, const QString& text, Buttons buttons, const QString& caption) override
+    /// Used before the program installs its windows (or in a tool run without them): reports on
+    /// standard error and gives the answer that changes nothing.
+    class ConsoleDialogs : public Dialogs
     {
-        QTextStream err(stderr);
-        if (!caption.isEmpty())
-            err << caption << ": ";
-        err << text << Qt::endl;
-        switch (buttons) {
-        case Buttons::Ok:
-            return Answer::Ok;
-        case Buttons::YesNo:
-            return Answer::No;
-        case Buttons::YesNoCancel:
-        case Buttons::OkCancel:
+    public:
+        Answer message(Kind, const QString& text, Buttons buttons, const QString& caption) override
+        {
+            QTextStream err(stderr);
+            if (!caption.isEmpty())
+                err << caption << ": ";
+            err << text << Qt::endl;
+            switch (buttons) {
+            case Buttons::Ok:
+                return Answer::Ok;
+            case Buttons::YesNo:
+                return Answer::No;
+            case Buttons::YesNoCancel:
+            case Buttons::OkCancel:
+                return Answer::Cancel;
+            }
             return Answer::Cancel;
         }
-        return Answer::Cancel;
-    }
-    QStringList openFiles(FileRequest&) override { return {}; }
-    QString saveFile(FileRequest&) override { return {}; }
-};
+        QStringList openFiles(FileRequest&) override { return {}; }
+        QString saveFile(FileRequest&) override { return {}; }
+    };
 
-Dialogs* installed = nullptr;
+    Dialogs* installed = nullptr;
 
 } // namespace
 

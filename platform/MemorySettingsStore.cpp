@@ -16,14 +16,14 @@ MemorySettingsStore::~MemorySettingsStore()
     setSettingsStore(m_previous);
 }
 
-std::optional<QString> MemorySettingsStore::readValue(Root root, const QString& key,
-                                                      const QString& name)
+std::optional<QString> MemorySettingsStore::readValue(
+    Root root, const QString& key, const QString& name)
 {
     return m_doc.value(RegFileStore::fullKey(root, key), name);
 }
 
-bool MemorySettingsStore::writeValue(Root root, const QString& key, const QString& name,
-                                     const QString& value)
+bool MemorySettingsStore::writeValue(
+    Root root, const QString& key, const QString& name, const QString& value)
 {
     writes.append(key + u'\\' + name + u'=' + value);
     m_doc.setValue(RegFileStore::fullKey(root, key), name, value);

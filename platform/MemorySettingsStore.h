@@ -17,8 +17,8 @@ public:
     MemorySettingsStore& operator=(const MemorySettingsStore&) = delete;
 
     std::optional<QString> readValue(Root root, const QString& key, const QString& name) override;
-    bool writeValue(Root root, const QString& key, const QString& name,
-                    const QString& value) override;
+    bool writeValue(
+        Root root, const QString& key, const QString& name, const QString& value) override;
     bool deleteValue(Root root, const QString& key, const QString& name) override;
     bool keyExists(Root root, const QString& key) override;
     bool deleteKey(Root root, const QString& key) override;

@@ -22,8 +22,8 @@ QString QtDialogs::standardCaption(Kind kind)
     return QString();
 }
 
-Dialogs::Answer QtDialogs::message(Kind kind, const QString& text, Buttons buttons,
-                                   const QString& caption)
+Dialogs::Answer QtDialogs::message(
+    Kind kind, const QString& text, Buttons buttons, const QString& caption)
 {
     QMessageBox::Icon icon = QMessageBox::Information;
     switch (kind) {
@@ -59,7 +59,7 @@ Dialogs::Answer QtDialogs::message(Kind kind, const QString& text, Buttons butto
         break;
     }
     QMessageBox box(icon, caption.isEmpty() ? standardCaption(kind) : caption, text, standard,
-                    QApplication::activeWindow());
+        QApplication::activeWindow());
     box.setEscapeButton(escape);
     switch (box.exec()) {
     case QMessageBox::Yes:
@@ -79,30 +79,30 @@ Dialogs::Answer QtDialogs::message(Kind kind, const QString& text, Buttons butto
 
 namespace {
 
-void prepare(QFileDialog& dialog, const Dialogs::FileRequest& request)
-{
-    dialog.setWindowTitle(request.title);
-    if (!request.folder.isEmpty())
-        dialog.setDirectory(request.folder);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    const QStringList filters = request.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        if (request.filterIndex >= 0 && request.filterIndex < filters.size())
-            dialog.selectNameFilter(filters.at(request.filterIndex));
+    void prepare(QFileDialog& dialog, const Dialogs::FileRequest& request)
+    {
+        dialog.setWindowTitle(request.title);
+        if (!request.folder.isEmpty())
+            dialog.setDirectory(request.folder);
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(request.fileName);
+        const QStringList filters = request.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            if (request.filterIndex >= 0 && request.filterIndex < filters.size())
+                dialog.selectNameFilter(filters.at(request.filterIndex));
+        }
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(request.defaultSuffix);
     }
-    if (!request.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(request.defaultSuffix);
-}
 
-void takeFilter(const QFileDialog& dialog, Dialogs::FileRequest& request)
-{
-    const QStringList filters = request.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
-    const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
-    if (index >= 0)
-        request.filterIndex = int(index);
-}
+    void takeFilter(const QFileDialog& dialog, Dialogs::FileRequest& request)
+    {
+        const QStringList filters = request.filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+        const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+        if (index >= 0)
+            request.filterIndex = int(index);
+    }
 
 } // namespace
 

@@ -1,4 +1,5 @@
-/** @file QtDialogs.h ** The dialogs service shown with Qt's standard message boxes and file dialogs. **/
+/** @file QtDialogs.h ** The dialogs service shown with Qt's standard message boxes and file
+ * dialogs. **/
 #pragma once
 
 #include "platform/Dialogs.h"
@@ -9,7 +10,7 @@ class QtDialogs : public Dialogs
 {
 public:
     Answer message(Kind kind, const QString& text, Buttons buttons,
-                   const QString& caption = QString()) override;
+        const QString& caption = QString()) override;
     QStringList openFiles(FileRequest& request) override;
     QString saveFile(FileRequest& request) override;
 

@@ -22,7 +22,7 @@ bool RecordingShell::open(const QString& target)
 
 bool RecordingShell::startDetached(const QString& program, const QStringList& arguments)
 {
-    started.append(Started{program, arguments});
+    started.append(Started { program, arguments });
     return result;
 }
 

@@ -1,4 +1,5 @@
-/** @file RecordingShell.h ** Test double of the shell: records what would have been opened or started. **/
+/** @file RecordingShell.h ** Test double of the shell: records what would have been opened or
+ * started. **/
 #pragma once
 
 #include "platform/Shell.h"
@@ -11,7 +12,8 @@ namespace pm {
 class RecordingShell : public Shell
 {
 public:
-    struct Started {
+    struct Started
+    {
         QString program;
         QStringList arguments;
     };

@@ -7,188 +7,190 @@ namespace pm {
 
 namespace {
 
-enum class Charset { Ansi, Utf16 };
+    enum class Charset { Ansi, Utf16 };
 
-QString decodeLine(const QByteArray& bytes)
-{
-    // Exports made on Windows are ANSI; our own writes are UTF-8. Decide per line so a file
-    // that mixes both still reads.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes);
-    return text;
-}
+    QString decodeLine(const QByteArray& bytes)
+    {
+        // Exports made on Windows are ANSI; our own writes are UTF-8. Decide per line so a file
+        // that mixes both still reads.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (utf8.hasError())
+            return QString::fromLatin1(bytes);
+        return text;
+    }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
+    bool isBlank(QChar c)
+    {
+        return c == u' ' || c == u'\t';
+    }
 
-qsizetype skipBlanks(const QString& s, qsizetype i)
-{
-    while (i < s.size() && isBlank(s.at(i)))
-        ++i;
-    return i;
-}
+    qsizetype skipBlanks(const QString& s, qsizetype i)
+    {
+        while (i < s.size() && isBlank(s.at(i)))
+            ++i;
+        return i;
+    }
 
-/// Reads a quoted string starting at s[i] == '"'; returns the index after the closing quote,
-/// or -1 when it is not closed.
-qsizetype readQuoted(const QString& s, qsizetype i, QString& out)
-{
-    out.clear();
-    for (++i; i < s.size(); ++i) {
-        const QChar c = s.at(i);
-        if (c == u'"')
-            return i + 1;
-        if (c == u'\\' && i + 1 < s.size()) {
-            const QChar next = s.at(i + 1);
-            if (next == u'\\' || next == u'"') {
-                out += next;
-                ++i;
-                continue;
+    /// Reads a quoted string starting at s[i] == '"'; returns the index after the closing quote,
+    /// or -1 when it is not closed.
+    qsizetype readQuoted(const QString& s, qsizetype i, QString& out)
+    {
+        out.clear();
+        for (++i; i < s.size(); ++i) {
+            const QChar c = s.at(i);
+            if (c == u'"')
+                return i + 1;
+            if (c == u'\\' && i + 1 < s.size()) {
+                const QChar next = s.at(i + 1);
+                if (next == u'\\' || next == u'"') {
+                    out += next;
+                    ++i;
+                    continue;
+                }
             }
+            out += c;
         }
-        out += c;
+        return -1;
     }
-    return -1;
-}
 
-QString quoted(const QString& s)
-{
-    QString out;
-    out.reserve(s.size() + 2);
-    out += u'"';
-    for (const QChar c : s) {
-        if (c == u'\\' || c == u'"')
-            out += u'\\';
-        out += c;
+    QString quoted(const QString& s)
+    {
+        QString out;
+        out.reserve(s.size() + 2);
+        out += u'"';
+        for (const QChar c : s) {
+            if (c == u'\\' || c == u'"')
+                out += u'\\';
+            out += c;
+        }
+        out += u'"';
+        return out;
     }
-    out += u'"';
-    return out;
-}
 
-std::optional<QByteArray> hexBytes(const QString& list)
-{
-    QByteArray bytes;
-    const QStringList parts = list.split(u',', Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        QString p = part.trimmed();
-        if (p.endsWith(u'\\'))
-            p.chop(1);
-        p = p.trimmed();
-        if (p.isEmpty())
-            continue;
-        bool ok = false;
-        const uint b = p.toUInt(&ok, 16);
-        if (!ok || b > 0xFF)
-            return std::nullopt;
-        bytes.append(char(b));
+    std::optional<QByteArray> hexBytes(const QString& list)
+    {
+        QByteArray bytes;
+        const QStringList parts = list.split(u',', Qt::SkipEmptyParts);
+        for (const QString& part : parts) {
+            QString p = part.trimmed();
+            if (p.endsWith(u'\\'))
+                p.chop(1);
+            p = p.trimmed();
+            if (p.isEmpty())
+                continue;
+            bool ok = false;
+            const uint b = p.toUInt(&ok, 16);
+            if (!ok || b > 0xFF)
+                return std::nullopt;
+            bytes.append(char(b));
+        }
+        return bytes;
     }
-    return bytes;
-}
 
-QString hexList(const QByteArray& bytes)
-{
-    QString out;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (i > 0)
-            out += u',';
-        out += QString::number(uchar(bytes.at(i)), 16).rightJustified(2, u'0');
+    QString hexList(const QByteArray& bytes)
+    {
+        QString out;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (i > 0)
+                out += u',';
+            out += QString::number(uchar(bytes.at(i)), 16).rightJustified(2, u'0');
+        }
+        return out;
     }
-    return out;
-}
 
-bool needsHexForm(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() < 0x20 && c != u'\t')
-            return true;
-    return false;
-}
-
-struct ParsedValue {
-    QString name;
-    bool isText = false;
-    QString text;
-};
-
-/// Parses `"name"=...` or `@=...`; nothing when the line is not a complete value line.
-std::optional<ParsedValue> parseValueLine(const QString& line, Charset charset)
-{
-    ParsedValue v;
-    qsizetype i = 0;
-    if (line.startsWith(u'@')) {
-        i = 1;
-    } else {
-        i = readQuoted(line, 0, v.name);
-        if (i < 0)
-            return std::nullopt;
+    bool needsHexForm(const QString& text)
+    {
+        for (const QChar c : text)
+            if (c.unicode() < 0x20 && c != u'\t')
+                return true;
+        return false;
     }
-    i = skipBlanks(line, i);
-    if (i >= line.size() || line.at(i) != u'=')
-        return std::nullopt;
-    i = skipBlanks(line, i + 1);
-    const QString data = line.mid(i);
 
-    if (data.startsWith(u'"')) {
-        const qsizetype end = readQuoted(line, i, v.text);
-        if (end < 0 || skipBlanks(line, end) != line.size())
-            return std::nullopt;
-        v.isText = true;
-        return v;
-    }
-    const QString lower = data.toLower();
-    if (lower.startsWith(u"dword:")) {
-        bool ok = false;
-        const uint n = data.mid(6).trimmed().toUInt(&ok, 16);
-        if (!ok)
-            return std::nullopt;
-        v.isText = true;
-        v.text = QString::number(int32_t(n)); // what a program reading an integer would see
-        return v;
-    }
-    for (const QLatin1StringView prefix : {QLatin1StringView("hex(1):"), QLatin1StringView("hex(2):")}) {
-        if (!lower.startsWith(prefix))
-            continue;
-        const auto bytes = hexBytes(data.mid(prefix.size()));
-        if (!bytes)
-            return std::nullopt;
-        if (charset == Charset::Utf16) {
-            QByteArray b = *bytes;
-            if (b.size() % 2)
-                b.chop(1);
-            v.text = QString::fromUtf16(reinterpret_cast<const char16_t*>(b.constData()),
-                                        b.size() / 2);
+    struct ParsedValue
+    {
+        QString name;
+        bool isText = false;
+        QString text;
+    };
+
+    /// Parses `"name"=...` or `@=...`; nothing when the line is not a complete value line.
+    std::optional<ParsedValue> parseValueLine(const QString& line, Charset charset)
+    {
+        ParsedValue v;
+        qsizetype i = 0;
+        if (line.startsWith(u'@')) {
+            i = 1;
         } else {
-            v.text = decodeLine(*bytes);
+            i = readQuoted(line, 0, v.name);
+            if (i < 0)
+                return std::nullopt;
         }
-        while (v.text.endsWith(QChar(0)))
-            v.text.chop(1);
-        v.isText = true;
-        return v;
-    }
-    if (data.startsWith(u'-'))
-        return std::nullopt; // a deletion request of an import file: kept as it stands
-    if (lower.startsWith(u"hex"))
-        return v; // binary and other types: a value we keep but cannot read as text
-    return std::nullopt;
-}
+        i = skipBlanks(line, i);
+        if (i >= line.size() || line.at(i) != u'=')
+            return std::nullopt;
+        i = skipBlanks(line, i + 1);
+        const QString data = line.mid(i);
 
-QByteArray formatValue(const QString& name, const QString& text)
-{
-    QString line = name.isEmpty() ? QStringLiteral("@") : quoted(name);
-    line += u'=';
-    if (needsHexForm(text)) {
-        // REGEDIT4 has no escape for line breaks; hex(1) is how such a string travels.
-        QByteArray bytes = text.toUtf8();
-        bytes.append('\0');
-        line += QStringLiteral("hex(1):") + hexList(bytes);
-    } else {
-        line += quoted(text);
+        if (data.startsWith(u'"')) {
+            const qsizetype end = readQuoted(line, i, v.text);
+            if (end < 0 || skipBlanks(line, end) != line.size())
+                return std::nullopt;
+            v.isText = true;
+            return v;
+        }
+        const QString lower = data.toLower();
+        if (lower.startsWith(u"dword:")) {
+            bool ok = false;
+            const uint n = data.mid(6).trimmed().toUInt(&ok, 16);
+            if (!ok)
+                return std::nullopt;
+            v.isText = true;
+            v.text = QString::number(int32_t(n)); // what a program reading an integer would see
+            return v;
+        }
+        for (const QLatin1StringView prefix :
+            { QLatin1StringView("hex(1):"), QLatin1StringView("hex(2):") }) {
+            if (!lower.startsWith(prefix))
+                continue;
+            const auto bytes = hexBytes(data.mid(prefix.size()));
+            if (!bytes)
+                return std::nullopt;
+            if (charset == Charset::Utf16) {
+                QByteArray b = *bytes;
+                if (b.size() % 2)
+                    b.chop(1);
+                v.text = QString::fromUtf16(
+                    reinterpret_cast<const char16_t*>(b.constData()), b.size() / 2);
+            } else {
+                v.text = decodeLine(*bytes);
+            }
+            while (v.text.endsWith(QChar(0)))
+                v.text.chop(1);
+            v.isText = true;
+            return v;
+        }
+        if (data.startsWith(u'-'))
+            return std::nullopt; // a deletion request of an import file: kept as it stands
+        if (lower.startsWith(u"hex"))
+            return v; // binary and other types: a value we keep but cannot read as text
+        return std::nullopt;
     }
-    return line.toUtf8();
-}
+
+    QByteArray formatValue(const QString& name, const QString& text)
+    {
+        QString line = name.isEmpty() ? QStringLiteral("@") : quoted(name);
+        line += u'=';
+        if (needsHexForm(text)) {
+            // REGEDIT4 has no escape for line breaks; hex(1) is how such a string travels.
+            QByteArray bytes = text.toUtf8();
+            bytes.append('\0');
+            line += QStringLiteral("hex(1):") + hexList(bytes);
+        } else {
+            line += quoted(text);
+        }
+        return line.toUtf8();
+    }
 
 } // namespace
 
@@ -245,7 +247,8 @@ RegDocument RegDocument::parse(const QByteArray& input)
                 continue;
         }
         // Long hex values continue over lines ending in a backslash.
-        if (!line.startsWith(u'[') && line.endsWith(u'\\') && line.contains(u"=hex", Qt::CaseInsensitive)) {
+        if (!line.startsWith(u'[') && line.endsWith(u'\\')
+            && line.contains(u"=hex", Qt::CaseInsensitive)) {
             while (line.endsWith(u'\\') && n + 1 < lines.size()) {
                 ++n;
                 line.chop(1);
@@ -305,7 +308,7 @@ int RegDocument::findOrAddKey(const QString& keyPath)
     const auto it = m_index.constFind(folded);
     if (it != m_index.constEnd())
         return *it;
-    m_keys.append(Key{path, {}});
+    m_keys.append(Key { path, {} });
     const int index = int(m_keys.size() - 1);
     m_index.insert(folded, index);
     return index;

@@ -1,4 +1,5 @@
-/** @file RegDocument.h ** The keys and string values of a REGEDIT4 file, read leniently and written back
+/** @file RegDocument.h ** The keys and string values of a REGEDIT4 file, read leniently and written
+ *back
  ** without losing what could not be understood. **/
 #pragma once
 
@@ -43,14 +44,16 @@ public:
     static QString normalizeKey(const QString& keyPath);
 
 private:
-    struct Line {
+    struct Line
+    {
         enum Kind { Raw, Text, Other };
         Kind kind = Raw;
         QString name; ///< value name; empty for the default value
         QString text; ///< the value as text (Text only)
         QByteArray raw; ///< the line(s) as read; empty once the value has been changed
     };
-    struct Key {
+    struct Key
+    {
         QString path; ///< as first spelled; empty for the lines before the first key
         QList<Line> lines;
     };
@@ -61,7 +64,7 @@ private:
     static int findValue(const Key& key, const QString& name);
     void reindex();
 
-    QList<Key> m_keys{Key{}}; ///< invariant: m_keys[0] is the preamble, path empty
+    QList<Key> m_keys { Key {} }; ///< invariant: m_keys[0] is the preamble, path empty
     QHash<QString, int> m_index; ///< case-folded normalised path -> index in m_keys
 };
 

@@ -16,70 +16,70 @@ namespace pm {
 
 namespace {
 
-QString errnoText(const QString& what, int error)
-{
-    return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
-}
-
-/// Holds an exclusive advisory lock on a companion file: the store file itself is replaced by
-/// each rename, so a lock on it would guard the wrong inode.
-class FileLock
-{
-public:
-    explicit FileLock(const QByteArray& path)
+    QString errnoText(const QString& what, int error)
     {
-        m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd < 0) {
-            m_error = errno;
-            return;
-        }
-        // A stuck instance must not freeze this one: give up after about ten seconds.
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
-                m_locked = true;
-                return;
-            }
-            if (errno != EWOULDBLOCK && errno != EINTR) {
+        return what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    /// Holds an exclusive advisory lock on a companion file: the store file itself is replaced by
+    /// each rename, so a lock on it would guard the wrong inode.
+    class FileLock
+    {
+    public:
+        explicit FileLock(const QByteArray& path)
+        {
+            m_fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            if (m_fd < 0) {
                 m_error = errno;
                 return;
             }
-            QThread::msleep(10);
+            // A stuck instance must not freeze this one: give up after about ten seconds.
+            for (int attempt = 0; attempt < 1000; ++attempt) {
+                if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                    m_locked = true;
+                    return;
+                }
+                if (errno != EWOULDBLOCK && errno != EINTR) {
+                    m_error = errno;
+                    return;
+                }
+                QThread::msleep(10);
+            }
+            m_error = EWOULDBLOCK;
         }
-        m_error = EWOULDBLOCK;
-    }
-    ~FileLock()
+        ~FileLock()
+        {
+            if (m_fd >= 0)
+                ::close(m_fd); // releases the lock
+        }
+        FileLock(const FileLock&) = delete;
+        FileLock& operator=(const FileLock&) = delete;
+
+        bool locked() const { return m_locked; }
+        int error() const { return m_error; }
+
+    private:
+        int m_fd = -1;
+        bool m_locked = false;
+        int m_error = 0;
+    };
+
+    bool writeAll(int fd, const QByteArray& data)
     {
-        if (m_fd >= 0)
-            ::close(m_fd); // releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    bool locked() const { return m_locked; }
-    int error() const { return m_error; }
-
-private:
-    int m_fd = -1;
-    bool m_locked = false;
-    int m_error = 0;
-};
-
-bool writeAll(int fd, const QByteArray& data)
-{
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
+        const char* p = data.constData();
+        qsizetype left = data.size();
+        while (left > 0) {
+            const ssize_t n = ::write(fd, p, size_t(left));
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            p += n;
+            left -= n;
         }
-        p += n;
-        left -= n;
+        return true;
     }
-    return true;
-}
 
 } // namespace
 
@@ -121,7 +121,9 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
         m_lastError = errnoText(m_fileName, errno);
         return false;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     bool ok = ::fstat(fd, &st) == 0;
     QByteArray bytes;
     if (ok) {
@@ -147,18 +149,20 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
         return false;
     }
     doc = RegDocument::parse(bytes);
-    stamp = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
-                  qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    stamp = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
+        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
     return true;
 }
 
 void RegFileStore::refresh()
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     Stamp now;
     if (::stat(QFile::encodeName(m_fileName).constData(), &st) == 0)
-        now = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
-                    qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+        now = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
     if (now == m_stamp && m_readable)
         return;
     RegDocument doc;
@@ -179,15 +183,17 @@ bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
         m_lastError = QStringLiteral("Cannot create the folder ") + info.absolutePath();
         return false;
     }
-    QByteArray tmpl = QFile::encodeName(info.absolutePath() + QStringLiteral("/.")
-                                        + info.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray tmpl = QFile::encodeName(
+        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) {
         m_lastError = errnoText(m_fileName, errno);
         return false;
     }
     const QByteArray data = doc.serialize();
-    struct stat st {};
+    struct stat st
+    {
+    };
     const bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, data) && ::fsync(fd) == 0
         && ::fstat(fd, &st) == 0;
     const int error = errno;
@@ -198,14 +204,14 @@ bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
         return false;
     }
     // The rename itself must reach the disk too.
-    const int dirFd = ::open(QFile::encodeName(info.absolutePath()).constData(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(
+        QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    stamp = Stamp{true, quint64(st.st_ino), qint64(st.st_size),
-                  qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    stamp = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
+        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
     return true;
 }
 
@@ -231,7 +237,7 @@ bool RegFileStore::commit(const QList<Change>& changes)
         m_stamp = stamp;
         m_readable = true;
     } else {
-        m_stamp = Stamp{true, 0, -2, 0}; // forces the next read to look at the file again
+        m_stamp = Stamp { true, 0, -2, 0 }; // forces the next read to look at the file again
     }
     return ok;
 }
@@ -244,7 +250,7 @@ bool RegFileStore::change(const Change& c)
         c(m_doc);
         return true;
     }
-    return commit({c});
+    return commit({ c });
 }
 
 std::optional<QString> RegFileStore::readValue(Root root, const QString& key, const QString& name)
@@ -253,8 +259,8 @@ std::optional<QString> RegFileStore::readValue(Root root, const QString& key, co
     return m_doc.value(fullKey(root, key), name);
 }
 
-bool RegFileStore::writeValue(Root root, const QString& key, const QString& name,
-                              const QString& value)
+bool RegFileStore::writeValue(
+    Root root, const QString& key, const QString& name, const QString& value)
 {
     const QString path = fullKey(root, key);
     return change([=](RegDocument& doc) { doc.setValue(path, name, value); });

@@ -28,8 +28,8 @@ public:
     QString lastError() const { return m_lastError; }
 
     std::optional<QString> readValue(Root root, const QString& key, const QString& name) override;
-    bool writeValue(Root root, const QString& key, const QString& name,
-                    const QString& value) override;
+    bool writeValue(
+        Root root, const QString& key, const QString& name, const QString& value) override;
     bool deleteValue(Root root, const QString& key, const QString& name) override;
     bool keyExists(Root root, const QString& key) override;
     bool deleteKey(Root root, const QString& key) override;
@@ -45,7 +45,8 @@ public:
 private:
     using Change = std::function<void(RegDocument&)>;
 
-    struct Stamp {
+    struct Stamp
+    {
         bool exists = false;
         quint64 inode = 0;
         qint64 size = -1;

@@ -22,10 +22,10 @@ void ScriptedDialogs::clear()
     m_unanswered = 0;
 }
 
-Dialogs::Answer ScriptedDialogs::message(Kind kind, const QString& text, Buttons buttons,
-                                         const QString& caption)
+Dialogs::Answer ScriptedDialogs::message(
+    Kind kind, const QString& text, Buttons buttons, const QString& caption)
 {
-    m_shown.append(Shown{kind, text, buttons, caption});
+    m_shown.append(Shown { kind, text, buttons, caption });
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     ++m_unanswered;

@@ -1,4 +1,5 @@
-/** @file ScriptedDialogs.h ** Test double of the dialogs service: answers from a queue, and a log of
+/** @file ScriptedDialogs.h ** Test double of the dialogs service: answers from a queue, and a log
+ *of
  ** every box and file dialog asked for. **/
 #pragma once
 
@@ -14,13 +15,15 @@ namespace pm {
 class ScriptedDialogs : public Dialogs
 {
 public:
-    struct Shown {
+    struct Shown
+    {
         Kind kind;
         QString text;
         Buttons buttons;
         QString caption;
     };
-    struct FileAnswer {
+    struct FileAnswer
+    {
         QStringList files; ///< empty: the dialog was cancelled
         int filterIndex = -1; ///< -1 keeps the request's index
     };
@@ -34,7 +37,7 @@ public:
     /// For the next open or save dialog.
     void queueFiles(const QStringList& files, int filterIndex = -1)
     {
-        m_fileAnswers.append(FileAnswer{files, filterIndex});
+        m_fileAnswers.append(FileAnswer { files, filterIndex });
     }
 
     const QList<Shown>& shown() const { return m_shown; }
@@ -44,7 +47,7 @@ public:
     void clear();
 
     Answer message(Kind kind, const QString& text, Buttons buttons,
-                   const QString& caption = QString()) override;
+        const QString& caption = QString()) override;
     QStringList openFiles(FileRequest& request) override;
     QString saveFile(FileRequest& request) override;
 

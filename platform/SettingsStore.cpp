@@ -6,7 +6,7 @@
 namespace pm {
 
 namespace {
-SettingsStore* installedStore = nullptr;
+    SettingsStore* installedStore = nullptr;
 }
 
 SettingsStore& settingsStore()

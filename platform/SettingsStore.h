@@ -1,4 +1,4 @@
-/** @file SettingsStore.h ** The per-user settings store: string values under registry-style keys. **/
+/** @file SettingsStore.h ** Per-user settings: string values under registry-style keys. **/
 #pragma once
 
 #include <QString>
@@ -19,11 +19,13 @@ public:
     virtual ~SettingsStore() = default;
 
     /// Nothing when the key or the value does not exist.
-    virtual std::optional<QString> readValue(Root root, const QString& key, const QString& name) = 0;
+    virtual std::optional<QString> readValue(Root root, const QString& key, const QString& name)
+        = 0;
     /// Creates missing keys. False when the store could not be written; the stored data is then
     /// as it was before the call.
-    virtual bool writeValue(Root root, const QString& key, const QString& name,
-                            const QString& value) = 0;
+    virtual bool writeValue(
+        Root root, const QString& key, const QString& name, const QString& value)
+        = 0;
     /// True when the value is gone afterwards (also when it never existed).
     virtual bool deleteValue(Root root, const QString& key, const QString& name) = 0;
     virtual bool keyExists(Root root, const QString& key) = 0;
@@ -37,7 +39,7 @@ public:
     /// Between beginUpdate and the matching endUpdate, writes are collected and reach the store
     /// together, in one atomic step, at the outermost endUpdate. Calls nest. endUpdate returns
     /// false when that step failed (the store then holds none of the collected writes).
-    virtual void beginUpdate() {}
+    virtual void beginUpdate() { }
     virtual bool endUpdate() { return true; }
 
     // Shorthands for the current user's hive.
@@ -61,7 +63,11 @@ public:
 class SettingsUpdate
 {
 public:
-    explicit SettingsUpdate(SettingsStore& store) : m_store(store) { m_store.beginUpdate(); }
+    explicit SettingsUpdate(SettingsStore& store)
+        : m_store(store)
+    {
+        m_store.beginUpdate();
+    }
     ~SettingsUpdate()
     {
         if (!m_finished)

@@ -30,7 +30,7 @@ bool DesktopShell::startDetached(const QString& program, const QStringList& argu
 }
 
 namespace {
-Shell* installedShell = nullptr;
+    Shell* installedShell = nullptr;
 }
 
 Shell& shell()

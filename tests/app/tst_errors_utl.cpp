@@ -48,40 +48,60 @@ void TestErrorsUtl::message_data()
     QTest::addColumn<QString>("param");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("short file not found") << 1 << 1 << "C:\\a.htm" << "The file\r\nC:\\a.htm\r\nwas not found";
-    QTest::newRow("detailed file not found") << 0 << 1 << "/x/a.htm"
-        << "The file\r\n/x/a.htm\r\nwas not found. Please,\r\n  Check for typos\r\n  Check if this file "
+    QTest::newRow("short file not found") << 1 << 1 << "C:\\a.htm"
+                                          << "The file\r\nC:\\a.htm\r\nwas not found";
+    QTest::newRow("detailed file not found")
+        << 0 << 1 << "/x/a.htm"
+        << "The file\r\n/x/a.htm\r\nwas not found. Please,\r\n  Check for typos\r\n  Check if this "
+           "file "
            "exists somewhere else in another directory or drive\r\n";
-    QTest::newRow("generic short") << 1 << 14 << "abc" << "abc";
-    QTest::newRow("generic detailed") << 0 << 14 << "abc" << "abc";
-    QTest::newRow("no error detailed") << 0 << 0 << "x" << "No error. Please ignore.";
-    QTest::newRow("no placeholder keeps text") << 1 << 2 << "ignored" << "Out of memory";
-    QTest::newRow("menus typo kept") << 1 << 4 << "m.mnu" << "m.mnu\r\nis not a valid menus flie";
+    QTest::newRow("generic short") << 1 << 14 << "abc"
+                                   << "abc";
+    QTest::newRow("generic detailed") << 0 << 14 << "abc"
+                                      << "abc";
+    QTest::newRow("no error detailed") << 0 << 0 << "x"
+                                       << "No error. Please ignore.";
+    QTest::newRow("no placeholder keeps text") << 1 << 2 << "ignored"
+                                               << "Out of memory";
+    QTest::newRow("menus typo kept") << 1 << 4 << "m.mnu"
+                                     << "m.mnu\r\nis not a valid menus flie";
     QTest::newRow("menus detailed quotes")
         << 0 << 4 << "m.mnu"
-        << "m.mnu\r\nis not a valid menus file.\r\n  Try another file.\r\n  If you edited this file (and "
-           "saved a backup), use the backup.  If you still have the ZIP file of Pagemason, unzip it and "
+        << "m.mnu\r\nis not a valid menus file.\r\n  Try another file.\r\n  If you edited this "
+           "file (and "
+           "saved a backup), use the backup.  If you still have the ZIP file of Pagemason, unzip "
+           "it and "
            "copy the file \"Default.mnu\" to the program directory.";
     QTest::newRow("position in a template error")
         << 0 << 8 << "12"
-        << "Error in position 12: No comma was found inside request.\r\n  You must put a comma inside a "
-           "request tag.\r\n\r\nRequest tag syntax:\r\n{= 'Type the request description here', request_type=}";
-    QTest::newRow("short template error has no position") << 1 << 8 << "12" << "No comma was found inside request";
+        << "Error in position 12: No comma was found inside request.\r\n  You must put a comma "
+           "inside a "
+           "request tag.\r\n\r\nRequest tag syntax:\r\n{= 'Type the request description here', "
+           "request_type=}";
+    QTest::newRow("short template error has no position") << 1 << 8 << "12"
+                                                          << "No comma was found inside request";
     QTest::newRow("ends with an apostrophe")
         << 0 << 12 << "3"
         << "Error in position 3: Tag description string not closed\r\n  A tag description must be "
            "opened and closed with '";
-    QTest::newRow("mask") << 1 << 15 << "abc" << "abc\r\n is not a valid mask ('*' not found).";
-    QTest::newRow("plugin quoted") << 1 << 21 << "Hello"
-                                   << "The plugin called \"Hello\" was not found in the plugin collecion file";
+    QTest::newRow("mask") << 1 << 15 << "abc"
+                          << "abc\r\n is not a valid mask ('*' not found).";
+    QTest::newRow("plugin quoted")
+        << 1 << 21 << "Hello"
+        << "The plugin called \"Hello\" was not found in the plugin collecion file";
     QTest::newRow("plugins folder")
         << 0 << 22 << "tools.so"
-        << "The plugin collection file \"tools.so\" was not found\r\nThe plugin collection file must be "
+        << "The plugin collection file \"tools.so\" was not found\r\nThe plugin collection file "
+           "must be "
            "located in the plugins\\ subdirectory of Pagemason's main directory";
-    QTest::newRow("last code") << 1 << 23 << "" << "An error has ocured in the plugin";
-    QTest::newRow("parameter is not a format") << 1 << 14 << "100% %s done" << "100% %s done";
-    QTest::newRow("code beyond the table") << 1 << 24 << "" << "Unknown error.";
-    QTest::newRow("unknown message type shows detailed") << 2 << 14 << "abc" << "abc";
+    QTest::newRow("last code") << 1 << 23 << ""
+                               << "An error has ocured in the plugin";
+    QTest::newRow("parameter is not a format") << 1 << 14 << "100% %s done"
+                                               << "100% %s done";
+    QTest::newRow("code beyond the table") << 1 << 24 << ""
+                                           << "Unknown error.";
+    QTest::newRow("unknown message type shows detailed") << 2 << 14 << "abc"
+                                                         << "abc";
 }
 
 void TestErrorsUtl::message()
@@ -122,8 +142,10 @@ void TestErrorsUtl::logEntryIsTwoLines()
 
     showError(1, QStringLiteral("/x.htm")); // appended; CR LF inside the message kept
     QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(log.readAll(), (today() + u" - \r\nabc\r\n"_qs + today()
-                             + u" - \r\nThe file\r\n/x.htm\r\nwas not found\r\n"_qs).toUtf8());
+    QCOMPARE(log.readAll(),
+        (today() + u" - \r\nabc\r\n"_qs + today()
+            + u" - \r\nThe file\r\n/x.htm\r\nwas not found\r\n"_qs)
+            .toUtf8());
     QCOMPARE(dialogs.shown().size(), 2);
 }
 
@@ -136,7 +158,8 @@ void TestErrorsUtl::missingLogShowsSecondBoxAndStaysAbsent()
     QCOMPARE(dialogs.shown().size(), 2);
     QCOMPARE(dialogs.shown().at(0).text, u"abc"_qs);
     QCOMPARE(dialogs.shown().at(1).kind, Kind::Error);
-    QCOMPARE(dialogs.shown().at(1).text, u"The file\r\n"_qs + errorLogFileName + u"\r\nwas not found"_qs);
+    QCOMPARE(dialogs.shown().at(1).text,
+        u"The file\r\n"_qs + errorLogFileName + u"\r\nwas not found"_qs);
     QVERIFY(!QFile::exists(errorLogFileName));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
 }

@@ -20,20 +20,34 @@ QString section(const QString& name)
 QString field(const QString& name)
 {
     const optns& o = globalOptions;
-    if (name == u"viewerType") return QString::number(o.viewerType);
-    if (name == u"viewerFileName") return o.viewerFileName;
-    if (name == u"defaultExt") return o.defaultExt;
-    if (name == u"fontName") return o.font.name;
-    if (name == u"fontSize") return QString::number(o.font.size);
-    if (name == u"tagCase") return QString::number(o.tagCase);
-    if (name == u"autoInsertBR") return QString::number(o.autoInsertBR);
-    if (name == u"autoInsertTags") return QString::number(o.autoInsertTags);
-    if (name == u"imagePreviewVisible") return QString::number(o.imagePreviewVisible);
-    if (name == u"toolsWindowLeft") return QString::number(o.toolsWindowLeft);
-    if (name == u"serverPort") return QString::number(o.publish.serverPort);
-    if (name == u"splashSeconds") return QString::number(o.splashSeconds);
-    if (name == u"lastProject") return projectFileName;
-    if (name == u"activePage") return QString::number(toolsWindowActivePage);
+    if (name == u"viewerType")
+        return QString::number(o.viewerType);
+    if (name == u"viewerFileName")
+        return o.viewerFileName;
+    if (name == u"defaultExt")
+        return o.defaultExt;
+    if (name == u"fontName")
+        return o.font.name;
+    if (name == u"fontSize")
+        return QString::number(o.font.size);
+    if (name == u"tagCase")
+        return QString::number(o.tagCase);
+    if (name == u"autoInsertBR")
+        return QString::number(o.autoInsertBR);
+    if (name == u"autoInsertTags")
+        return QString::number(o.autoInsertTags);
+    if (name == u"imagePreviewVisible")
+        return QString::number(o.imagePreviewVisible);
+    if (name == u"toolsWindowLeft")
+        return QString::number(o.toolsWindowLeft);
+    if (name == u"serverPort")
+        return QString::number(o.publish.serverPort);
+    if (name == u"splashSeconds")
+        return QString::number(o.splashSeconds);
+    if (name == u"lastProject")
+        return projectFileName;
+    if (name == u"activePage")
+        return QString::number(toolsWindowActivePage);
     return QStringLiteral("?");
 }
 
@@ -133,26 +147,102 @@ void TestGlobalUtl::loadValue_data()
     QTest::addColumn<QString>("fieldName");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("extension cut to 4") << "Files" << "Default Ext" << "shtml" << "defaultExt" << "shtm";
-    QTest::newRow("port not a number") << "Publish" << "Server Port" << "abc" << "serverPort" << "21";
-    QTest::newRow("port in hexadecimal") << "Publish" << "Server Port" << "0x15" << "serverPort" << "21";
-    QTest::newRow("upper-case hex prefix") << "Publish" << "Server Port" << "0X1F" << "serverPort" << "31";
-    QTest::newRow("bare 0x is not hex") << "Publish" << "Server Port" << "0x" << "serverPort" << "21";
-    QTest::newRow("decimal port") << "Publish" << "Server Port" << "2121" << "serverPort" << "2121";
-    QTest::newRow("negative position") << "Toolbars&Windows" << "Tools Window left" << "-5" << "toolsWindowLeft" << "-5";
-    QTest::newRow("hex bit pattern") << "Toolbars&Windows" << "Tools Window left" << "0xFFFFFFFF" << "toolsWindowLeft" << "-1";
-    QTest::newRow("boolean any non-zero") << "Edit" << "Autoinsert <BR>" << "2" << "autoInsertBR" << "1";
-    QTest::newRow("boolean zero") << "Edit" << "Autoinsert tags when New HTML" << "0" << "autoInsertTags" << "0";
-    QTest::newRow("boolean not a number") << "Edit" << "Autoinsert tags when New HTML" << "yes" << "autoInsertTags" << "1";
-    QTest::newRow("byte out of range") << "Edit" << "Tag case" << "300" << "tagCase" << "2";
-    QTest::newRow("byte") << "Edit" << "Tag case" << "1" << "tagCase" << "1";
-    QTest::newRow("font name cut to 32") << "Edit" << "Font name" << QString(40, u'F') << "fontName" << QString(32, u'F');
-    QTest::newRow("viewer path cut to 255") << "Viewers" << "Viewer File Name" << QString(300, u'v') << "viewerFileName" << QString(255, u'v');
-    QTest::newRow("other case of a value name") << "Toolbars&Windows" << "IMAGE PREVIEW VISIBLE" << "1" << "imagePreviewVisible" << "1";
-    QTest::newRow("save spelling of preview") << "Toolbars&Windows" << "Image Preview visible" << "1" << "imagePreviewVisible" << "1";
-    QTest::newRow("other case of a section") << "FILES" << "last project" << "/p/site.pmp" << "lastProject" << "/p/site.pmp";
-    QTest::newRow("active tools page") << "Toolbars&Windows" << "Tools Window active page#" << "3" << "activePage" << "3";
-    QTest::newRow("blanks around a number") << "Splash" << "Splash screen seconds" << " 4 " << "splashSeconds" << "4";
+    QTest::newRow("extension cut to 4") << "Files"
+                                        << "Default Ext"
+                                        << "shtml"
+                                        << "defaultExt"
+                                        << "shtm";
+    QTest::newRow("port not a number") << "Publish"
+                                       << "Server Port"
+                                       << "abc"
+                                       << "serverPort"
+                                       << "21";
+    QTest::newRow("port in hexadecimal") << "Publish"
+                                         << "Server Port"
+                                         << "0x15"
+                                         << "serverPort"
+                                         << "21";
+    QTest::newRow("upper-case hex prefix") << "Publish"
+                                           << "Server Port"
+                                           << "0X1F"
+                                           << "serverPort"
+                                           << "31";
+    QTest::newRow("bare 0x is not hex") << "Publish"
+                                        << "Server Port"
+                                        << "0x"
+                                        << "serverPort"
+                                        << "21";
+    QTest::newRow("decimal port") << "Publish"
+                                  << "Server Port"
+                                  << "2121"
+                                  << "serverPort"
+                                  << "2121";
+    QTest::newRow("negative position") << "Toolbars&Windows"
+                                       << "Tools Window left"
+                                       << "-5"
+                                       << "toolsWindowLeft"
+                                       << "-5";
+    QTest::newRow("hex bit pattern") << "Toolbars&Windows"
+                                     << "Tools Window left"
+                                     << "0xFFFFFFFF"
+                                     << "toolsWindowLeft"
+                                     << "-1";
+    QTest::newRow("boolean any non-zero") << "Edit"
+                                          << "Autoinsert <BR>"
+                                          << "2"
+                                          << "autoInsertBR"
+                                          << "1";
+    QTest::newRow("boolean zero") << "Edit"
+                                  << "Autoinsert tags when New HTML"
+                                  << "0"
+                                  << "autoInsertTags"
+                                  << "0";
+    QTest::newRow("boolean not a number") << "Edit"
+                                          << "Autoinsert tags when New HTML"
+                                          << "yes"
+                                          << "autoInsertTags"
+                                          << "1";
+    QTest::newRow("byte out of range") << "Edit"
+                                       << "Tag case"
+                                       << "300"
+                                       << "tagCase"
+                                       << "2";
+    QTest::newRow("byte") << "Edit"
+                          << "Tag case"
+                          << "1"
+                          << "tagCase"
+                          << "1";
+    QTest::newRow("font name cut to 32")
+        << "Edit"
+        << "Font name" << QString(40, u'F') << "fontName" << QString(32, u'F');
+    QTest::newRow("viewer path cut to 255")
+        << "Viewers"
+        << "Viewer File Name" << QString(300, u'v') << "viewerFileName" << QString(255, u'v');
+    QTest::newRow("other case of a value name") << "Toolbars&Windows"
+                                                << "IMAGE PREVIEW VISIBLE"
+                                                << "1"
+                                                << "imagePreviewVisible"
+                                                << "1";
+    QTest::newRow("save spelling of preview") << "Toolbars&Windows"
+                                              << "Image Preview visible"
+                                              << "1"
+                                              << "imagePreviewVisible"
+                                              << "1";
+    QTest::newRow("other case of a section") << "FILES"
+                                             << "last project"
+                                             << "/p/site.pmp"
+                                             << "lastProject"
+                                             << "/p/site.pmp";
+    QTest::newRow("active tools page") << "Toolbars&Windows"
+                                       << "Tools Window active page#"
+                                       << "3"
+                                       << "activePage"
+                                       << "3";
+    QTest::newRow("blanks around a number") << "Splash"
+                                            << "Splash screen seconds"
+                                            << " 4 "
+                                            << "splashSeconds"
+                                            << "4";
 }
 
 void TestGlobalUtl::loadValue()
@@ -185,7 +275,7 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     o.toolsWindowLeft = 333;
     o.toolsWindowVisible = false;
     o.colorTags = false;
-    o.font = TfontSettings{QStringLiteral("Arial"), 14, QStringLiteral("BoldItalic")};
+    o.font = TfontSettings { QStringLiteral("Arial"), 14, QStringLiteral("BoldItalic") };
     o.messageType = 1;
     o.logErrors = true;
     o.tagCase = 0;
@@ -193,9 +283,8 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     o.toolbarsVisible = false;
     o.autoCompleteTags = false;
     o.convertUnixStrings = false;
-    o.publish = TPublishSettings{QStringLiteral("*.x"), QStringLiteral("ftp.example.com"), 2121,
-                                 QStringLiteral("/www"), QStringLiteral("me"), QStringLiteral("p@ss\"w"),
-                                 false, false};
+    o.publish = TPublishSettings { QStringLiteral("*.x"), QStringLiteral("ftp.example.com"), 2121,
+        QStringLiteral("/www"), QStringLiteral("me"), QStringLiteral("p@ss\"w"), false, false };
     projectFileName = QStringLiteral("/site/a.pmp");
     toolsWindowActivePage = 2;
     const optns saved = o;
@@ -266,8 +355,10 @@ void TestGlobalUtl::hooksRunAtTheirPlace()
     // Right after "Toolbars visible", before the splash section.
     QVERIFY(store.writes.at(writesBeforePositions - 1).endsWith(u"Toolbars visible=1"_qs));
     QVERIFY(store.writes.at(writesBeforePositions + 1).endsWith(u"Show splash screen=1"_qs));
-    QVERIFY(store.writes.contains(u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Tools Window left=640"_qs));
-    QVERIFY(store.writes.contains(u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Tools Window active page#=3"_qs));
+    QVERIFY(store.writes.contains(
+        u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Tools Window left=640"_qs));
+    QVERIFY(store.writes.contains(
+        u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Tools Window active page#=3"_qs));
 }
 
 void TestGlobalUtl::fontDescriptor_data()
@@ -281,12 +372,19 @@ void TestGlobalUtl::fontDescriptor_data()
     QTest::addColumn<bool>("strikeOut");
     QTest::addColumn<int>("color");
 
-    QTest::newRow("empty names the font _") << "" << "_" << 12 << true << false << false << false << 7;
-    QTest::newRow("full") << "Arial,14,Bold Italic,255" << "Arial" << 14 << true << true << false << false << 255;
-    QTest::newRow("words run together") << "Arial,9,UnderlineStrikeout,," << "Arial" << 9 << false << false << true << true << 0;
-    QTest::newRow("lower-case words do nothing") << "Arial,9,bold italic,," << "Arial" << 9 << false << false << false << false << 0;
-    QTest::newRow("styles reset") << "Arial,,," << "Arial" << -1 << false << false << false << false << 0;
-    QTest::newRow("name only") << "Times" << "Times" << -1 << false << false << false << false << 0;
+    QTest::newRow("empty names the font _") << ""
+                                            << "_" << 12 << true << false << false << false << 7;
+    QTest::newRow("full") << "Arial,14,Bold Italic,255"
+                          << "Arial" << 14 << true << true << false << false << 255;
+    QTest::newRow("words run together") << "Arial,9,UnderlineStrikeout,,"
+                                        << "Arial" << 9 << false << false << true << true << 0;
+    QTest::newRow("lower-case words do nothing")
+        << "Arial,9,bold italic,,"
+        << "Arial" << 9 << false << false << false << false << 0;
+    QTest::newRow("styles reset") << "Arial,,,"
+                                  << "Arial" << -1 << false << false << false << false << 0;
+    QTest::newRow("name only") << "Times"
+                               << "Times" << -1 << false << false << false << false << 0;
 }
 
 void TestGlobalUtl::fontDescriptor()
@@ -349,11 +447,16 @@ void TestGlobalUtl::unixPathIfWanted_data()
     QTest::addColumn<bool>("convert");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("drive path") << true << "C:\\web\\a.gif" << "C|/web/a.gif";
-    QTest::newRow("relative") << true << "img\\b.gif" << "img/b.gif";
-    QTest::newRow("colon without backslash") << true << "http://x/a" << "http://x/a";
-    QTest::newRow("empty") << true << "" << "";
-    QTest::newRow("off") << false << "C:\\web\\a.gif" << "C:\\web\\a.gif";
+    QTest::newRow("drive path") << true << "C:\\web\\a.gif"
+                                << "C|/web/a.gif";
+    QTest::newRow("relative") << true << "img\\b.gif"
+                              << "img/b.gif";
+    QTest::newRow("colon without backslash") << true << "http://x/a"
+                                             << "http://x/a";
+    QTest::newRow("empty") << true << ""
+                           << "";
+    QTest::newRow("off") << false << "C:\\web\\a.gif"
+                         << "C:\\web\\a.gif";
 }
 
 void TestGlobalUtl::unixPathIfWanted()
@@ -372,12 +475,12 @@ void TestGlobalUtl::fileNamesFollowTheApplicationFolder()
     QCOMPARE(applicationFolder, u"/opt/pm/"_qs);
     QCOMPARE(pluginsFolder, u"/opt/pm/plugins/"_qs);
     QCOMPARE(projectDir, u"/opt/pm/"_qs);
-    const QStringList names = {hotkeysFileName, toolbarFileName, errorLogFileName, historyFileName,
-                               helpFileName, colorRulesFileName, dynamicMenusFileName};
-    QCOMPARE(names, QStringList({u"/opt/pm/Pagemason.HotKeys"_qs, u"/opt/pm/Pagemason.tb"_qs,
-                                 u"/opt/pm/Pagemason.err"_qs, u"/opt/pm/recent.lst"_qs,
-                                 u"/opt/pm/Pagemason.hlp"_qs, u"/opt/pm/Pagemason.colors"_qs,
-                                 u"/opt/pm/default.mnu"_qs}));
+    const QStringList names = { hotkeysFileName, toolbarFileName, errorLogFileName, historyFileName,
+        helpFileName, colorRulesFileName, dynamicMenusFileName };
+    QCOMPARE(names,
+        QStringList({ u"/opt/pm/Pagemason.HotKeys"_qs, u"/opt/pm/Pagemason.tb"_qs,
+            u"/opt/pm/Pagemason.err"_qs, u"/opt/pm/recent.lst"_qs, u"/opt/pm/Pagemason.hlp"_qs,
+            u"/opt/pm/Pagemason.colors"_qs, u"/opt/pm/default.mnu"_qs }));
 }
 
 QTEST_MAIN(TestGlobalUtl)

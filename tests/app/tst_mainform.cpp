@@ -66,7 +66,9 @@ void TestMainForm::frame()
     QStringList items;
     for (QAction* a : form.fileMenu()->actions())
         items.append(a->isSeparator() ? u"-"_qs : a->text() + u' ' + a->shortcut().toString());
-    QCOMPARE(items, QStringList({u"&New Ctrl+N"_qs, u"&Open Ctrl+O"_qs, u"&Reopen "_qs, u"-"_qs, u"E&xit "_qs}));
+    QCOMPARE(items,
+        QStringList(
+            { u"&New Ctrl+N"_qs, u"&Open Ctrl+O"_qs, u"&Reopen "_qs, u"-"_qs, u"E&xit "_qs }));
     QCOMPARE(form.aboutAction()->text(), u"&About"_qs);
     QCOMPARE(form.progressBar()->width(), 144);
     QCOMPARE(form.statusPicture()->width(), 18);
@@ -127,7 +129,7 @@ void TestMainForm::progress()
     {
         TStatusRecorder recorder; // parts without a window record instead
         ::setProgress(1, 2);
-        QCOMPARE(recorder.progress, (QList<QPair<int, int>>{{1, 2}}));
+        QCOMPARE(recorder.progress, (QList<QPair<int, int>> { { 1, 2 } }));
     }
     ::setProgress(1, 4); // the window is registered again afterwards
     QCOMPARE(form.progressBar()->value(), 1);
@@ -166,15 +168,16 @@ void TestMainForm::startAndCloseCreatesTheStore()
     QCOMPARE(doc.unreadableLineCount(), 0);
     const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason");
     QCOMPARE(doc.value(key, QString()), std::optional<QString>(u"2.3"_qs));
-    const QList<QPair<QString, int>> sections = {{u"Files"_qs, 2}, {u"Viewers"_qs, 2}, {u"Edit"_qs, 9},
-                                                 {u"Errors handeling"_qs, 2}, {u"Toolbars&Windows"_qs, 8},
-                                                 {u"Splash"_qs, 2}, {u"Publish"_qs, 8}};
+    const QList<QPair<QString, int>> sections = { { u"Files"_qs, 2 }, { u"Viewers"_qs, 2 },
+        { u"Edit"_qs, 9 }, { u"Errors handeling"_qs, 2 }, { u"Toolbars&Windows"_qs, 8 },
+        { u"Splash"_qs, 2 }, { u"Publish"_qs, 8 } };
     for (const auto& [name, count] : sections)
         QCOMPARE(doc.valueNames(key + u'\\' + name).size(), count);
     QCOMPARE(doc.value(key + u"\\Files"_qs, u"Last project"_qs), std::optional<QString>(QString()));
     QCOMPARE(doc.value(key + u"\\Toolbars&Windows"_qs, u"Tools Window active page#"_qs),
-             std::optional<QString>(u"0"_qs));
-    QCOMPARE(doc.value(key + u"\\Edit"_qs, u"Font name"_qs), std::optional<QString>(u"Courier New"_qs));
+        std::optional<QString>(u"0"_qs));
+    QCOMPARE(
+        doc.value(key + u"\\Edit"_qs, u"Font name"_qs), std::optional<QString>(u"Courier New"_qs));
 }
 
 void TestMainForm::closeRefusedByAStep_data()
@@ -194,8 +197,14 @@ void TestMainForm::closeRefusedByAStep()
     QFETCH(bool, closes);
     pm::MemorySettingsStore store;
     QStringList steps;
-    startupHooks.closeDocumentWindows = [&] { steps.append(u"windows"_qs); return windowsClose; };
-    startupHooks.askSaveProject = [&] { steps.append(u"project"_qs); return projectAnswered; };
+    startupHooks.closeDocumentWindows = [&] {
+        steps.append(u"windows"_qs);
+        return windowsClose;
+    };
+    startupHooks.askSaveProject = [&] {
+        steps.append(u"project"_qs);
+        return projectAnswered;
+    };
     TMainForm form;
     form.FormShow();
     form.show();

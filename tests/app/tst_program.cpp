@@ -21,9 +21,9 @@ void TestProgram::checkMenusToolMode_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
-    QTest::newRow("missing file") << QStringList{u"--check-menus"_qs, u"/nonexistent/x.mnu"_qs} << 1
-                                  << "/nonexistent/x.mnu";
-    QTest::newRow("no file named") << QStringList{u"--check-menus"_qs} << 2 << "";
+    QTest::newRow("missing file") << QStringList { u"--check-menus"_qs, u"/nonexistent/x.mnu"_qs }
+                                  << 1 << "/nonexistent/x.mnu";
+    QTest::newRow("no file named") << QStringList { u"--check-menus"_qs } << 2 << "";
 }
 
 void TestProgram::checkMenusToolMode()

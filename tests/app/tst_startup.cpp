@@ -1,4 +1,5 @@
-/** @file tst_startup.cpp ** The start-up sequence: steps and splash texts in order, the splash wait,
+/** @file tst_startup.cpp ** The start-up sequence: steps and splash texts in order, the splash
+ *wait,
  ** the one-time first show and the command line. **/
 #include "app/TMainForm.h"
 #include "app/TsplashScreen.h"
@@ -21,7 +22,8 @@ const QString splashKey = QStringLiteral("Software\\Orvane\\Pagemason\\Splash");
 /// Every hook appends its name to `log`.
 void recordHooks(QStringList& log)
 {
-    auto hook = [&log](const QString& name) { return [&log, name] { log.append(u"hook:"_qs + name); }; };
+    auto hook
+        = [&log](const QString& name) { return [&log, name] { log.append(u"hook:"_qs + name); }; };
     startupHooks.afterFileNames = hook(u"afterFileNames"_qs);
     startupHooks.loadFileReopenList = hook(u"loadFileReopenList"_qs);
     startupHooks.loadProjectReopenList = hook(u"loadProjectReopenList"_qs);
@@ -67,10 +69,16 @@ void TestStartup::stepsInOrder_data()
     QTest::addColumn<QString>("seconds");
     QTest::addColumn<QStringList>("ending"); // after the command-line step
 
-    QTest::newRow("splash for 3 seconds") << "1" << "3" << QStringList{u"status:Done"_qs, u"wait:3000"_qs};
-    QTest::newRow("splash for 0 seconds") << "1" << "0" << QStringList{u"status:Done"_qs};
-    QTest::newRow("no splash, no wait") << "0" << "3" << QStringList{};
-    QTest::newRow("wait capped at 10 seconds") << "1" << "200" << QStringList{u"status:Done"_qs, u"wait:10000"_qs};
+    QTest::newRow("splash for 3 seconds")
+        << "1"
+        << "3" << QStringList { u"status:Done"_qs, u"wait:3000"_qs };
+    QTest::newRow("splash for 0 seconds") << "1"
+                                          << "0" << QStringList { u"status:Done"_qs };
+    QTest::newRow("no splash, no wait") << "0"
+                                        << "3" << QStringList {};
+    QTest::newRow("wait capped at 10 seconds")
+        << "1"
+        << "200" << QStringList { u"status:Done"_qs, u"wait:10000"_qs };
 }
 
 void TestStartup::stepsInOrder()
@@ -91,18 +99,18 @@ void TestStartup::stepsInOrder()
     QVERIFY(form.isReady());
     QCOMPARE(splashScreen(), nullptr);
 
-    const QStringList expected = QStringList{
-        u"status:Initializing Pagemason...."_qs,
-        u"status:Setting filenames..."_qs, u"hook:afterFileNames"_qs,
-        u"status:Loading file reopen list..."_qs, u"hook:loadFileReopenList"_qs,
-        u"status:Loading project reopen list..."_qs, u"hook:loadProjectReopenList"_qs,
-        u"status:Initializing tools window..."_qs, u"hook:initializeToolsWindow"_qs,
-        u"status:Loading last project..."_qs, u"hook:loadLastProject"_qs,
-        u"status:Setting some internal stuff..."_qs, u"hook:installHandlers"_qs,
-        u"status:Loading reopen menu items..."_qs, u"hook:loadReopenMenus"_qs,
-        u"status:Loading dynamic menus..."_qs, u"hook:loadDynamicMenus"_qs,
-        u"status:Loading dynamic toolbars..."_qs, u"hook:loadToolbars"_qs,
-        u"status:Proccessing command line parameters..."_qs} + ending;
+    const QStringList expected
+        = QStringList { u"status:Initializing Pagemason...."_qs, u"status:Setting filenames..."_qs,
+              u"hook:afterFileNames"_qs, u"status:Loading file reopen list..."_qs,
+              u"hook:loadFileReopenList"_qs, u"status:Loading project reopen list..."_qs,
+              u"hook:loadProjectReopenList"_qs, u"status:Initializing tools window..."_qs,
+              u"hook:initializeToolsWindow"_qs, u"status:Loading last project..."_qs,
+              u"hook:loadLastProject"_qs, u"status:Setting some internal stuff..."_qs,
+              u"hook:installHandlers"_qs, u"status:Loading reopen menu items..."_qs,
+              u"hook:loadReopenMenus"_qs, u"status:Loading dynamic menus..."_qs,
+              u"hook:loadDynamicMenus"_qs, u"status:Loading dynamic toolbars..."_qs,
+              u"hook:loadToolbars"_qs, u"status:Proccessing command line parameters..."_qs }
+        + ending;
     QCOMPARE(log, expected);
     // Start-up texts go to the splash only; the status bar keeps its "Ready".
     QCOMPARE(form.statusText(), u"Ready"_qs);
@@ -122,9 +130,10 @@ void TestStartup::splashShowsEachStatus()
     TsplashScreen* splash = splashScreen();
     QVERIFY(splash);
     QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(splash->findChild<QLabel*>(u"status"_qs)->text(), u"Setting some internal stuff..."_qs);
+    QCOMPARE(
+        splash->findChild<QLabel*>(u"status"_qs)->text(), u"Setting some internal stuff..."_qs);
     form.FormShow();
-    QCOMPARE(seen, QStringList({u"Loading last project..."_qs, u"Loading dynamic menus..."_qs}));
+    QCOMPARE(seen, QStringList({ u"Loading last project..."_qs, u"Loading dynamic menus..."_qs }));
 }
 
 void TestStartup::firstShowRunsOnce()
@@ -154,18 +163,20 @@ void TestStartup::commandLine_data()
     QTest::addColumn<QStringList>("documents");
     QTest::addColumn<QStringList>("projects");
 
-    QTest::newRow("document and project") << QStringList{u"a.htm"_qs, u"b.pmp"_qs}
-                                          << QStringList{u"a.htm"_qs} << QStringList{u"b.pmp"_qs};
-    QTest::newRow("htm in a folder name only") << QStringList{u"htmfiles/x.txt"_qs} << QStringList{}
-                                               << QStringList{};
-    QTest::newRow(".htm in a folder name") << QStringList{u"site.htm/x.txt"_qs}
-                                           << QStringList{u"site.htm/x.txt"_qs} << QStringList{};
-    QTest::newRow("upper-case extension") << QStringList{u"C.HTML"_qs} << QStringList{u"C.HTML"_qs}
-                                          << QStringList{};
-    QTest::newRow("missing file skipped") << QStringList{u"gone.htm"_qs, u"a.htm"_qs}
-                                          << QStringList{u"a.htm"_qs} << QStringList{};
-    QTest::newRow("other extension ignored") << QStringList{u"notes.txt"_qs} << QStringList{}
-                                             << QStringList{};
+    QTest::newRow("document and project")
+        << QStringList { u"a.htm"_qs, u"b.pmp"_qs } << QStringList { u"a.htm"_qs }
+        << QStringList { u"b.pmp"_qs };
+    QTest::newRow("htm in a folder name only")
+        << QStringList { u"htmfiles/x.txt"_qs } << QStringList {} << QStringList {};
+    QTest::newRow(".htm in a folder name")
+        << QStringList { u"site.htm/x.txt"_qs } << QStringList { u"site.htm/x.txt"_qs }
+        << QStringList {};
+    QTest::newRow("upper-case extension")
+        << QStringList { u"C.HTML"_qs } << QStringList { u"C.HTML"_qs } << QStringList {};
+    QTest::newRow("missing file skipped") << QStringList { u"gone.htm"_qs, u"a.htm"_qs }
+                                          << QStringList { u"a.htm"_qs } << QStringList {};
+    QTest::newRow("other extension ignored")
+        << QStringList { u"notes.txt"_qs } << QStringList {} << QStringList {};
 }
 
 void TestStartup::commandLine()
@@ -174,8 +185,8 @@ void TestStartup::commandLine()
     QFETCH(QStringList, documents);
     QFETCH(QStringList, projects);
     QTemporaryDir dir;
-    for (const QString& name : {u"a.htm"_qs, u"b.pmp"_qs, u"htmfiles/x.txt"_qs,
-                                u"site.htm/x.txt"_qs, u"C.HTML"_qs, u"notes.txt"_qs}) {
+    for (const QString& name : { u"a.htm"_qs, u"b.pmp"_qs, u"htmfiles/x.txt"_qs,
+             u"site.htm/x.txt"_qs, u"C.HTML"_qs, u"notes.txt"_qs }) {
         QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
         QFile f(dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));

@@ -31,46 +31,51 @@ void TestRegDocument::readValue_data()
     QTest::addColumn<bool>("found");
     QTest::addColumn<QString>("expected");
 
-    const QByteArray header = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n";
-    QTest::newRow("plain") << header + "\"Font name\"=\"Courier New\"\r\n" << editKey
-                           << "Font name" << true << "Courier New";
-    QTest::newRow("escapes") << header + "\"Path\"=\"C:\\\\web\\\\a \\\"b\\\"\"\r\n" << editKey
-                             << "Path" << true << "C:\\web\\a \"b\"";
-    QTest::newRow("unknown escape kept") << header + "\"P\"=\"a\\nb\"\r\n" << editKey << "P"
-                                         << true << "a\\nb";
-    QTest::newRow("names without case")
-        << header + "\"Image Preview Visible\"=\"1\"\r\n"
-        << "hkey_current_user\\SOFTWARE\\orvane\\pagemason\\edit" << "image preview visible"
-        << true << "1";
-    QTest::newRow("default value") << QByteArray("REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n@=\"2.3\"\r\n")
-                                   << "HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason" << ""
-                                   << true << "2.3";
-    QTest::newRow("odd spacing") << QByteArray("  REGEDIT4  \n\n\n   [HKEY_CURRENT_USER\\Software\\\\Orvane\\Pagemason\\Edit\\]   \n"
-                                               "\t \"Font name\"   =\t \"Courier New\"   \n")
+    const QByteArray header
+        = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n";
+    QTest::newRow("plain") << header + "\"Font name\"=\"Courier New\"\r\n"
+                           << editKey << "Font name" << true << "Courier New";
+    QTest::newRow("escapes") << header + "\"Path\"=\"C:\\\\web\\\\a \\\"b\\\"\"\r\n"
+                             << editKey << "Path" << true << "C:\\web\\a \"b\"";
+    QTest::newRow("unknown escape kept") << header + "\"P\"=\"a\\nb\"\r\n"
+                                         << editKey << "P" << true << "a\\nb";
+    QTest::newRow("names without case") << header + "\"Image Preview Visible\"=\"1\"\r\n"
+                                        << "hkey_current_user\\SOFTWARE\\orvane\\pagemason\\edit"
+                                        << "image preview visible" << true << "1";
+    QTest::newRow("default value") << QByteArray(
+        "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n@=\"2.3\"\r\n")
+                                   << "HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason"
+                                   << "" << true << "2.3";
+    QTest::newRow("odd spacing") << QByteArray(
+        "  REGEDIT4  \n\n\n   [HKEY_CURRENT_USER\\Software\\\\Orvane\\Pagemason\\Edit\\]   \n"
+        "\t \"Font name\"   =\t \"Courier New\"   \n")
                                  << editKey << "Font name" << true << "Courier New";
-    QTest::newRow("LF line ends, no header") << QByteArray("[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
+    QTest::newRow("LF line ends, no header") << QByteArray(
+        "[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
                                              << editKey << "Tag case" << true << "1";
-    QTest::newRow("dword") << header + "\"Tag case\"=dword:0000000a\r\n" << editKey
-                           << "Tag case" << true << "10";
+    QTest::newRow("dword") << header + "\"Tag case\"=dword:0000000a\r\n"
+                           << editKey << "Tag case" << true << "10";
     QTest::newRow("hex(1) over lines") << header + "\"M\"=hex(1):61,0d,0a,\\\r\n  62,00\r\n"
                                        << editKey << "M" << true << "a\r\nb";
-    QTest::newRow("binary value unreadable") << header + "\"B\"=hex:01,02\r\n" << editKey
-                                             << "B" << false << "";
+    QTest::newRow("binary value unreadable") << header + "\"B\"=hex:01,02\r\n"
+                                             << editKey << "B" << false << "";
     QTest::newRow("later duplicate wins") << header + "\"A\"=\"1\"\r\n\"a\"=\"2\"\r\n"
                                           << editKey << "A" << true << "2";
-    QTest::newRow("value cut short") << header + "\"Font name\"=\"Cour" << editKey
-                                     << "Font name" << false << "";
+    QTest::newRow("value cut short")
+        << header + "\"Font name\"=\"Cour" << editKey << "Font name" << false << "";
     QTest::newRow("key header cut short")
         << QByteArray("REGEDIT4\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pag") << editKey
         << "Font name" << false << "";
     QTest::newRow("garbage before a good section")
         << QByteArray("\x01\xff\xfe", 3) + QByteArray(1, '\0')
-            + "garbage\x80\r\n\"x\"=\"y\"\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n\"Font size\"=\"12\"\r\n"
+            + "garbage\x80\r\n\"x\"=\"y\"\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]"
+              "\r\n\"Font size\"=\"12\"\r\n"
         << editKey << "Font size" << true << "12";
-    QTest::newRow("value outside any key ignored") << QByteArray("REGEDIT4\r\n\"Font name\"=\"X\"\r\n")
-                                                   << editKey << "Font name" << false << "";
-    QTest::newRow("latin-1 export") << header + "\"N\"=\"caf\xe9\"\r\n" << editKey << "N"
-                                    << true << QString::fromUtf8("caf\xc3\xa9");
+    QTest::newRow("value outside any key ignored")
+        << QByteArray("REGEDIT4\r\n\"Font name\"=\"X\"\r\n") << editKey << "Font name" << false
+        << "";
+    QTest::newRow("latin-1 export") << header + "\"N\"=\"caf\xe9\"\r\n"
+                                    << editKey << "N" << true << QString::fromUtf8("caf\xc3\xa9");
     QTest::newRow("empty file") << QByteArray() << editKey << "Font name" << false << "";
 }
 
@@ -92,14 +97,21 @@ void TestRegDocument::roundTrip_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "Font name" << "Courier New";
-    QTest::newRow("backslashes and quotes") << "Viewer File Name" << "C:\\a \"b\"\\";
-    QTest::newRow("empty") << "Server Address" << "";
-    QTest::newRow("default value") << "" << "2.3";
-    QTest::newRow("line breaks") << "Notes" << "one\r\ntwo\nthree";
+    QTest::newRow("plain") << "Font name"
+                           << "Courier New";
+    QTest::newRow("backslashes and quotes") << "Viewer File Name"
+                                            << "C:\\a \"b\"\\";
+    QTest::newRow("empty") << "Server Address"
+                           << "";
+    QTest::newRow("default value") << ""
+                                   << "2.3";
+    QTest::newRow("line breaks") << "Notes"
+                                 << "one\r\ntwo\nthree";
     QTest::newRow("non-ASCII") << "User name" << QString::fromUtf8("J\xc3\xbcrgen \xe2\x82\xac");
-    QTest::newRow("quote in name") << "a \"b\" \\c" << "x";
-    QTest::newRow("equals and brackets") << "[x]=" << "@=\"y\"";
+    QTest::newRow("quote in name") << "a \"b\" \\c"
+                                   << "x";
+    QTest::newRow("equals and brackets") << "[x]="
+                                         << "@=\"y\"";
 }
 
 void TestRegDocument::roundTrip()
@@ -117,17 +129,17 @@ void TestRegDocument::writesRegedit4Layout()
 {
     RegDocument doc;
     doc.setValue(QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason"), QString(),
-                 QStringLiteral("2.3"));
+        QStringLiteral("2.3"));
     doc.setValue(editKey, QStringLiteral("Font name"), QStringLiteral("Courier New"));
     doc.setValue(editKey, QStringLiteral("Path"), QStringLiteral("C:\\x"));
     QCOMPARE(doc.serialize(),
-             QByteArray("REGEDIT4\r\n"
-                        "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n"
-                        "@=\"2.3\"\r\n"
-                        "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
-                        "\"Font name\"=\"Courier New\"\r\n"
-                        "\"Path\"=\"C:\\\\x\"\r\n"
-                        "\r\n"));
+        QByteArray("REGEDIT4\r\n"
+                   "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n"
+                   "@=\"2.3\"\r\n"
+                   "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+                   "\"Font name\"=\"Courier New\"\r\n"
+                   "\"Path\"=\"C:\\\\x\"\r\n"
+                   "\r\n"));
 }
 
 void TestRegDocument::keepsWhatItCannotRead()
@@ -139,9 +151,9 @@ void TestRegDocument::keepsWhatItCannotRead()
     RegDocument doc = RegDocument::parse(file);
     doc.setValue(editKey, QStringLiteral("Font size"), QStringLiteral("12"));
     const QByteArray out = doc.serialize();
-    for (const QByteArray& kept : {garbage, QByteArray("; a comment"),
-                                   QByteArray("\"Bin\"=hex:01,02"), QByteArray("\"Font name\"=\"Cour"),
-                                   QByteArray("[-HKEY_CURRENT_USER\\Old]")})
+    for (const QByteArray& kept :
+        { garbage, QByteArray("; a comment"), QByteArray("\"Bin\"=hex:01,02"),
+            QByteArray("\"Font name\"=\"Cour"), QByteArray("[-HKEY_CURRENT_USER\\Old]") })
         QVERIFY2(out.contains(kept), kept.constData());
     const RegDocument back = RegDocument::parse(out);
     QCOMPARE(back.value(editKey, QStringLiteral("Font size")), std::optional<QString>(u"12"_qs));
@@ -166,14 +178,14 @@ void TestRegDocument::keysAndSubkeys()
     const QString base = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason");
     RegDocument doc;
     doc.setValue(base + QStringLiteral("\\Toolbars&Windows\\Toolbars Positions"),
-                 QStringLiteral("Toolbars Count"), QStringLiteral("1"));
+        QStringLiteral("Toolbars Count"), QStringLiteral("1"));
     doc.setValue(base + QStringLiteral("\\Edit"), QStringLiteral("A"), QStringLiteral("1"));
     doc.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\.pmp"), QString(), QStringLiteral("PMProject"));
 
     QVERIFY(doc.hasKey(base)); // only a parent of stored keys
     QVERIFY(doc.hasKey(base.toUpper() + QStringLiteral("\\TOOLBARS&WINDOWS")));
     QVERIFY(!doc.hasKey(base + QStringLiteral("\\Tool")));
-    QCOMPARE(doc.subKeyNames(base), QStringList({u"Toolbars&Windows"_qs, u"Edit"_qs}));
+    QCOMPARE(doc.subKeyNames(base), QStringList({ u"Toolbars&Windows"_qs, u"Edit"_qs }));
     QVERIFY(!doc.value(QStringLiteral("HKEY_CURRENT_USER\\.pmp"), QString()));
 
     doc.removeKey(base + QStringLiteral("\\toolbars&windows"));
@@ -183,7 +195,7 @@ void TestRegDocument::keysAndSubkeys()
     QVERIFY(doc.valueNames(base + QStringLiteral("\\Edit")).isEmpty());
     QVERIFY(doc.hasKey(base + QStringLiteral("\\Edit"))); // an emptied key stays
     QCOMPARE(doc.value(QStringLiteral("hkey_classes_root\\.PMP"), QString()),
-             std::optional<QString>(u"PMProject"_qs));
+        std::optional<QString>(u"PMProject"_qs));
 }
 
 QTEST_APPLESS_MAIN(TestRegDocument)

@@ -36,8 +36,8 @@ int runWriter(const QString& file, const QString& id, int count)
 {
     RegFileStore store(file);
     for (int n = 0; n < count; ++n)
-        if (!store.writeValue(Root::CurrentUser, editKey, id + u'-' + QString::number(n),
-                              QString::number(n)))
+        if (!store.writeValue(
+                Root::CurrentUser, editKey, id + u'-' + QString::number(n), QString::number(n)))
             return 1;
     return 0;
 }
@@ -77,27 +77,30 @@ void TestRegFileStore::writesRegedit4FileWithMode0600()
 {
     RegFileStore store(m_file);
     QVERIFY(!store.readValue(Root::CurrentUser, editKey, QStringLiteral("Font name")));
-    QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("Font name"),
-                             QStringLiteral("Courier New")));
+    QVERIFY(store.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Font name"), QStringLiteral("Courier New")));
     QVERIFY(store.writeValue(Root::CurrentUser, QStringLiteral("Software\\Orvane\\Pagemason"),
-                             QString(), QStringLiteral("2.3")));
+        QString(), QStringLiteral("2.3")));
 
     QCOMPARE(readAll(m_file),
-             QByteArray("REGEDIT4\r\n"
-                        "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
-                        "\"Font name\"=\"Courier New\"\r\n"
-                        "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n"
-                        "@=\"2.3\"\r\n\r\n"));
-    struct stat st {};
+        QByteArray("REGEDIT4\r\n"
+                   "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+                   "\"Font name\"=\"Courier New\"\r\n"
+                   "\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason]\r\n"
+                   "@=\"2.3\"\r\n\r\n"));
+    struct stat st
+    {
+    };
     QCOMPARE(::stat(QFile::encodeName(m_file).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0600));
     // No temporary files are left behind.
-    const QStringList left = QDir(QFileInfo(m_file).absolutePath()).entryList(QDir::Files | QDir::Hidden);
-    QCOMPARE(left, QStringList({u"Pagemason.reg"_qs, u"Pagemason.reg.lock"_qs}));
+    const QStringList left
+        = QDir(QFileInfo(m_file).absolutePath()).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(left, QStringList({ u"Pagemason.reg"_qs, u"Pagemason.reg.lock"_qs }));
 
     RegFileStore again(m_file);
     QCOMPARE(again.readValue(Root::CurrentUser, editKey.toUpper(), QStringLiteral("font NAME")),
-             std::optional<QString>(u"Courier New"_qs));
+        std::optional<QString>(u"Courier New"_qs));
 }
 
 void TestRegFileStore::damagedFileLoadsWhatItCanAndSurvivesAWrite_data()
@@ -106,15 +109,19 @@ void TestRegFileStore::damagedFileLoadsWhatItCanAndSurvivesAWrite_data()
     QTest::addColumn<QString>("readable"); // a value that must be read, or empty
     QTest::addColumn<QByteArray>("kept"); // bytes the next write must keep
 
-    const QByteArray good = "[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n\"Font size\"=\"12\"\r\n";
+    const QByteArray good
+        = "[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n\"Font size\"=\"12\"\r\n";
     QTest::newRow("empty") << QByteArray() << "" << QByteArray();
-    QTest::newRow("truncated") << "REGEDIT4\r\n" + good + "\"Font name\"=\"Cou" << "12"
-                               << QByteArray("\"Font name\"=\"Cou");
-    QTest::newRow("binary garbage")
-        << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00\xff\xfe\r\n\x00\x01", 16) << ""
-        << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00\xff\xfe", 12);
-    QTest::newRow("garbage then good") << QByteArray("\x80\x81\x82\n") + good << "12"
-                                       << QByteArray("\x80\x81\x82");
+    QTest::newRow("truncated") << "REGEDIT4\r\n" + good + "\"Font name\"=\"Cou"
+                               << "12" << QByteArray("\"Font name\"=\"Cou");
+    QTest::newRow("binary garbage") << QByteArray("\x7f"
+                                                  "ELF\x02\x01\x01\x00\x00\x00\xff\xfe\r\n\x00\x01",
+        16) << ""
+                                    << QByteArray("\x7f"
+                                                  "ELF\x02\x01\x01\x00\x00\x00\xff\xfe",
+                                           12);
+    QTest::newRow("garbage then good")
+        << QByteArray("\x80\x81\x82\n") + good << "12" << QByteArray("\x80\x81\x82");
     QTest::newRow("hand-written spacing")
         << QByteArray("REGEDIT4\n  [ HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit ]\n"
                       "   \"Font size\"   =  \"12\"   \n")
@@ -132,17 +139,18 @@ void TestRegFileStore::damagedFileLoadsWhatItCanAndSurvivesAWrite()
     RegFileStore store(m_file);
     const auto size = store.readValue(Root::CurrentUser, editKey, QStringLiteral("Font size"));
     QCOMPARE(size.value_or(QString()), readable);
-    QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("Tag case"),
-                             QStringLiteral("1")));
+    QVERIFY(store.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Tag case"), QStringLiteral("1")));
 
     const QByteArray after = readAll(m_file);
     QVERIFY(after.startsWith("REGEDIT4\r\n"));
     QVERIFY(after.contains(kept));
     RegFileStore reader(m_file);
     QCOMPARE(reader.readValue(Root::CurrentUser, editKey, QStringLiteral("Tag case")),
-             std::optional<QString>(u"1"_qs));
-    QCOMPARE(reader.readValue(Root::CurrentUser, editKey, QStringLiteral("Font size")).value_or(QString()),
-             readable);
+        std::optional<QString>(u"1"_qs));
+    QCOMPARE(reader.readValue(Root::CurrentUser, editKey, QStringLiteral("Font size"))
+                 .value_or(QString()),
+        readable);
 }
 
 void TestRegFileStore::unreadableFileIsNeverReplaced()
@@ -150,10 +158,11 @@ void TestRegFileStore::unreadableFileIsNeverReplaced()
     // A folder in the file's place exists but cannot be read as a file (tests may run as root,
     // so permissions cannot make a file unreadable).
     QVERIFY(QDir().mkpath(m_file));
-    QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/platform/sample.reg"),
-                        m_file + QStringLiteral("/inside")));
+    QVERIFY(QFile::copy(
+        QStringLiteral(TEST_DATA_DIR "/platform/sample.reg"), m_file + QStringLiteral("/inside")));
     RegFileStore store(m_file);
-    QVERIFY(!store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
+    QVERIFY(
+        !store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
     QVERIFY(!store.lastError().isEmpty());
     QVERIFY(QFileInfo(m_file).isDir());
     QVERIFY(QFileInfo::exists(m_file + QStringLiteral("/inside")));
@@ -164,7 +173,8 @@ void TestRegFileStore::failedWriteReportsAndChangesNothing()
     const QString blocked = m_dir->filePath(QStringLiteral("plain-file"));
     writeFile(blocked, "x");
     RegFileStore store(blocked + QStringLiteral("/sub/Pagemason.reg")); // a file as a folder
-    QVERIFY(!store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
+    QVERIFY(
+        !store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
     QVERIFY(!store.lastError().isEmpty());
     QVERIFY(!store.readValue(Root::CurrentUser, editKey, QStringLiteral("A")));
     QCOMPARE(readAll(blocked), QByteArray("x"));
@@ -174,16 +184,20 @@ void TestRegFileStore::seesAnotherInstancesWrites()
 {
     RegFileStore first(m_file);
     RegFileStore second(m_file);
-    QVERIFY(first.writeValue(Root::CurrentUser, editKey, QStringLiteral("Font size"), QStringLiteral("10")));
+    QVERIFY(first.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Font size"), QStringLiteral("10")));
     QCOMPARE(second.readValue(Root::CurrentUser, editKey, QStringLiteral("Font size")),
-             std::optional<QString>(u"10"_qs));
+        std::optional<QString>(u"10"_qs));
     // Same size, written at once: the file's identity still tells the change.
-    QVERIFY(first.writeValue(Root::CurrentUser, editKey, QStringLiteral("Font size"), QStringLiteral("11")));
+    QVERIFY(first.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Font size"), QStringLiteral("11")));
     QCOMPARE(second.readValue(Root::CurrentUser, editKey, QStringLiteral("Font size")),
-             std::optional<QString>(u"11"_qs));
+        std::optional<QString>(u"11"_qs));
     // A write of the second instance keeps the first one's values.
-    QVERIFY(second.writeValue(Root::CurrentUser, editKey, QStringLiteral("Tag case"), QStringLiteral("0")));
-    QCOMPARE(first.valueNames(Root::CurrentUser, editKey), QStringList({u"Font size"_qs, u"Tag case"_qs}));
+    QVERIFY(second.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Tag case"), QStringLiteral("0")));
+    QCOMPARE(first.valueNames(Root::CurrentUser, editKey),
+        QStringList({ u"Font size"_qs, u"Tag case"_qs }));
 }
 
 void TestRegFileStore::groupedWritesLandTogether()
@@ -191,23 +205,26 @@ void TestRegFileStore::groupedWritesLandTogether()
     RegFileStore store(m_file);
     {
         pm::SettingsUpdate update(store);
-        QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
+        QVERIFY(
+            store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
         store.beginUpdate(); // nested
-        QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("B"), QStringLiteral("2")));
+        QVERIFY(
+            store.writeValue(Root::CurrentUser, editKey, QStringLiteral("B"), QStringLiteral("2")));
         QVERIFY(store.endUpdate());
         QVERIFY(!QFileInfo::exists(m_file)); // nothing on disk before the outer end
         QCOMPARE(store.readValue(Root::CurrentUser, editKey, QStringLiteral("B")),
-                 std::optional<QString>(u"2"_qs)); // but the instance reads its own writes
+            std::optional<QString>(u"2"_qs)); // but the instance reads its own writes
         QVERIFY(update.finish());
     }
     RegFileStore reader(m_file);
-    QCOMPARE(reader.valueNames(Root::CurrentUser, editKey), QStringList({u"A"_qs, u"B"_qs}));
+    QCOMPARE(reader.valueNames(Root::CurrentUser, editKey), QStringList({ u"A"_qs, u"B"_qs }));
 }
 
 void TestRegFileStore::rootsAreSeparate()
 {
     RegFileStore store(m_file);
-    QVERIFY(store.writeValue(Root::ClassesRoot, QStringLiteral(".pmp"), QString(), QStringLiteral("PMProject")));
+    QVERIFY(store.writeValue(
+        Root::ClassesRoot, QStringLiteral(".pmp"), QString(), QStringLiteral("PMProject")));
     QVERIFY(!store.keyExists(Root::CurrentUser, QStringLiteral(".pmp")));
     QVERIFY(store.keyExists(Root::ClassesRoot, QStringLiteral(".PMP")));
     QVERIFY(readAll(m_file).contains("[HKEY_CLASSES_ROOT\\.pmp]\r\n@=\"PMProject\"\r\n"));
@@ -217,12 +234,12 @@ void TestRegFileStore::deletions()
 {
     RegFileStore store(m_file);
     QVERIFY(store.writeValue(Root::ClassesRoot, QStringLiteral("PMProject\\shell\\open\\command"),
-                             QString(), QStringLiteral("x")));
+        QString(), QStringLiteral("x")));
     QVERIFY(store.writeValue(Root::ClassesRoot, QStringLiteral("PMProject\\shell\\edit\\command"),
-                             QString(), QStringLiteral("y")));
+        QString(), QStringLiteral("y")));
     QVERIFY(store.deleteKey(Root::ClassesRoot, QStringLiteral("pmproject\\shell\\OPEN")));
     QCOMPARE(store.subKeyNames(Root::ClassesRoot, QStringLiteral("PMProject\\shell")),
-             QStringList({u"edit"_qs}));
+        QStringList({ u"edit"_qs }));
     QVERIFY(store.deleteKey(Root::ClassesRoot, QStringLiteral("nothing\\here")));
     QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
     QVERIFY(store.deleteValue(Root::CurrentUser, editKey, QStringLiteral("a")));
@@ -233,10 +250,10 @@ void TestRegFileStore::twoProcessesSavingAtOnceLoseNothing()
 {
     const int count = 40;
     QList<QProcess*> writers;
-    for (const QString& id : {u"one"_qs, u"two"_qs}) {
+    for (const QString& id : { u"one"_qs, u"two"_qs }) {
         auto* p = new QProcess(this);
         p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--writer"), m_file, id, QString::number(count)});
+            { QStringLiteral("--writer"), m_file, id, QString::number(count) });
         writers.append(p);
     }
     for (QProcess* p : writers) {
@@ -262,7 +279,8 @@ void TestRegFileStore::defaultFileName()
     qputenv("XDG_CONFIG_HOME", "/cfg");
     QCOMPARE(RegFileStore::defaultFileName(), u"/cfg/Orvane/Pagemason.reg"_qs);
     qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(RegFileStore::defaultFileName(), QDir::homePath() + u"/.config/Orvane/Pagemason.reg"_qs);
+    QCOMPARE(
+        RegFileStore::defaultFileName(), QDir::homePath() + u"/.config/Orvane/Pagemason.reg"_qs);
     qputenv("PAGEMASON_REGISTRY", oldReg);
     if (!oldXdg.isEmpty())
         qputenv("XDG_CONFIG_HOME", oldXdg);
@@ -274,7 +292,7 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && qstrcmp(argv[1], "--writer") == 0)
         return runWriter(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-                         QByteArray(argv[4]).toInt());
+            QByteArray(argv[4]).toInt());
     QCoreApplication app(argc, argv);
     TestRegFileStore test;
     return QTest::qExec(&test, argc, argv);
