@@ -405,19 +405,20 @@ void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
     };
 
     // Characters that can show, so a very long line costs only its visible part.
-    qsizetype first = 0, last = len;
-    if (m_metrics.fixedLatin1() && !text.isWide()) {
-        const qreal sw = m_metrics.spaceWidth();
-        first = qBound<qsizetype>(0, qsizetype((clip.left() - x0) / sw) - 1, len);
-        last = qBound<qsizetype>(first, qsizetype((clip.right() - x0) / sw) + 2, len);
-    }
+    const qsizetype first = m_metrics.paintStart(text, clip.left() - x0);
+    qsizetype last = len;
+    if (m_metrics.fixedLatin1() && !text.isWide())
+        last = qBound<qsizetype>(first, qsizetype((clip.right() - x0) / m_metrics.spaceWidth()) + 2, len);
+    constexpr qsizetype maxRun = 256; // lets painting stop soon after the window's edge
 
     qreal x = x0 + m_metrics.xOfColumn(text, first);
     for (qsizetype c = first; c < last;) {
         const int kind = kindAt(c);
         qsizetype end = c + 1;
-        while (end < last && kindAt(end) == kind)
+        while (end < last && end - c < maxRun && kindAt(end) == kind)
             ++end;
+        if (end < len && QChar::isLowSurrogate(text.at(end)))
+            ++end; // keep a pair in one run
         const QString run = TLineMetrics::displayText(text, c, end);
         const qreal w = m_metrics.fixedLatin1() && !text.isWide()
             ? (end - c) * m_metrics.spaceWidth()
@@ -584,6 +585,7 @@ void TDCMemo::memoChanged(const TMemoChange& change)
 {
     const uint32_t state = change.State;
     if (state & (msTextChanged | msLineCountChanged)) {
+        m_metrics.clearCache();
         m_matchLine = -1; // the marked text may be gone
         updateScrollBars();
         if (change.FirstLine >= 0)

@@ -2,6 +2,7 @@
 #include "editor/TLineMetrics.h"
 
 #include <QtMath>
+#include <algorithm>
 
 TLineMetrics::TLineMetrics(const QFont& font) : m_font(font), m_metrics(font)
 {
@@ -32,6 +33,68 @@ QString TLineMetrics::displayText(const LineText& line, qsizetype from, qsizetyp
     return s;
 }
 
+const TLineMetrics::Checkpoints& TLineMetrics::checkpoints(const LineText& line) const
+{
+    const void* data = line.isWide() ? static_cast<const void*>(line.utf16())
+                                     : static_cast<const void*>(line.latin1());
+    for (size_t i = 0; i < m_cache.size(); ++i) {
+        if (m_cache[i].data == data && m_cache[i].size == line.size()) {
+            std::rotate(m_cache.begin() + i, m_cache.begin() + i + 1, m_cache.end());
+            return m_cache.back();
+        }
+    }
+    if (m_cache.size() >= CacheSize)
+        m_cache.erase(m_cache.begin());
+    Checkpoints cp;
+    cp.data = data;
+    cp.size = line.size();
+    cp.column.push_back(0);
+    cp.x.push_back(0);
+    qsizetype c = 0;
+    while (line.size() - c > Chunk) {
+        qsizetype next = c + Chunk;
+        // Never split a surrogate pair between two measurements.
+        if (QChar::isLowSurrogate(line.at(next)))
+            ++next;
+        cp.x.push_back(cp.x.back() + m_metrics.horizontalAdvance(displayText(line, c, next)));
+        cp.column.push_back(next);
+        c = next;
+    }
+    m_cache.push_back(std::move(cp));
+    return m_cache.back();
+}
+
+size_t TLineMetrics::checkpointBefore(const Checkpoints& cp, qsizetype n)
+{
+    const auto it = std::upper_bound(cp.column.begin(), cp.column.end(), n);
+    return size_t(it - cp.column.begin()) - 1;
+}
+
+qreal TLineMetrics::prefixWidth(const LineText& line, qsizetype n) const
+{
+    if (n <= 0)
+        return 0;
+    if (line.size() < LongLine)
+        return m_metrics.horizontalAdvance(displayText(line, 0, n));
+    const Checkpoints& cp = checkpoints(line);
+    const size_t k = checkpointBefore(cp, n);
+    const qsizetype from = cp.column[k];
+    return cp.x[k] + (n > from ? m_metrics.horizontalAdvance(displayText(line, from, n)) : 0);
+}
+
+qsizetype TLineMetrics::paintStart(const LineText& line, qreal x) const
+{
+    if (x <= 0 || line.isEmpty())
+        return 0;
+    if (fastPath(line))
+        return qBound<qsizetype>(0, qsizetype(x / m_spaceWidth) - 1, line.size());
+    if (line.size() < LongLine)
+        return 0;
+    const Checkpoints& cp = checkpoints(line);
+    const auto it = std::upper_bound(cp.x.begin(), cp.x.end(), x);
+    return cp.column[size_t(it - cp.x.begin()) - 1];
+}
+
 qreal TLineMetrics::xOfColumn(const LineText& line, qsizetype column) const
 {
     if (column <= 0)
@@ -39,8 +102,7 @@ qreal TLineMetrics::xOfColumn(const LineText& line, qsizetype column) const
     if (fastPath(line))
         return column * m_spaceWidth;
     const qsizetype inLine = qMin(column, line.size());
-    const qreal x = m_metrics.horizontalAdvance(displayText(line, 0, inLine));
-    return x + (column - inLine) * m_spaceWidth;
+    return prefixWidth(line, inLine) + (column - inLine) * m_spaceWidth;
 }
 
 qreal TLineMetrics::charWidth(const LineText& line, qsizetype column) const
@@ -61,6 +123,13 @@ qsizetype TLineMetrics::columnAt(const LineText& line, qreal x) const
         return line.size() + qsizetype((x - lineWidth) / m_spaceWidth + 0.5);
     // Prefix widths grow with the column, so search for the nearest boundary.
     qsizetype lo = 0, hi = line.size(); // xOfColumn(lo) <= x < xOfColumn(hi)
+    if (line.size() >= LongLine) {
+        const Checkpoints& cp = checkpoints(line);
+        const size_t k = size_t(std::upper_bound(cp.x.begin(), cp.x.end(), x) - cp.x.begin()) - 1;
+        lo = cp.column[k];
+        if (k + 1 < cp.column.size())
+            hi = cp.column[k + 1];
+    }
     while (hi - lo > 1) {
         const qsizetype mid = lo + (hi - lo) / 2;
         if (xOfColumn(line, mid) <= x)

@@ -547,6 +547,59 @@ private slots:
         QCOMPARE(shot.pixelColor(f.cellCentre(4, rows - 1)), rgb(kYellow));
     }
 
+    // Long lines are measured in chunks; a column must land where the whole prefix ends.
+    void longLineColumns_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<bool>("wide");
+        QTest::newRow("proportional, Latin-1") << QStringLiteral("DejaVu Sans") << false;
+        QTest::newRow("proportional, UTF-16") << QStringLiteral("DejaVu Sans") << true;
+        QTest::newRow("fixed pitch, UTF-16") << QStringLiteral("DejaVu Sans Mono") << true;
+    }
+    void longLineColumns()
+    {
+        QFETCH(QString, family);
+        QFETCH(bool, wide);
+        QString text;
+        for (int i = 0; i < 300; ++i)
+            text += QStringLiteral("iW.m");
+        if (wide)
+            text.insert(255, QStringLiteral("\U0001F600")); // a pair across the first chunk's end
+        const QByteArray latin1 = text.toLatin1();
+        const LineText line = wide ? LineText(reinterpret_cast<const char16_t*>(text.utf16()), text.size())
+                                   : LineText(latin1.constData(), latin1.size());
+        const TLineMetrics m(QFont(family, 11));
+        const QFontMetricsF fm(m.font());
+        for (qsizetype column : std::initializer_list<qsizetype> { 0, 1, 255, 257, 258, 600, 1000, text.size() }) {
+            const qreal exact = fm.horizontalAdvance(text.left(column));
+            QVERIFY2(qAbs(m.xOfColumn(line, column) - exact) < 1.0, qPrintable(QString::number(column)));
+            QCOMPARE(m.columnAt(line, exact), column);
+        }
+        const qreal end = fm.horizontalAdvance(text);
+        QVERIFY(qAbs(m.xOfColumn(line, text.size() + 4) - (end + 4 * m.spaceWidth())) < 1.0);
+        QVERIFY(m.paintStart(line, fm.horizontalAdvance(text.left(700))) <= 700);
+        QVERIFY(m.paintStart(line, fm.horizontalAdvance(text.left(700))) > 400);
+    }
+
+    // Measured widths of a long line must not outlive an edit of that line.
+    void longLineEditedInPlace()
+    {
+        QString text;
+        for (int i = 0; i < 300; ++i)
+            text += QStringLiteral("iiii");
+        Fixture f(text, QStringLiteral("DejaVu Sans"));
+        QVERIFY(f.ready());
+        auto xOf = [&](int column) { return f.memo.cellPos(column, 0).x() - f.memo.cellPos(0, 0).x(); };
+        const QFontMetricsF fm(f.memo.font());
+        QVERIFY(qAbs(xOf(600) - fm.horizontalAdvance(text.left(600))) <= 1);
+        f.source.setCaret(10, 0);
+        QTest::keyClick(&f.memo, Qt::Key_Insert);
+        QTest::keyClicks(&f.memo, QStringLiteral("WWWW"));
+        text.replace(10, 4, QStringLiteral("WWWW"));
+        QCOMPARE(f.source.line(0), text);
+        QVERIFY(qAbs(xOf(600) - fm.horizontalAdvance(text.left(600))) <= 1);
+    }
+
     void outlivesItsStorage()
     {
         TDCMemo memo;
