@@ -477,10 +477,11 @@ void TinputDlg::finish()
         TwizardPage* page = m_pages.at(k);
         if (page->tag() != imagePage)
             continue;
+        for (int edit : {int(imageWidthEdit), int(imageHeightEdit)})
+            if (page->control<QLineEdit>(edit)->text().isEmpty())
+                page->control<QLineEdit>(edit)->setText(QStringLiteral("0"));
         for (int edit : {int(imageWidthEdit), int(imageHeightEdit)}) {
             auto* e = page->control<QLineEdit>(edit);
-            if (e->text().isEmpty())
-                e->setText(QStringLiteral("0"));
             if (!wholeNumber(e->text())) {
                 m_currentPage = k;
                 for (int s = 0; s < m_steps.size(); ++s)
