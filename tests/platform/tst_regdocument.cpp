@@ -76,6 +76,15 @@ void TestRegDocument::readValue_data()
         << "";
     QTest::newRow("latin-1 export") << header + "\"N\"=\"caf\xe9\"\r\n"
                                     << editKey << "N" << true << QString::fromUtf8("caf\xc3\xa9");
+    {
+        const QString v5 = u"Windows Registry Editor Version 5.00\r\n\r\n"
+                           u"[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+                           u"\"Font name\"=\"Lucida\"\r\n"_qs;
+        QByteArray utf16("\xff\xfe", 2);
+        utf16.append(reinterpret_cast<const char*>(v5.utf16()), v5.size() * 2);
+        QTest::newRow("UTF-16 export of a newer editor")
+            << utf16 << editKey << "Font name" << true << "Lucida";
+    }
     QTest::newRow("empty file") << QByteArray() << editKey << "Font name" << false << "";
 }
 
