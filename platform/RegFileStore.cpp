@@ -178,11 +178,7 @@ void RegFileStore::refresh()
 
 bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
 {
-    const QFileInfo info(m_fileName);
-    if (!QDir().mkpath(info.absolutePath())) {
-        m_lastError = QStringLiteral("Cannot create the folder ") + info.absolutePath();
-        return false;
-    }
+    const QFileInfo info(m_fileName); // its folder exists: commit made it for the lock
     QByteArray tmpl = QFile::encodeName(
         info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(tmpl.data());
@@ -218,8 +214,12 @@ bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
 bool RegFileStore::commit(const QList<Change>& changes)
 {
     m_lastError.clear();
-    const QFileInfo info(m_fileName);
-    QDir().mkpath(info.absolutePath());
+    const QString folder = QFileInfo(m_fileName).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        m_lastError = QStringLiteral("Cannot create the folder ") + folder;
+        m_stamp = Stamp { true, 0, -2, 0 };
+        return false;
+    }
     FileLock lock(QFile::encodeName(m_fileName + QStringLiteral(".lock")));
     bool ok = lock.locked();
     if (!ok)
