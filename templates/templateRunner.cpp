@@ -133,6 +133,11 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         if (!checkTemplateSyntaxAndReport(templateText))
             return finish(QStringLiteral("Error in tag syntax. Ready"));
 
+        // The text before the scan position is `out` (already transformed), the text from it
+        // on is t.mid(i): requests are cut from the ends of the two, never from the middle of
+        // one long text, so a run stays linear in the length of the template.
+        QString out;
+        out.reserve(templateText.size());
         QString t = templateText;
         QList<TWizardPage> pages;
         QList<TWizardStep> steps;
@@ -140,21 +145,21 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         Progress progress;
         qsizetype i = 0;
         while (i < t.size()) {
-            progress.show(i + 1, t.size());
+            progress.show(out.size() + 1, out.size() + t.size() - i);
             if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
-                t[i] = tagCaseChar(t.at(i));
+                out += tagCaseChar(t.at(i));
                 ++i;
                 continue;
             }
             const qsizetype close = t.indexOf(closeTag, i + 2);
             // Text brought in by an action is not checked; an unclosed "{=" there is plain text.
             if (close < 0) {
-                ++i;
+                out += t.at(i++);
                 continue;
             }
             const QString content = t.mid(i + 2, close - i - 2);
             if (content == QStringLiteral(",")) {
-                ++i;
+                out += t.at(i++);
                 continue;
             }
             TRequest request = parseRequest(content);
@@ -169,24 +174,24 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             if (!(isWizardRequestType(type) || type == rtMsg || type == rtMenuCommand
                   || type == rtPlugin)) {
                 // Unknown requests and "goto" stay in the text until it is typed.
-                ++i;
+                out += t.at(i++);
                 continue;
             }
 
-            t.remove(i, close + 2 - i);
+            i = close + 2;
             request.parameters = tagCaseText(request.parameters);
-            qsizetype start = i;
-            while (start > 0 && !isPrefixStop(t.at(start - 1)))
+            qsizetype start = out.size();
+            while (start > 0 && !isPrefixStop(out.at(start - 1)))
                 --start;
-            if (start > 0 && t.at(start - 1) == u' ')
+            if (start > 0 && out.at(start - 1) == u' ')
                 --start;
+            const QString prefix = out.mid(start);
+            out.truncate(start);
             qsizetype end = i;
             while (end < t.size() && !isSuffixStop(t.at(end)))
                 ++end;
-            const QString prefix = tagCaseText(t.mid(start, i - start));
             const QString suffix = tagCaseText(t.mid(i, end - i));
-            t.remove(start, end - start);
-            i = start;
+            i = end;
 
             if (type == rtMenuCommand || type == rtPlugin) {
                 const std::optional<QString> text = type == rtMenuCommand
@@ -201,7 +206,9 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                                           + dynamicMenusFileName + QStringLiteral(")."));
                         return finish(QStringLiteral("Error. Ready"));
                     }
-                    t.insert(i, prefix + *text + suffix);
+                    // The inserted text is scanned next, its requests like the template's own.
+                    t = prefix + *text + suffix + QStringView(t).mid(i);
+                    i = 0;
                 }
                 continue;
             }
@@ -222,11 +229,10 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             if (!tagEditState.ok)
                 return finish(QStringLiteral("Error. Ready"));
             steps.append({page.description, int(pages.size()), QString()});
-            const QString mark = placeholder(int(pages.size()));
+            out += placeholder(int(pages.size()));
             pages.append(page);
-            t.insert(i, mark);
-            i += mark.size();
         }
+        t = out;
 
         if (tagEditState.active && tagEditState.addExtraAttributePages) {
             tagEditState.addExtraAttributePages(pages, steps, t);
