@@ -2,6 +2,7 @@
  ** command requests, status texts and failures. **/
 #include "app/errors_utl.h"
 #include "app/global_utl.h"
+#include "app/status_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/TRequestActions.h"
 #include "templates/TScriptedWizard.h"
@@ -218,6 +219,13 @@ void tst_TemplateRunner::statusTexts()
     QCOMPARE(host.statuses, (QStringList{"Checking tag syntax...", "Waiting for user input...", "Ready"}));
     QCOMPARE(host.lastProgress, qMakePair(100, 100));
     QVERIFY(!host.busy);
+
+    // Without a host of its own the run still reaches the program's status line.
+    setTemplateHost(nullptr);
+    setStatus(QStringLiteral("before"));
+    runTemplate(QStringLiteral("<B>"), QStringLiteral("T"));
+    QCOMPARE(lastStatusText(), QStringLiteral("Ready"));
+    setTemplateHost(&host);
 }
 
 void tst_TemplateRunner::syntaxErrorIsReportedOnce()
