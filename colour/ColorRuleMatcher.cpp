@@ -26,6 +26,62 @@ inline bool equalsFolded(const Ch* chars, qsizetype size, qsizetype at, const st
     return true;
 }
 
+/// borders[i]: length of the longest proper prefix of text[0..i] that is also its suffix.
+std::vector<int32_t> prefixFunction(const std::u16string& text)
+{
+    std::vector<int32_t> borders(text.size(), 0);
+    for (size_t i = 1; i < text.size(); ++i) {
+        int32_t k = borders[i - 1];
+        while (k > 0 && text[i] != text[size_t(k)])
+            k = borders[size_t(k) - 1];
+        if (text[i] == text[size_t(k)])
+            ++k;
+        borders[i] = k;
+    }
+    return borders;
+}
+
+/// Linear search for the first place at or after `from` where `text` stands (ASCII case
+/// folded); -1 when there is none. `borders` is the prefix function of `text`.
+template <typename Ch>
+qsizetype findFolded(const Ch* chars, qsizetype from, qsizetype size, const std::u16string& text,
+                     const std::vector<int32_t>& borders)
+{
+    const auto length = qsizetype(text.size());
+    qsizetype k = 0;
+    for (qsizetype i = from; i < size; ++i) {
+        const char16_t c = fold(char16_t(chars[i]));
+        while (k > 0 && text[size_t(k)] != c)
+            k = borders[size_t(k) - 1];
+        if (text[size_t(k)] == c)
+            ++k;
+        if (k == length)
+            return i - length + 1;
+    }
+    return -1;
+}
+
+/// Marks every place in the line where `text` stands, overlapping ones included, in one pass.
+template <typename Ch>
+void markFolded(const Ch* chars, qsizetype size, const std::u16string& text,
+                const std::vector<int32_t>& borders, std::vector<uint8_t>& marks)
+{
+    marks.assign(size_t(size), 0);
+    const auto length = qsizetype(text.size());
+    qsizetype k = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = fold(char16_t(chars[i]));
+        while (k > 0 && text[size_t(k)] != c)
+            k = borders[size_t(k) - 1];
+        if (text[size_t(k)] == c)
+            ++k;
+        if (k == length) {
+            marks[size_t(i - length + 1)] = 1;
+            k = borders[size_t(k) - 1];
+        }
+    }
+}
+
 } // namespace
 
 ColorRuleMatcher::ColorRuleMatcher(TDCParser& parser, const TRules& rules)
@@ -57,8 +113,12 @@ void ColorRuleMatcher::rebuildIfStale()
         if (rule.OpenTag().isEmpty())
             continue;
         const auto index = uint32_t(m_compiled.size());
-        m_compiled.push_back({ rule.OpenTag().toStdU16String(), rule.CloseTag().toStdU16String(),
-                               rule.StyleIndex() });
+        Compiled compiled{ rule.OpenTag().toStdU16String(), rule.CloseTag().toStdU16String(),
+                           rule.StyleIndex(), {}, {}, {}, 0 };
+        compiled.closeBorders = prefixFunction(compiled.close);
+        if (compiled.open.size() > kLongOpening)
+            compiled.openBorders = prefixFunction(compiled.open);
+        m_compiled.push_back(std::move(compiled));
         const char16_t first = m_compiled.back().open.front();
         if (first < 256)
             m_byFirstLatin1[first].push_back(index);
@@ -67,6 +127,18 @@ void ColorRuleMatcher::rebuildIfStale()
     }
     m_builtGeneration = m_rules.generation();
     m_built = true;
+}
+
+template <typename Ch>
+bool ColorRuleMatcher::opensAt(Compiled& rule, const Ch* chars, qsizetype size, qsizetype p)
+{
+    if (rule.openBorders.empty())
+        return equalsFolded(chars, size, p, rule.open);
+    if (rule.matchesPass != m_parser.passNumber()) {
+        markFolded(chars, size, rule.open, rule.openBorders, rule.matchesAt);
+        rule.matchesPass = m_parser.passNumber();
+    }
+    return rule.matchesAt[size_t(p)] != 0;
 }
 
 template <typename Ch>
@@ -86,7 +158,7 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
     const Compiled* rule = nullptr;
     if (candidates) {
         for (uint32_t index : *candidates) {
-            if (equalsFolded(chars, size, p, m_compiled[index].open)) {
+            if (opensAt(m_compiled[index], chars, size, p)) {
                 rule = &m_compiled[index];
                 break;
             }
@@ -105,14 +177,11 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
     }
     // The closing text is looked for from the opening text itself, so a rule that closes with
     // its own opening text spans only that text.
-    const auto closeLength = qsizetype(rule->close.size());
-    const char16_t closeFirst = rule->close.front();
-    for (qsizetype q = p; q + closeLength <= size; ++q) {
-        if (fold(char16_t(chars[q])) == closeFirst && equalsFolded(chars, size, q, rule->close)) {
-            m_parser.setPosition(q + closeLength);
-            m_parser.setState(0);
-            return rule->styleIndex;
-        }
+    const qsizetype q = findFolded(chars, p, size, rule->close, rule->closeBorders);
+    if (q >= 0) {
+        m_parser.setPosition(q + qsizetype(rule->close.size()));
+        m_parser.setState(0);
+        return rule->styleIndex;
     }
     m_parser.setPosition(size);
     m_parser.setState(kOpenSpanState);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class TRules;
@@ -31,14 +32,25 @@ public:
     int32_t colorRuleToken();
 
 private:
+    /// Opening texts longer than this are found once per line with a linear search instead of
+    /// being compared at every candidate position, which could take length x line time.
+    static constexpr size_t kLongOpening = 32;
+
     struct Compiled {
         std::u16string open;
         std::u16string close;
         int32_t styleIndex;
+        std::vector<int32_t> closeBorders; ///< prefix function of `close`
+        std::vector<int32_t> openBorders;  ///< prefix function of `open`, long openings only
+        /// Long openings: where the opening text starts in the line of pass `matchesPass`.
+        std::vector<uint8_t> matchesAt;
+        uint64_t matchesPass = 0;
     };
 
     static int32_t call(void* owner, TDCParser& parser);
     void rebuildIfStale();
+    template <typename Ch>
+    bool opensAt(Compiled& rule, const Ch* chars, qsizetype size, qsizetype p);
     template <typename Ch>
     int32_t match(const Ch* chars, qsizetype size);
 

@@ -85,6 +85,7 @@ int32_t TDCParser::parseLine(const LineText& StrData, int32_t InitState, uint8_t
     if (StrData.isEmpty())
         return InitState;
     m_line = &StrData;
+    ++m_passNumber;
     m_state = InitState;
     m_position = 0;
     m_tokenStart = 0;

@@ -49,6 +49,8 @@ public:
     qsizetype tokenStart() const { return m_tokenStart; }
     int32_t state() const { return m_state; }
     void setState(int32_t state) { m_state = state; }
+    /// Grows with every line pass, so a handler can tell when its per-line caches are stale.
+    uint64_t passNumber() const { return m_passNumber; }
 
 private:
     struct Handler {
@@ -71,4 +73,5 @@ private:
     qsizetype m_position = 0;
     qsizetype m_tokenStart = 0;
     int32_t m_token = -1; ///< -1: no token found yet
+    uint64_t m_passNumber = 0;
 };

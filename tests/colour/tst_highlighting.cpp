@@ -65,12 +65,20 @@ Pass runPass(TDCParser& parser, const QString& text, int32_t initState, bool for
     return { colors, end };
 }
 
-QString lowerAscii(QString s)
+/// The characters of `line` from `at`, as many as `text` has (fewer at the line's end), equal
+/// to `text` once ASCII capitals are lowered.
+bool standsAt(const QString& line, qsizetype at, const QString& text)
 {
-    for (QChar& c : s)
+    if (line.size() - at < text.size())
+        return false;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        char16_t c = line.at(at + k).unicode();
         if (c >= u'A' && c <= u'Z')
-            c = QChar(c.unicode() + 32);
-    return s;
+            c += 32;
+        if (c != text.at(k).unicode())
+            return false;
+    }
+    return true;
 }
 
 /// The matcher and line pass written out plainly, rule by rule at every position.
@@ -90,8 +98,7 @@ Pass referencePass(const QString& line, int32_t initState, const TRules& rules)
         const TRule* found = nullptr;
         for (qsizetype i = 0; i < rules.count() && !found; ++i) {
             const TRule& r = rules.at(i);
-            if (!r.OpenTag().isEmpty()
-                && lowerAscii(line.mid(p, r.OpenTag().size())) == r.OpenTag())
+            if (!r.OpenTag().isEmpty() && standsAt(line, p, r.OpenTag()))
                 found = &r;
         }
         int32_t token;
@@ -106,7 +113,7 @@ Pass referencePass(const QString& line, int32_t initState, const TRules& rules)
         } else {
             const QString& close = found->CloseTag();
             qsizetype q = p;
-            while (q < line.size() && lowerAscii(line.mid(q, close.size())) != close)
+            while (q < line.size() && !standsAt(line, q, close))
                 ++q;
             pos = q < line.size() ? q + close.size() : line.size();
             state = q < line.size() ? 0 : 10;
@@ -134,6 +141,7 @@ private slots:
     void stateCarriesOverEmptyLines();
     void rulesChangedAfterFirstParse();
     void hugeRuleDoesNotHang();
+    void matchesReferenceOnRandomLines_data();
     void matchesReferenceOnRandomLines();
     void handlerThatDoesNotConsumeStillProgresses();
     void onlyRegisteredCharactersAndStatesCallTheHandler();
@@ -194,6 +202,10 @@ void tst_Highlighting::singleLine_data()
     QTest::newRow("characters above Latin-1")
         << QStringList{ QStringLiteral("\u201c|\u201d|2") }
         << QStringLiteral("a\u201cb\u201dc\u201c") << 0 << QStringLiteral(".222.2") << 10;
+    QTest::newRow("long opening found where it overlaps an earlier place")
+        << QStringList{ QStringLiteral("z|b|1"), QStringLiteral("ab").repeated(17) + QStringLiteral("||2") }
+        << QStringLiteral("Z") + QStringLiteral("ab").repeated(18) << 0
+        << QStringLiteral("111") + QString(34, u'2') << 0;
     QTest::newRow("empty opening text never matches")
         << QStringList{ QStringLiteral("||9"), QStringLiteral("|b|8"), QStringLiteral("a||1") }
         << QStringLiteral("ab") << 0 << QStringLiteral("1.") << 0;
@@ -278,16 +290,42 @@ void tst_Highlighting::hugeRuleDoesNotHang()
     QCOMPARE(miss.colors, QByteArray(line.size(), char(255)));
     const Pass hit = runPass(parser, huge, 0);
     QCOMPARE(hit.colors, QByteArray(huge.size(), char(1)));
+
+    // Near misses at every position: comparing the whole opening or closing text at each one
+    // would take length x line steps.
+    const QString nearly = QString(50000, u'x') + u'y';
+    rules.clear();
+    rules.add().setValues(QStringLiteral("open"), nearly, 2, QString());
+    rules.add().setValues(QStringLiteral("close"), QStringLiteral("<"), 3, nearly);
+    const QString line2 = QString(150000, u'X') + u'y' + u'<' + QString(150000, u'x') + u'y';
+    const Pass both = runPass(parser, line2, 0);
+    QCOMPARE(both.colors, QByteArray(100000, char(255)) + QByteArray(50001, char(2))
+                 + QByteArray(150002, char(3)));
+    QCOMPARE(both.endState, 0);
+}
+
+void tst_Highlighting::matchesReferenceOnRandomLines_data()
+{
+    QTest::addColumn<QString>("alphabet");
+    QTest::addColumn<int>("maxOpen");
+    QTest::addColumn<int>("maxLine");
+
+    // Few characters, so that openings, closings and case variants collide often.
+    QTest::newRow("short rules, mixed characters")
+        << QStringLiteral("<>!-\"aAbB&;\u00e9\u00c9 \u201c\u201d") << 3 << 40;
+    // Openings long enough to take the once-per-line search.
+    QTest::newRow("long rules, two letters") << QStringLiteral("aAb") << 40 << 160;
 }
 
 void tst_Highlighting::matchesReferenceOnRandomLines()
 {
-    // Few characters, so that openings, closings and case variants collide often.
-    const QString alphabet = QStringLiteral("<>!-\"aAbB&;\u00e9\u00c9 \u201c\u201d");
+    QFETCH(QString, alphabet);
+    QFETCH(int, maxOpen);
+    QFETCH(int, maxLine);
     QRandomGenerator random(20261210);
-    const auto text = [&](int maxLength) {
+    const auto text = [&](int minLength, int maxLength) {
         QString s;
-        const int length = random.bounded(maxLength + 1);
+        const int length = minLength + random.bounded(maxLength - minLength + 1);
         for (int i = 0; i < length; ++i)
             s += alphabet.at(random.bounded(alphabet.size()));
         return s;
@@ -301,10 +339,11 @@ void tst_Highlighting::matchesReferenceOnRandomLines()
         rules.clear();
         const int ruleCount = random.bounded(12);
         for (int r = 0; r < ruleCount; ++r)
-            rules.add().setValues(QStringLiteral("r"), text(3), styles[random.bounded(8)],
-                                  random.bounded(2) ? text(3) : QString());
+            rules.add().setValues(QStringLiteral("r"), text(maxOpen / 2, maxOpen),
+                                  styles[random.bounded(8)],
+                                  random.bounded(2) ? text(0, maxOpen) : QString());
         for (int l = 0; l < 40; ++l) {
-            const QString line = text(40);
+            const QString line = text(0, maxLine);
             const int32_t init = random.bounded(2) ? 10 : 0;
             const Pass expected = referencePass(line, init, rules);
             for (bool wide : { false, true }) {
