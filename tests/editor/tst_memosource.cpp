@@ -81,6 +81,7 @@ private slots:
     void cutCopyWithoutSelection();
     void positionsFollowEdits_data();
     void positionsFollowEdits();
+    void positionInsideDeletion();
     void selectionText_data();
     void selectionText();
     void caseConversion();
@@ -578,6 +579,24 @@ void tst_MemoSource::positionsFollowEdits()
     edit(s);
     QVERIFY(watched.line() < s.lineCount());
     QCOMPARE(s.line(watched.line()).mid(watched.column(), 6), QStringLiteral("Target"));
+}
+
+void tst_MemoSource::positionInsideDeletion()
+{
+    TMemoSource s;
+    fill(s, { "abc", "defghij", "k" });
+    TPosition inside(&s, 4, 1);
+    TPosition after(&s, 6, 1);
+    TPosition beyondEnd(&s, 9, 0); // in the space past "abc"
+    s.setSelection(smStream, 2, 0, 5, 1);
+    s.deleteSelection();
+    QCOMPARE(linesOf(s), (QStringList { "abij", "k" }));
+    QCOMPARE(QPoint(inside.column(), inside.line()), QPoint(2, 0));
+    QCOMPARE(QPoint(after.column(), after.line()), QPoint(3, 0)); // still on 'j'
+    QCOMPARE(QPoint(beyondEnd.column(), beyondEnd.line()), QPoint(2, 0));
+    s.Undo();
+    QCOMPARE(linesOf(s), (QStringList { "abc", "defghij", "k" }));
+    QCOMPARE(QPoint(after.column(), after.line()), QPoint(6, 1));
 }
 
 void tst_MemoSource::selectionText_data()
