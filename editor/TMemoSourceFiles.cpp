@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <memory>
@@ -247,6 +248,12 @@ bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
+        return false;
+    }
+    // A device or pipe may never end (/dev/zero): only regular files are documents.
+    if (!QFileInfo(fileName).isFile()) {
+        if (error)
+            *error = tr("Not a regular file");
         return false;
     }
     std::unique_ptr<char[]> buf(new char[kChunk]);

@@ -212,6 +212,9 @@ void tst_MemoFiles::failedLoadKeepsDocument()
     QVERIFY(!error.isEmpty());
     QVERIFY(!s.loadFile(m_dir.path(), &error)); // a folder
     QVERIFY(!error.isEmpty());
+    error.clear();
+    QVERIFY(!s.loadFile(QStringLiteral("/dev/zero"), &error)); // would never end
+    QVERIFY(!error.isEmpty());
     QCOMPARE(linesOf(s), (QStringList { "precious", "work" }));
     QVERIFY(s.canUndo());
 }
