@@ -1,0 +1,393 @@
+/** @file TMainFormWindows.cpp ** The document side of the main window. **/
+#include "app/TMainFormWindows.h"
+
+#include "app/THotkeyPanel.h"
+#include "app/TImagePreviewWindow.h"
+#include "app/TToolWindow.h"
+#include "app/global_utl.h"
+#include "app/hotkeys_utl.h"
+#include "app/reopen_utl.h"
+#include "app/startup_utl.h"
+#include "app/status_utl.h"
+#include "document/Childwin.h"
+#include "editor/TDCMemo.h"
+#include "platform/Dialogs.h"
+#include "templates/dynamicMenusBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequenceEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QToolBar>
+#include <QUrl>
+
+TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
+    : QObject(parts.form), m_parts(parts)
+{
+    QMainWindow* form = m_parts.form;
+    m_toolWindow = new TToolWindow(form);
+    form->addDockWidget(Qt::LeftDockWidgetArea, m_toolWindow);
+    m_toolWindow->onPreviewImage = [this](const QString& f) { showImagePreview(f); };
+    m_toolWindow->onOpenProject = [this](const QString& f) {
+        if (onLoadProject)
+            onLoadProject(f);
+    };
+    m_toolWindow->setFilterList(fileDialogFilter);
+    connect(m_toolWindow, &QDockWidget::topLevelChanged, this,
+            [](bool floating) { globalOptions.toolsWindowDocked = !floating; });
+    connect(m_toolWindow, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        // Closing it by its own button is the same as the View menu's toggle.
+        if (!visible && !m_toolWindow->isVisible() && !m_hotkeyPanel->isVisible()
+            && !QCoreApplication::closingDown() && m_parts.form->isVisible())
+            globalOptions.toolsWindowVisible = false;
+    });
+    m_toolWindow->installEventFilter(this);
+
+    m_imagePreview = new TImagePreviewWindow(form);
+    form->addDockWidget(Qt::RightDockWidgetArea, m_imagePreview);
+    m_imagePreview->setFloating(true);
+    m_imagePreview->hide();
+
+    m_hotkeyPanel = new THotkeyPanel(form);
+    m_hotkeyPanel->hide();
+    connect(m_hotkeyPanel, &THotkeyPanel::accepted, this, [this] { finishHotkeyAssignment(true); });
+    connect(m_hotkeyPanel, &THotkeyPanel::rejected, this, [this] { finishHotkeyAssignment(false); });
+
+    form->setAcceptDrops(true);
+    form->installEventFilter(this);
+
+    if (m_parts.area) {
+        connect(m_parts.area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+            if (sub)
+                if (auto* child = qobject_cast<TMDIChild*>(sub->widget()))
+                    child->FormActivate();
+            mergeMenus();
+            UpdateMenuItems();
+        });
+    }
+    if (m_parts.newAction)
+        connect(m_parts.newAction, &QAction::triggered, this, [] { newDocument(); });
+    if (m_parts.openAction)
+        connect(m_parts.openAction, &QAction::triggered, this, [] { openFile(); });
+    if (m_parts.aboutAction)
+        connect(m_parts.aboutAction, &QAction::triggered, this, [this] { showAbout(); });
+
+    m_previousDocumentHost = setDocumentHost(this);
+    m_previousTemplateHost = setTemplateHost(this);
+}
+
+TMainFormWindows::~TMainFormWindows()
+{
+    if (documentHost() == this)
+        setDocumentHost(m_previousDocumentHost);
+    if (&templateHost() == this)
+        setTemplateHost(m_previousTemplateHost);
+    if (hotkeyAssignmentActive())
+        endHotkeyAssignment();
+    delete m_temporaryWindow;
+}
+
+TMDIChild* TMainFormWindows::findDocumentWindow(const QString& caption) const
+{
+    const QList<TMDIChild*> windows = documentWindows();
+    for (TMDIChild* w : windows)
+        if (w->caption() == caption)
+            return w;
+    return nullptr;
+}
+
+void TMainFormWindows::mergeMenus(TMDIChild* leaving)
+{
+    QMenuBar* bar = m_parts.form->menuBar();
+    TMDIChild* active = nullptr;
+    if (m_parts.area) {
+        QMdiSubWindow* sub = m_parts.area->currentSubWindow();
+        active = sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
+        if (!active || active == leaving) {
+            active = nullptr;
+            // The window that takes over once the leaving one is gone.
+            const QList<QMdiSubWindow*> subs = m_parts.area->subWindowList(QMdiArea::ActivationHistoryOrder);
+            for (qsizetype i = subs.size() - 1; i >= 0 && !active; --i) {
+                auto* child = qobject_cast<TMDIChild*>(subs[i]->widget());
+                if (child && child != leaving)
+                    active = child;
+            }
+        }
+    }
+    QList<QAction*> wanted;
+    if (active)
+        wanted = active->mainMenu()->actions();
+    else
+        wanted = { m_parts.fileMenu->menuAction(), m_parts.helpMenu->menuAction() };
+    if (bar->actions() == wanted)
+        return;
+    const QList<QAction*> shown = bar->actions();
+    for (QAction* a : shown)
+        bar->removeAction(a);
+    bar->addActions(wanted);
+}
+
+void TMainFormWindows::rebuildFrameReopenMenu()
+{
+    buildReopenMenu(fileReopenList, m_parts.reopenMenu, [](const QString& f) { openFile(f); });
+}
+
+void TMainFormWindows::UpdateMenuItems(TMDIChild* leaving)
+{
+    const QList<TMDIChild*> windows = documentWindows();
+    const bool none = windows.isEmpty() || (windows.size() == 1 && windows.first() == leaving);
+    if (none)
+        rebuildFrameReopenMenu();
+}
+
+void TMainFormWindows::setToolbarsVisible(bool visible)
+{
+    const QList<QToolBar*> bars = m_parts.form->findChildren<QToolBar*>();
+    for (QToolBar* b : bars)
+        b->setVisible(visible);
+}
+
+void TMainFormWindows::addOpenedFile(const QString& caption, TMDIChild* window)
+{
+    m_toolWindow->addOpenedFile(caption, window);
+}
+
+void TMainFormWindows::renameOpenedFile(const QString& oldCaption, const QString& newCaption)
+{
+    m_toolWindow->renameOpenedFile(oldCaption, newCaption);
+}
+
+void TMainFormWindows::removeOpenedFile(const QString& caption)
+{
+    m_toolWindow->removeOpenedFile(caption);
+}
+
+void TMainFormWindows::showImagePreview(const QString& fileName)
+{
+    QString error;
+    if (!m_imagePreview->showPicture(fileName, &error)) {
+        pm::dialogs().error(QStringLiteral("Cannot show the picture\r\n") + fileName
+                            + QStringLiteral("\r\n") + error);
+        return;
+    }
+    if (!globalOptions.imagePreviewVisible) {
+        globalOptions.imagePreviewVisible = true;
+        applyImagePreviewVisible();
+        if (TMDIChild* w = activeDocumentWindow())
+            w->FormActivate();
+    }
+}
+
+void TMainFormWindows::openProject(const QString& fileName)
+{
+    if (onLoadProject)
+        onLoadProject(fileName);
+    m_toolWindow->pages()->setCurrentIndex(TToolWindow::ProjectPage);
+}
+
+void TMainFormWindows::applyToolsWindowVisible()
+{
+    m_toolWindow->setVisible(globalOptions.toolsWindowVisible);
+}
+
+void TMainFormWindows::applyImagePreviewVisible()
+{
+    m_imagePreview->setVisible(globalOptions.imagePreviewVisible);
+}
+
+void TMainFormWindows::applyToolbarsVisible()
+{
+    setToolbarsVisible(globalOptions.toolbarsVisible);
+}
+
+void TMainFormWindows::placeHotkeyPanel()
+{
+    const QRect client = m_parts.area ? m_parts.area->geometry() : m_parts.form->rect();
+    const int height = m_hotkeyPanel->sizeHint().height();
+    m_hotkeyPanel->setGeometry(client.x(), client.y(), client.width(), height);
+}
+
+void TMainFormWindows::startHotkeyAssignment()
+{
+    QMenuBar* menu = currentHotkeyMenu();
+    if (documentWindows().isEmpty() || !menu || hotkeyAssignmentActive())
+        return;
+    beginHotkeyAssignment(menu);
+    setHotkeySource([this] { return m_hotkeyPanel->hotkey(); });
+    m_hotkeyPanel->hotkeyBox()->clear();
+    placeHotkeyPanel();
+    m_hotkeyPanel->show();
+    m_hotkeyPanel->raise();
+    m_toolWindow->hide();
+    setToolbarsVisible(false);
+    m_hotkeyEditorWindow = activeDocumentWindow();
+    if (m_hotkeyEditorWindow)
+        m_hotkeyEditorWindow->editor()->setEnabled(false);
+    m_hotkeyPanel->hotkeyBox()->setFocus();
+}
+
+void TMainFormWindows::finishHotkeyAssignment(bool ok)
+{
+    if (!hotkeyAssignmentActive())
+        return;
+    endHotkeyAssignment();
+    setHotkeySource({});
+    if (m_hotkeyEditorWindow) {
+        m_hotkeyEditorWindow->editor()->setEnabled(true);
+        m_hotkeyEditorWindow->setFocus();
+    }
+    m_hotkeyPanel->hide();
+    if (globalOptions.toolsWindowVisible)
+        m_toolWindow->show();
+    setToolbarsVisible(true);
+    if (ok) {
+        saveHotkeys();
+        applyHotkeys();
+    }
+}
+
+void TMainFormWindows::closeMainWindow()
+{
+    m_parts.form->close();
+}
+
+void TMainFormWindows::showAbout()
+{
+    pm::dialogs().message(pm::Dialogs::Kind::Information,
+                          QStringLiteral("Pagemason 2.3\r\nA desktop HTML editor.\r\n\r\n"
+                                         "Built with Qt ") + QLatin1String(qVersion()),
+                          pm::Dialogs::Buttons::Ok, QStringLiteral("About Pagemason"));
+}
+
+void TMainFormWindows::documentWindowClosed(TMDIChild* window)
+{
+    mergeMenus(window);
+    UpdateMenuItems(window);
+}
+
+void TMainFormWindows::setStatus(const QString& text)
+{
+    ::setStatus(text);
+}
+
+void TMainFormWindows::setProgress(int position, int maximum)
+{
+    ::setProgress(position, maximum);
+}
+
+void TMainFormWindows::setBusyCursor(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TMainFormWindows::addResultRow(const QStringList& columns)
+{
+    m_toolWindow->addResultRow(columns);
+}
+
+void TMainFormWindows::showResultsPage()
+{
+    m_toolWindow->pages()->setCurrentIndex(TToolWindow::ResultsPage);
+}
+
+bool TMainFormWindows::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_parts.form) {
+        switch (event->type()) {
+        case QEvent::DragEnter: {
+            auto* e = static_cast<QDragEnterEvent*>(event);
+            if (e->mimeData()->hasUrls()) {
+                e->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            if (!e->mimeData()->hasUrls())
+                break;
+            const QList<QUrl> urls = e->mimeData()->urls();
+            e->acceptProposedAction();
+            for (const QUrl& url : urls)
+                if (url.isLocalFile())
+                    openFile(url.toLocalFile());
+            return true;
+        }
+        case QEvent::Resize:
+            if (m_hotkeyPanel->isVisible())
+                placeHotkeyPanel();
+            break;
+        default:
+            break;
+        }
+    } else if (watched == m_toolWindow && event->type() == QEvent::Move && m_toolWindow->isFloating()) {
+        globalOptions.toolsWindowLeft = m_toolWindow->x();
+        globalOptions.toolsWindowTop = m_toolWindow->y();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void TMainFormWindows::installStartupHooks()
+{
+    startupHooks.afterFileNames = [this] { m_toolWindow->setFilterList(fileDialogFilter); };
+    startupHooks.loadFileReopenList = [] { loadReopenList(fileReopenList, fileReopenSection); };
+    startupHooks.loadProjectReopenList
+        = [] { loadReopenList(projectReopenList, projectReopenSection); };
+    startupHooks.initializeToolsWindow = [this] {
+        m_toolWindow->setFloating(!globalOptions.toolsWindowDocked);
+        if (!globalOptions.toolsWindowDocked)
+            m_toolWindow->move(globalOptions.toolsWindowLeft, globalOptions.toolsWindowTop);
+        m_toolWindow->setVisible(globalOptions.toolsWindowVisible);
+        if (toolsWindowActivePage >= 0 && toolsWindowActivePage < m_toolWindow->pages()->count())
+            m_toolWindow->pages()->setCurrentIndex(toolsWindowActivePage);
+    };
+    startupHooks.loadLastProject = [this] {
+        if (!projectFileName.isEmpty() && onLoadProject)
+            onLoadProject(projectFileName);
+        m_toolWindow->setFolder(projectDir);
+    };
+    startupHooks.installHandlers = [this] {
+        m_toolWindow->setFilterList(fileDialogFilter);
+        applyImagePreviewVisible();
+    };
+    startupHooks.loadReopenMenus = [this] { rebuildFrameReopenMenu(); };
+    startupHooks.loadDynamicMenus = [this] {
+        // A window of its own, never shown: its menu is what the toolbar file names.
+        delete m_temporaryWindow;
+        m_temporaryWindow = new TMDIChild;
+        loadDynamicMenus(dynamicMenusFileName, m_temporaryWindow->mainMenu(), 3,
+                         [](QAction*) {});
+    };
+    startupHooks.loadToolbars = [this] {
+        if (onLoadToolbars && m_temporaryWindow)
+            onLoadToolbars(m_temporaryWindow->mainMenu());
+        delete m_temporaryWindow;
+        m_temporaryWindow = nullptr;
+    };
+    startupHooks.openCommandLineDocument = [](const QString& f) { openCommandLineDocument(f); };
+    startupHooks.openCommandLineProject = [](const QString& f) { loadProjectFile(f); };
+    startupHooks.closeDocumentWindows = [] { return closeAllDocuments(); };
+
+    settingsHooks.applyToolsWindowPage = [this](int page) {
+        if (page >= 0 && page < m_toolWindow->pages()->count())
+            m_toolWindow->pages()->setCurrentIndex(page);
+    };
+    settingsHooks.beforeSave = [this] {
+        if (m_toolWindow->isFloating()) {
+            globalOptions.toolsWindowLeft = m_toolWindow->x();
+            globalOptions.toolsWindowTop = m_toolWindow->y();
+        }
+        toolsWindowActivePage = m_toolWindow->pages()->currentIndex();
+    };
+}

@@ -1,0 +1,313 @@
+/** @file tst_mainwindows.cpp ** The main window's document side: menu merging, the opened-files
+ ** list, drops, the image preview, the files page and hotkey assignment. **/
+#include "app/THotkeyPanel.h"
+#include "app/TImagePreviewWindow.h"
+#include "app/TMainFormWindows.h"
+#include "app/TToolWindow.h"
+#include "app/global_utl.h"
+#include "app/hotkeys_utl.h"
+#include "app/reopen_utl.h"
+#include "document/Childwin.h"
+#include "editor/TDCMemo.h"
+#include "platform/MemorySettingsStore.h"
+#include "platform/RecordingShell.h"
+#include "platform/ScriptedDialogs.h"
+
+#include <QKeySequenceEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QStringList barCaptions(QMenuBar* bar)
+{
+    QStringList out;
+    const QList<QAction*> actions = bar->actions();
+    for (QAction* a : actions)
+        out.append(a->text());
+    return out;
+}
+
+void closeAll()
+{
+    const QList<TMDIChild*> windows = documentWindows();
+    for (TMDIChild* w : windows)
+        w->source().setModified(false);
+    closeAllDocuments();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+const QStringList documentMenus { "&File", "&Edit", "&View", "&Tags", "&Window", "&Options", "&Help" };
+
+} // namespace
+
+class TestMainWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        pm::setSettingsStore(&m_store);
+        webBrowserControlAvailable = false;
+        globalOptions.autoInsertTags = false;
+        dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
+        colorRulesFileName = QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
+        hotkeysFileName = m_dir.filePath(QStringLiteral("Pagemason.HotKeys"));
+
+        m_area = new QMdiArea(&m_form);
+        m_form.setCentralWidget(m_area);
+        TMainFormParts parts;
+        parts.form = &m_form;
+        parts.area = m_area;
+        parts.fileMenu = m_form.menuBar()->addMenu(QStringLiteral("&File"));
+        parts.newAction = parts.fileMenu->addAction(QStringLiteral("&New"));
+        parts.openAction = parts.fileMenu->addAction(QStringLiteral("&Open"));
+        parts.reopenMenu = parts.fileMenu->addMenu(QStringLiteral("&Reopen"));
+        parts.helpMenu = m_form.menuBar()->addMenu(QStringLiteral("&Help"));
+        parts.aboutAction = parts.helpMenu->addAction(QStringLiteral("&About"));
+        m_reopen = parts.reopenMenu;
+        m_windows = new TMainFormWindows(parts);
+        m_windows->onLoadProject = [this](const QString& f) { m_projects.append(f); };
+        m_form.resize(720, 502);
+        m_form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_form));
+    }
+    void cleanupTestCase()
+    {
+        closeAll();
+        delete m_windows;
+        pm::setSettingsStore(nullptr);
+    }
+    void cleanup()
+    {
+        closeAll();
+        m_dialogs.clear();
+    }
+
+    void menuMerging()
+    {
+        QCOMPARE(barCaptions(m_form.menuBar()), (QStringList { "&File", "&Help" }));
+        TMDIChild* first = newDocument();
+        TMDIChild* second = newDocument();
+        QCOMPARE(barCaptions(m_form.menuBar()), documentMenus);
+        QCOMPARE(m_form.menuBar()->actions().first(), second->mainMenu()->actions().first());
+        m_area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+        QCOMPARE(m_form.menuBar()->actions().first(), first->mainMenu()->actions().first());
+
+        // Closing the last window brings back the frame's File menu with a rebuilt Reopen.
+        const QString page = m_dir.filePath(QStringLiteral("recent.html"));
+        writeFile(page, "x");
+        fileReopenList = { page };
+        closeAll();
+        QCOMPARE(barCaptions(m_form.menuBar()), (QStringList { "&File", "&Help" }));
+        QCOMPARE(m_reopen->actions().size(), 1);
+        QCOMPARE(m_reopen->actions().first()->text(), QStringLiteral("recent.html"));
+        m_reopen->actions().first()->trigger();
+        QCOMPARE(documentWindows().size(), 1);
+        QCOMPARE(documentWindows().first()->caption(), page);
+    }
+
+    void onlyTheActiveWindowsShortcutsFire()
+    {
+        TMDIChild* first = newDocument();
+        TMDIChild* second = newDocument();
+        int firstRuns = 0, secondRuns = 0;
+        for (auto [w, counter] : { std::pair { first, &firstRuns }, std::pair { second, &secondRuns } }) {
+            QAction* a = w->menuItem(QStringLiteral("WackyCaseItem"));
+            a->setShortcut(QKeySequence(QStringLiteral("Ctrl+F12")));
+            connect(a, &QAction::triggered, this, [counter] { ++*counter; });
+        }
+        QApplication::setActiveWindow(&m_form);
+        QVERIFY(QTest::qWaitForWindowActive(&m_form));
+        QTest::keyClick(&m_form, Qt::Key_F12, Qt::ControlModifier);
+        QCOMPARE(secondRuns, 1);
+        QCOMPARE(firstRuns, 0);
+        m_area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(first->parentWidget()));
+        QTest::keyClick(&m_form, Qt::Key_F12, Qt::ControlModifier);
+        QCOMPARE(firstRuns, 1);
+        QCOMPARE(secondRuns, 1);
+    }
+
+    void openedFilesAndFind()
+    {
+        TMDIChild* first = newDocument();
+        newDocument();
+        QListWidget* list = m_windows->toolWindow()->openedFilesList();
+        QCOMPARE(m_windows->toolWindow()->openedFileCaptions(), (QStringList { "Untitled:1", "Untitled:2" }));
+        m_dialogs.queueFiles({ m_dir.filePath(QStringLiteral("Saved.html")) });
+        QVERIFY(saveAs(first));
+        QCOMPARE(m_windows->toolWindow()->openedFileCaptions(),
+                 (QStringList { m_dir.filePath(QStringLiteral("Saved.html")), "Untitled:2" }));
+        QCOMPARE(m_windows->findDocumentWindow(m_dir.filePath(QStringLiteral("Saved.html"))), first);
+        QVERIFY(!m_windows->findDocumentWindow(m_dir.filePath(QStringLiteral("saved.html"))));
+
+        // Choosing an entry brings its window to the front.
+        emit list->itemActivated(list->item(0));
+        QCOMPARE(m_area->currentSubWindow()->widget(), first);
+        closeAll();
+        QCOMPARE(list->count(), 0);
+    }
+
+    void dropsOpenInOrder()
+    {
+        const QString a = m_dir.filePath(QStringLiteral("drop a.html"));
+        const QString b = m_dir.filePath(QStringLiteral("drop b.htm"));
+        writeFile(a, "a");
+        writeFile(b, "b");
+        QMimeData data;
+        data.setUrls({ QUrl::fromLocalFile(a), QUrl::fromLocalFile(b),
+                       QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.html"))) });
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_form, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&m_form, &drop);
+        QStringList captions;
+        const QList<TMDIChild*> windows = documentWindows();
+        for (TMDIChild* w : windows)
+            captions.append(w->caption());
+        QCOMPARE(captions, (QStringList { a, b }));
+    }
+
+    void imagePreview()
+    {
+        globalOptions.imagePreviewVisible = false;
+        m_windows->applyImagePreviewVisible();
+        const QString photo = QStringLiteral(TEST_DATA_DIR "/document/photo.JPG");
+        QVERIFY(!openFile(photo));
+        TImagePreviewWindow* preview = m_windows->imagePreview();
+        QCOMPARE(preview->windowTitle(), photo + QStringLiteral(" 120x60"));
+        QVERIFY(globalOptions.imagePreviewVisible);
+        QVERIFY(preview->isVisible());
+        QVERIFY(documentWindows().isEmpty());
+
+        m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/anim.gif"));
+        QVERIFY(preview->isAnimating());
+        QCOMPARE(preview->pictureSize(), QSize(2, 1));
+
+        // A picture that cannot be read says so and leaves the last one up.
+        m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/broken.jpg"));
+        QCOMPARE(m_dialogs.shown().size(), 1);
+        QCOMPARE(preview->pictureSize(), QSize(2, 1));
+    }
+
+    void filesPage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("page opens") << "index.HTML" << "document";
+        QTest::newRow("project loads") << "site.pmp" << "project";
+        QTest::newRow("other goes to the desktop") << "notes.txt" << "shell";
+    }
+    void filesPage()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, outcome);
+        pm::RecordingShell shell;
+        m_projects.clear();
+        const QString path = m_dir.filePath(name);
+        writeFile(path, "x");
+        m_windows->toolWindow()->openListedFile(path);
+        QCOMPARE(documentWindows().size(), outcome == QLatin1String("document") ? 1 : 0);
+        QCOMPARE(m_projects, outcome == QLatin1String("project") ? QStringList { path } : QStringList());
+        QCOMPARE(shell.opened, outcome == QLatin1String("shell") ? QStringList { path } : QStringList());
+        if (outcome == QLatin1String("project"))
+            QCOMPARE(m_windows->toolWindow()->pages()->currentIndex(), int(TToolWindow::ProjectPage));
+    }
+
+    void resultsList()
+    {
+        m_windows->addResultRow({ QStringLiteral("Syntax error: x"), QStringLiteral("3") });
+        m_windows->showResultsPage();
+        QTreeWidget* results = m_windows->toolWindow()->results();
+        QCOMPARE(results->topLevelItemCount(), 1);
+        QCOMPARE(results->topLevelItem(0)->text(0), QStringLiteral("Syntax error: x"));
+        QTest::mouseClick(m_windows->toolWindow()->findChild<QPushButton*>(QStringLiteral("clearBtn")),
+                          Qt::LeftButton);
+        QCOMPARE(results->topLevelItemCount(), 0);
+    }
+
+    void hotkeyAssignment_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("ok saves") << true;
+        QTest::newRow("cancel keeps the file") << false;
+    }
+    void hotkeyAssignment()
+    {
+        QFETCH(bool, ok);
+        QFile::remove(hotkeysFileName);
+        globalOptions.toolsWindowVisible = true;
+        m_windows->applyToolsWindowVisible();
+        TMDIChild* older = newDocument();
+        TMDIChild* current = newDocument();
+        // The mode works on the menu of the window created last, whichever is active.
+        m_area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(older->parentWidget()));
+        m_windows->startHotkeyAssignment();
+        QVERIFY(hotkeyAssignmentActive());
+        QVERIFY(m_windows->hotkeyPanel()->isVisible());
+        QVERIFY(!m_windows->toolWindow()->isVisible());
+        QVERIFY(!older->editor()->isEnabled());
+
+        m_windows->hotkeyPanel()->hotkeyBox()->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Shift+F")));
+        QAction* bold = nullptr;
+        const QList<QAction*> items = menuItemsDepthFirst(current->mainMenu());
+        for (QAction* a : items)
+            if (a->text() == QLatin1String("&Bold"))
+                bold = a;
+        QVERIFY(bold);
+        bold->trigger(); // runs nothing while assigning
+        assignHotkey(bold);
+        QTest::mouseClick(ok ? m_windows->hotkeyPanel()->okButton()
+                             : m_windows->hotkeyPanel()->cancelButton(),
+                          Qt::LeftButton);
+        QVERIFY(!hotkeyAssignmentActive());
+        QVERIFY(!m_windows->hotkeyPanel()->isVisible());
+        QVERIFY(m_windows->toolWindow()->isVisible());
+        QVERIFY(older->editor()->isEnabled());
+        QCOMPARE(bold->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+F")));
+        QVERIFY(m_dialogs.shown().isEmpty()); // the wizard never came up
+
+        const QList<THotkeyRecord> records = readHotkeyFile(hotkeysFileName);
+        uint16_t saved = 0;
+        for (const THotkeyRecord& r : records)
+            if (r.name == bold->objectName())
+                saved = r.shortcut;
+        QCOMPARE(int(saved), ok ? 0x6046 : 0);
+        TMDIChild* later = newDocument();
+        QAction* laterBold = later->menuItem(bold->objectName());
+        QVERIFY(laterBold);
+        QCOMPARE(laterBold->shortcut().isEmpty(), !ok);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    pm::MemorySettingsStore m_store;
+    pm::ScriptedDialogs m_dialogs;
+    QMainWindow m_form;
+    QMdiArea* m_area = nullptr;
+    QMenu* m_reopen = nullptr;
+    TMainFormWindows* m_windows = nullptr;
+    QStringList m_projects;
+};
+
+QTEST_MAIN(TestMainWindows)
+#include "tst_mainwindows.moc"
