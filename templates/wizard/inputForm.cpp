@@ -442,11 +442,24 @@ void TinputDlg::afterMove()
            helpMemoHeight + panelHeight + 50 + pageHeight(page->tag()));
     if (QScreen* s = screen())
         QWidget::move(s->availableGeometry().center() - rect().center());
-    for (QWidget* control : page->controls())
+    focusFirstControl();
+}
+
+void TinputDlg::focusFirstControl()
+{
+    if (m_currentPage < 0)
+        return;
+    for (QWidget* control : m_pages.at(m_currentPage)->controls())
         if (control->isEnabled() && (control->focusPolicy() & Qt::TabFocus)) {
             control->setFocus();
             break;
         }
+}
+
+void TinputDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    focusFirstControl(); // the first move happens before the dialog is shown
 }
 
 void TinputDlg::updateButtons()

@@ -83,6 +83,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Step {
@@ -94,6 +95,7 @@ private:
     void move(int direction);
     void afterMove();
     void updateButtons();
+    void focusFirstControl();
     void setupPage(int k, int type, const QString& parameters);
     void bindPage(TwizardPage* page);
     void browse(TwizardPage* page, int combo);

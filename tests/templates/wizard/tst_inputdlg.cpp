@@ -98,6 +98,7 @@ private slots:
     void historyWrittenOnceAndCapped();
     void badParameters();
     void templateRunEndToEnd();
+    void prefilledPagesRoundTrip();
     void colorPickerForm();
 };
 
@@ -272,6 +273,7 @@ void tst_InputDlg::numberFilterAndArrows()
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     auto* edit = dlg.page(0)->control<QLineEdit>(numberEdit);
+    QCOMPARE(dlg.focusWidget(), edit);
     QTest::keyClicks(edit, QStringLiteral("9a -"));
     QCOMPARE(edit->text(), QStringLiteral("9")); // letter, blank and a "-" after a digit refused
     QTest::keyClick(edit, Qt::Key_Up);
@@ -353,6 +355,7 @@ void tst_InputDlg::keys()
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     dlg.nextBtn->click();
     auto* text = dlg.page(1)->control<QPlainTextEdit>(textEdit);
+    QCOMPARE(dlg.focusWidget(), text);
     QTest::keyClick(text, Qt::Key_Escape);
     QCOMPARE(dlg.currentPage(), 0);
     QVERIFY(dlg.isVisible());
@@ -626,6 +629,44 @@ void tst_InputDlg::templateRunEndToEnd()
     QCOMPARE(runTemplate(QStringLiteral("<HR WIDTH={= 'Width', -percent =}>"), QStringLiteral("Rule")),
              QStringLiteral("<HR>"));
     setWizard(previous);
+}
+
+void tst_InputDlg::prefilledPagesRoundTrip()
+{
+    // What an edited tag hands in comes back unchanged when the user just presses Finish.
+    TinputWizard wizard;
+    QList<TWizardPage> pages;
+    const auto page = [&pages](int type, const QString& value, const QString& parameters = {}) {
+        TWizardPage p;
+        p.type = type;
+        p.description = QStringLiteral("d");
+        p.parameters = parameters;
+        p.answer = value;
+        pages.append(p);
+    };
+    page(rtString, QStringLiteral("text"));
+    page(rtPercent, QStringLiteral("50%"));
+    page(rtColor, QStringLiteral("#ff8000"));
+    page(rtAlign, QStringLiteral("middle"));
+    page(rtList, QStringLiteral("#0000FF"), QStringLiteral("'Red','#FF0000','Blue','#0000FF'"));
+    page(rtUrl, QStringLiteral("http://x/"));
+    QList<TWizardStep> steps;
+    for (int k = 0; k < pages.size(); ++k)
+        steps.append(TWizardStep{pages.at(k).description, k, QString()});
+    steps.insert(1, TWizardStep{QStringLiteral("msg "), -1, QString()});
+    QTimer::singleShot(0, this, [] {
+        auto* dlg = qobject_cast<TinputDlg*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        QCOMPARE(dlg->page(4)->control<QListWidget>(ListBox1)->currentRow(), 1);
+        dlg->finishBtn->click();
+    });
+    QVERIFY(wizard.run(QStringLiteral("Editing tag"), pages, steps));
+    QStringList answers;
+    for (const TWizardPage& p : pages)
+        answers.append(p.answer);
+    QCOMPARE(answers, (QStringList{QStringLiteral("text"), QStringLiteral("50%"),
+                                   QStringLiteral("FF8000"), QStringLiteral("MIDDLE"),
+                                   QStringLiteral("#0000FF"), QStringLiteral("http://x/")}));
 }
 
 void tst_InputDlg::colorPickerForm()
