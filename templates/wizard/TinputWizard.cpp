@@ -6,6 +6,8 @@
 bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
                        const QList<TWizardStep>& steps)
 {
+    if (pages.isEmpty()) // messages alone show no wizard
+        return true;
     TinputDlg dialog(m_parent);
     QList<int> runnerPage; // by dialog page index
     QList<bool> added(pages.size(), false);

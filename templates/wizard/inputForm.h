@@ -116,5 +116,4 @@ private:
     bool m_cancelled = false;
     /// Answers are computed only while set (inside finish()).
     bool m_collecting = false;
-    QList<class QMovie*> m_movies;
 };
