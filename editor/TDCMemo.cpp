@@ -370,9 +370,10 @@ bool TDCMemo::selectionOnLine(int line, int& from, int& to) const
 
 void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
 {
+    // Parsing comes first: it may reach other lines before this one's text is read.
+    const uint8_t* colors = colorSyntax() ? m_source->colorData(line) : nullptr;
     const LineText text = m_source->lineText(line);
     const qsizetype len = text.size();
-    const uint8_t* colors = colorSyntax() ? m_source->colorData(line) : nullptr;
     const int lh = lineHeight();
     const qreal x0 = textLeft() - horzOffset();
     const qreal baseline = y + m_metrics.ascent();
