@@ -2,6 +2,7 @@
 #include "editor/TLineStore.h"
 
 #include <sys/mman.h>
+#include <algorithm>
 #include <new>
 #include <utility>
 
@@ -50,7 +51,17 @@ TLineArena::Block* TLineArena::blockOf(const void* p)
 TLineArena::Block* TLineArena::newBlock(size_t payload)
 {
     const size_t header = (sizeof(Block) + 15) & ~size_t(15);
-    const size_t size = (header + payload + kBlockSize - 1) & ~(kBlockSize - 1);
+    constexpr size_t page = 4096;
+    // Shared blocks start small and double up to kBlockSize, so a small document costs a
+    // few pages rather than a huge page; a big line gets whole blocks of its own.
+    size_t size;
+    if (payload == 0) {
+        size = m_nextSize;
+        m_nextSize = std::min(m_nextSize * 2, kBlockSize);
+    } else {
+        size = (header + payload + kBlockSize - 1) & ~(kBlockSize - 1);
+    }
+    size = (size + page - 1) & ~(page - 1);
     Block* b = nullptr;
     if (size == kBlockSize && m_spare) {
         b = m_spare;
@@ -71,7 +82,8 @@ TLineArena::Block* TLineArena::newBlock(size_t payload)
         if (end > tail)
             munmap(reinterpret_cast<void*>(tail), end - tail);
 #ifdef MADV_HUGEPAGE
-        madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
+        if (size % kBlockSize == 0)
+            madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
 #endif
         b = new (reinterpret_cast<void*>(aligned)) Block;
         b->mapped = size;
@@ -131,7 +143,9 @@ void* TLineArena::allocate(size_t bytes, size_t align)
             }
             closeCurrent();
         }
-        m_current = newBlock(kBlockSize / 2);
+        while (m_nextSize < kBlockSize && m_nextSize < bytes + 256)
+            m_nextSize *= 2; // the block must hold this request
+        m_current = newBlock(0);
         if (!m_current)
             return nullptr;
     }
@@ -145,6 +159,7 @@ void TLineArena::swap(TLineArena& o)
     std::swap(m_mapped, o.m_mapped);
     std::swap(m_spare, o.m_spare);
     std::swap(m_spareCount, o.m_spareCount);
+    std::swap(m_nextSize, o.m_nextSize);
     // Blocks name their arena, so that release() needs no arena pointer.
     for (Block* b = m_blocks; b; b = b->next)
         b->owner = this;

@@ -42,12 +42,14 @@ private:
     struct Block;
     static Block* blockOf(const void* p);
     void freeBlock(Block* b);
+    /// A block for `payload` bytes, or a shared block of the next size when it is 0.
     Block* newBlock(size_t payload);
 
     Block* m_current = nullptr;
     Block* m_blocks = nullptr; ///< every block, current or draining
     Block* m_spare = nullptr; ///< given-back blocks of kBlockSize, linked by next
     int m_spareCount = 0; ///< invariant: <= kMaxSpare
+    size_t m_nextSize = size_t(64) << 10; ///< size of the next shared block; <= kBlockSize
     size_t m_mapped = 0;
 };
 

@@ -2,3 +2,4 @@
 pm_add_test(tst_memosource SOURCES tst_memosource.cpp LIBS pm_editor_model)
 pm_add_test(tst_memofiles SOURCES tst_memofiles.cpp LIBS pm_editor_model)
 pm_add_test(tst_findtext SOURCES tst_findtext.cpp LIBS pm_editor_model)
+pm_add_test(tst_linestore SOURCES tst_linestore.cpp LIBS pm_editor_model)

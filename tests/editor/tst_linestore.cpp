@@ -1,0 +1,89 @@
+/** @file tst_linestore.cpp ** Line records and their arena: memory comes back as lines move. **/
+#include "editor/TLineStore.h"
+
+#include <QTest>
+
+class tst_LineStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rewriteReusesMemory();
+    void bigLineHasItsOwnBlock();
+    void wideAndNarrowStorage();
+    void colourGoesWithText();
+};
+
+void tst_LineStore::rewriteReusesMemory()
+{
+    TLineStore s;
+    const QByteArray text(60, 'x');
+    for (int i = 0; i < 200000; ++i)
+        s.appendLatin1(text.constData(), text.size() - (i % 7));
+    const size_t before = s.mappedBytes();
+    QVERIFY(before >= size_t(11) << 20);
+    // Moving every line, in order, into longer text (as expandTabs does) lets old blocks go
+    // as they drain: the arena holds about one copy, not two.
+    s.closeArenaBlock();
+    const QByteArray longer(66, 'y');
+    for (qsizetype i = 0; i < s.count(); ++i)
+        s.setLatin1(i, longer.constData(), longer.size());
+    const size_t after = s.mappedBytes();
+    QVERIFY2(after < before * 12 / 10 + (size_t(4) << 20),
+             qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(after)));
+    QCOMPARE(s.string(199999), QString::fromLatin1(longer));
+}
+
+void tst_LineStore::bigLineHasItsOwnBlock()
+{
+    TLineStore s;
+    s.insertEmpty(0, 2);
+    s.set(0, QStringLiteral("small"));
+    const size_t small = s.mappedBytes();
+    const QByteArray big(3 << 20, 'b');
+    s.setLatin1(1, big.constData(), big.size());
+    QVERIFY(s.mappedBytes() >= small + big.size());
+    s.set(1, QStringLiteral("short again"));
+    QCOMPARE(s.mappedBytes(), small); // the big line's block went at once
+    QCOMPARE(s.string(0), QStringLiteral("small"));
+    QCOMPARE(s.string(1), QStringLiteral("short again"));
+}
+
+void tst_LineStore::wideAndNarrowStorage()
+{
+    TLineStore s;
+    s.insertEmpty(0, 3);
+    s.set(0, QStringLiteral("caf\u00e9  "));
+    s.set(1, QStringLiteral("\u20ac\t"));
+    s.set(2, QStringLiteral(" \t\r"));
+    QVERIFY(!s.text(0).isWide());
+    QCOMPARE(s.text(0).size(), 4);
+    QVERIFY(s.text(1).isWide());
+    QCOMPARE(s.string(1), QStringLiteral("\u20ac"));
+    QVERIFY(s.text(2).isEmpty());
+    QVERIFY(!s.text(2).latin1() && !s.text(2).utf16());
+    s.set(1, QStringLiteral("now narrow"));
+    QVERIFY(!s.text(1).isWide());
+}
+
+void tst_LineStore::colourGoesWithText()
+{
+    TLineStore s;
+    s.insertEmpty(0, 2);
+    s.set(0, QStringLiteral("abc"));
+    QVERIFY(!s.colour(0));
+    uint8_t* c = s.ensureColour(0);
+    QVERIFY(c);
+    QCOMPARE(s.ensureColour(0), c);
+    QVERIFY(!s.ensureColour(1)); // an empty line has no colour bytes
+    s.rec(0).bits |= TLineRec::kReadOnly;
+    s.set(0, QStringLiteral("abcd"));
+    QVERIFY(!s.colour(0)); // new text, stale colours dropped
+    QVERIFY(s.rec(0).readOnly()); // the mark stays with the line
+    s.ensureColour(0);
+    s.remove(0, 1);
+    QCOMPARE(s.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_LineStore)
+#include "tst_linestore.moc"
