@@ -330,6 +330,18 @@ private slots:
         QCOMPARE(f.memo.topLine(), 500 - page / 2);
         QCOMPARE(f.source.CaretY(), 500);
 
+        // Dragging below the window selects on and scrolls the line under the pointer in.
+        const int top = f.memo.topLine();
+        QWidget* vp = f.memo.viewport();
+        QTest::mousePress(vp, Qt::LeftButton, {}, f.cellCentre(2, top));
+        const int below = vp->height() + f.memo.lineHeight() / 2;
+        QTest::mouseMove(vp, QPoint(f.cellCentre(2, top).x(), below));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(f.cellCentre(2, top).x(), below));
+        QCOMPARE(f.source.CaretY(), top + below / f.memo.lineHeight());
+        QVERIFY(f.memo.topLine() > top);
+        QVERIFY(f.caretShown());
+        QCOMPARE(int(f.source.selectionMode()), int(smStream));
+
         // Far into virtual space the horizontal bar follows the caret.
         QScrollBar* hbar = f.memo.horizontalScrollBar();
         f.source.setCaret(700, 500);
