@@ -241,8 +241,8 @@ private:
     bool m_tooLong = false;
 };
 
-bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding,
-               bool& finalBreak, QString* error)
+bool readLinesOrThrow(const QString& fileName, TLineStore& out, TTextEncoding& encoding,
+                      bool& finalBreak, QString* error)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -305,6 +305,19 @@ bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding
         // Not UTF-8: read it again byte for character, which round-trips any bytes.
     }
     return false;
+}
+
+bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding,
+               bool& finalBreak, QString* error)
+{
+    try {
+        return readLinesOrThrow(fileName, out, encoding, finalBreak, error);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        if (error)
+            *error = tr("Not enough memory to open the file");
+        return false;
+    }
 }
 
 void appendUtf8(std::string& out, const LineText& t)
