@@ -3,6 +3,7 @@
 
 #include "app/global_utl.h"
 #include "document/picture_utl.h"
+#include "document/string_utl.h"
 #include "platform/Dialogs.h"
 #include "templates/requestSyntax.h"
 #include "templates/wizard/TColorButton.h"
@@ -12,7 +13,6 @@
 #include "templates/wizard/TwizardPage.h"
 #include "templates/wizard/Urlform.h"
 #include "templates/wizard/inputTemplatesFrm.h"
-#include "templates/wizard/relativePath_utl.h"
 #include "templates/wizard/wizardAnswers_utl.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 #include "app/global_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/wizard/TWizardDocument.h"
-#include "templates/wizard/relativePath_utl.h"
+#include "document/string_utl.h"
 #include "templates/wizard/wizardAnswers_utl.h"
 
 #include <QtTest>
