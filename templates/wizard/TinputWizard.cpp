@@ -2,6 +2,7 @@
 #include "templates/wizard/TinputWizard.h"
 
 #include "templates/wizard/inputForm.h"
+#include "templates/wizard/inputTemplatesFrm.h"
 
 bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
                        const QList<TWizardStep>& steps)
@@ -36,4 +37,14 @@ bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
         pages[runnerPage.at(k)].suffix = dialog.suffixes.at(k);
     }
     return true;
+}
+
+TWizard* installInputWizard(QWidget* mainWindow)
+{
+    auto* templates = new TinputTemplates(mainWindow);
+    templates->hide();
+    static TinputWizard inputWizard(nullptr);
+    inputWizard = TinputWizard(mainWindow);
+    setWizard(&inputWizard);
+    return &inputWizard;
 }

@@ -17,3 +17,8 @@ public:
 private:
     QWidget* m_parent;
 };
+
+/// Start-up wiring: creates the hidden page templates as a child of `mainWindow` (after
+/// `historyFileName` is set, so their combos get the history) and installs the input wizard
+/// with `mainWindow` as the parent of its dialogs. Returns the installed wizard.
+TWizard* installInputWizard(QWidget* mainWindow);

@@ -99,6 +99,7 @@ private slots:
     void badParameters();
     void templateRunEndToEnd();
     void prefilledPagesRoundTrip();
+    void startUpWiring();
     void colorPickerForm();
 };
 
@@ -667,6 +668,25 @@ void tst_InputDlg::prefilledPagesRoundTrip()
     QCOMPARE(answers, (QStringList{QStringLiteral("text"), QStringLiteral("50%"),
                                    QStringLiteral("FF8000"), QStringLiteral("MIDDLE"),
                                    QStringLiteral("#0000FF"), QStringLiteral("http://x/")}));
+}
+
+void tst_InputDlg::startUpWiring()
+{
+    writeFile(historyFileName, "[URL]\r\nhttp://old/=\r\n");
+    TWizard* previous = wizard();
+    {
+        QWidget mainWindow;
+        TWizard* installed = installInputWizard(&mainWindow);
+        QCOMPARE(wizard(), installed);
+        QVERIFY(dynamic_cast<TinputWizard*>(installed));
+        QVERIFY(TinputTemplates::instance());
+        QCOMPARE(TinputTemplates::instance()->parentWidget(), &mainWindow);
+        TinputDlg dlg; // pages come from the start-up templates and their history
+        dlg.addPage(rtUrl, QStringLiteral("u"), QString(), QString(), QString(), false);
+        QCOMPARE(dlg.page(0)->control<QComboBox>(urlEdit)->itemText(0), QStringLiteral("http://old/"));
+    }
+    QVERIFY(!TinputTemplates::instance());
+    setWizard(previous);
 }
 
 void tst_InputDlg::colorPickerForm()
