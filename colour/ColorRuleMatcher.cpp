@@ -5,6 +5,8 @@
 #include "colour/TRules.h"
 #include "colour/customRules_utl.h"
 
+#include <cstring>
+
 namespace {
 
 /// Only ASCII letters fold; rule texts are stored folded the same way.
@@ -61,6 +63,32 @@ qsizetype findFolded(const Ch* chars, qsizetype from, qsizetype size, const std:
     return -1;
 }
 
+/// The first place at or after `from` where the short `text` stands (ASCII case folded), or -1.
+template <typename Ch>
+qsizetype findShortFolded(const Ch* chars, qsizetype from, qsizetype size,
+                          const std::u16string& text)
+{
+    const char16_t first = text.front();
+    const bool letter = first >= u'a' && first <= u'z';
+    const qsizetype last = size - qsizetype(text.size());
+    for (qsizetype q = from; q <= last; ++q) {
+        if constexpr (sizeof(Ch) == 1) {
+            // Most closing texts start with punctuation: let memchr run to the next candidate.
+            if (!letter) {
+                if (first > 0xFF)
+                    return -1;
+                const void* hit = std::memchr(chars + q, int(first), size_t(last - q + 1));
+                if (!hit)
+                    return -1;
+                q = static_cast<const Ch*>(hit) - chars;
+            }
+        }
+        if (fold(char16_t(chars[q])) == first && equalsFolded(chars, size, q, text))
+            return q;
+    }
+    return -1;
+}
+
 /// Marks every place in the line where `text` stands, overlapping ones included, in one pass.
 template <typename Ch>
 void markFolded(const Ch* chars, qsizetype size, const std::u16string& text,
@@ -100,10 +128,8 @@ int32_t ColorRuleMatcher::call(void* owner, TDCParser& parser)
     return static_cast<ColorRuleMatcher*>(owner)->colorRuleToken();
 }
 
-void ColorRuleMatcher::rebuildIfStale()
+void ColorRuleMatcher::rebuild()
 {
-    if (m_built && m_builtGeneration == m_rules.generation())
-        return;
     m_compiled.clear();
     for (auto& bucket : m_byFirstLatin1)
         bucket.clear();
@@ -125,6 +151,8 @@ void ColorRuleMatcher::rebuildIfStale()
         else
             m_byFirstWide[first].push_back(index);
     }
+    for (size_t c = 0; c < 256; ++c)
+        m_canStart[c] = !m_byFirstLatin1[fold(char16_t(c))].empty();
     m_builtGeneration = m_rules.generation();
     m_built = true;
 }
@@ -166,7 +194,15 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
     }
 
     if (!rule) {
-        m_parser.setPosition(p + 1);
+        // Characters where no rule can start would each come back here and get kNoRule in
+        // state 0; taking the run at once paints them the same.
+        qsizetype end = p + 1;
+        for (; end < size; ++end) {
+            const auto c = char16_t(chars[end]);
+            if (c < 256 ? m_canStart[c] : m_byFirstWide.contains(c))
+                break;
+        }
+        m_parser.setPosition(end);
         m_parser.setState(0);
         return kNoRule;
     }
@@ -177,7 +213,9 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
     }
     // The closing text is looked for from the opening text itself, so a rule that closes with
     // its own opening text spans only that text.
-    const qsizetype q = findFolded(chars, p, size, rule->close, rule->closeBorders);
+    const qsizetype q = rule->close.size() > kLongClosing
+        ? findFolded(chars, p, size, rule->close, rule->closeBorders)
+        : findShortFolded(chars, p, size, rule->close);
     if (q >= 0) {
         m_parser.setPosition(q + qsizetype(rule->close.size()));
         m_parser.setState(0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "colour/TDCParser.h"
+#include "colour/TRules.h"
 
 #include <QHash>
 #include <QString>
@@ -11,11 +12,12 @@
 #include <string>
 #include <vector>
 
-class TRules;
 
 /// Owned by a document window beside its tokenizer. Registers itself for every character in
 /// states 0 and 10 and reads the rules at parse time, so a change made in the rules dialog
-/// colours the next parsed line.
+/// colours the next parsed line. It must stay the only handler of those two states: a run of
+/// characters where no rule can start is taken as one token, which colours exactly as taking
+/// them one by one does only while every character comes back to this matcher.
 class ColorRuleMatcher
 {
 public:
@@ -35,6 +37,9 @@ private:
     /// Opening texts longer than this are found once per line with a linear search instead of
     /// being compared at every candidate position, which could take length x line time.
     static constexpr size_t kLongOpening = 32;
+    /// Closing texts up to this length are looked for by their first character and compared;
+    /// longer ones with a linear search, for the same reason.
+    static constexpr size_t kLongClosing = 16;
 
     struct Compiled {
         std::u16string open;
@@ -48,7 +53,12 @@ private:
     };
 
     static int32_t call(void* owner, TDCParser& parser);
-    void rebuildIfStale();
+    void rebuildIfStale()
+    {
+        if (!m_built || m_builtGeneration != m_rules.generation())
+            rebuild();
+    }
+    void rebuild();
     template <typename Ch>
     bool opensAt(Compiled& rule, const Ch* chars, qsizetype size, qsizetype p);
     template <typename Ch>
@@ -63,6 +73,9 @@ private:
     /// these rules can match where that character (ASCII-lowered) stands.
     std::array<std::vector<uint32_t>, 256> m_byFirstLatin1;
     QHash<char16_t, std::vector<uint32_t>> m_byFirstWide;
+    /// By the line's own character (not folded): true when some rule can start there.
+    /// invariant: m_canStart[c] == !m_byFirstLatin1[fold(c)].empty()
+    std::array<bool, 256> m_canStart {};
     uint64_t m_builtGeneration = 0;
     bool m_built = false;
 };

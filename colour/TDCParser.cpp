@@ -1,6 +1,8 @@
 /** @file TDCParser.cpp ** The table-driven tokenizer that colours one line for the text storage. **/
 #include "colour/TDCParser.h"
 
+#include <cstring>
+
 TDCParser::TCharSet TDCParser::TCharSet::all()
 {
     TCharSet set;
@@ -74,9 +76,7 @@ void TDCParser::run(const Ch* chars, qsizetype size, uint8_t* colorData)
         const int32_t token = nextToken(chars, size);
         if (token == 0)
             return;
-        const auto value = static_cast<uint8_t>(token & 0xFF);
-        for (qsizetype i = m_tokenStart; i < m_position; ++i)
-            colorData[i] = value;
+        std::memset(colorData + m_tokenStart, token & 0xFF, size_t(m_position - m_tokenStart));
     }
 }
 
