@@ -8,6 +8,7 @@
 #include "colour/ColorRuleMatcher.h"
 #include "colour/customRules_utl.h"
 #include "document/TDocumentHost.h"
+#include "document/editCommands_utl.h"
 #include "document/files_utl.h"
 #include "editor/TDCMemo.h"
 #include "editor/TGoToLineDlg.h"
@@ -151,6 +152,7 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     statusBar()->setSizeGripEnabled(false);
 
     buildMenus();
+    installEditCommands(this);
 
 #ifdef PM_HAVE_WEBENGINE
     if (webBrowserControlAvailable) {
