@@ -145,11 +145,12 @@ void ColorRuleMatcher::rebuild()
         if (compiled.open.size() > kLongOpening)
             compiled.openBorders = prefixFunction(compiled.open);
         m_compiled.push_back(std::move(compiled));
-        const char16_t first = m_compiled.back().open.front();
-        if (first < 256)
-            m_byFirstLatin1[first].push_back(index);
+        const std::u16string& open = m_compiled.back().open;
+        const Candidate candidate{ index, open.size() > 1 ? open[1] : char16_t(0) };
+        if (open.front() < 256)
+            m_byFirstLatin1[open.front()].push_back(candidate);
         else
-            m_byFirstWide[first].push_back(index);
+            m_byFirstWide[open.front()].push_back(candidate);
     }
     for (size_t c = 0; c < 256; ++c)
         m_canStart[c] = !m_byFirstLatin1[fold(char16_t(c))].empty();
@@ -174,7 +175,7 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
 {
     const qsizetype p = m_parser.position();
     const char16_t first = fold(char16_t(chars[p]));
-    const std::vector<uint32_t>* candidates = nullptr;
+    const std::vector<Candidate>* candidates = nullptr;
     if (first < 256) {
         candidates = &m_byFirstLatin1[first];
     } else {
@@ -185,9 +186,13 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
 
     const Compiled* rule = nullptr;
     if (candidates) {
-        for (uint32_t index : *candidates) {
-            if (opensAt(m_compiled[index], chars, size, p)) {
-                rule = &m_compiled[index];
+        // The second character rules out most candidates before the whole text is compared.
+        const char16_t second = p + 1 < size ? fold(char16_t(chars[p + 1])) : char16_t(0);
+        for (const Candidate& candidate : *candidates) {
+            if (candidate.second != 0 && candidate.second != second)
+                continue;
+            if (opensAt(m_compiled[candidate.index], chars, size, p)) {
+                rule = &m_compiled[candidate.index];
                 break;
             }
         }

@@ -69,10 +69,14 @@ private:
     /// Rules with a non-empty opening text, in list order. A rule with an empty opening text
     /// would match everywhere without consuming anything, so it never matches.
     std::vector<Compiled> m_compiled;
-    /// Positions in m_compiled by the first character of the opening text, in list order: only
-    /// these rules can match where that character (ASCII-lowered) stands.
-    std::array<std::vector<uint32_t>, 256> m_byFirstLatin1;
-    QHash<char16_t, std::vector<uint32_t>> m_byFirstWide;
+    struct Candidate {
+        uint32_t index;   ///< into m_compiled
+        char16_t second;  ///< the opening's second character, or 0 for a one-character opening
+    };
+    /// Rules by the first character of the opening text, in list order: only these rules can
+    /// match where that character (ASCII-lowered) stands.
+    std::array<std::vector<Candidate>, 256> m_byFirstLatin1;
+    QHash<char16_t, std::vector<Candidate>> m_byFirstWide;
     /// By the line's own character (not folded): true when some rule can start there.
     /// invariant: m_canStart[c] == !m_byFirstLatin1[fold(c)].empty()
     std::array<bool, 256> m_canStart {};
