@@ -63,6 +63,7 @@ printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "load peak RSS vs file size (KiB
 if [ -x "$MICRO" ]; then
     echo
     echo "Keystroke costs on the same page (Google Benchmark; argument = caret line in % of the page):"
-    PAGEMASON_BENCH_FILE="$FILE" "$MICRO" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true 2>/dev/null \
+    PAGEMASON_BENCH_FILE="$FILE" "$MICRO" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
+        --benchmark_filter='^BM_(TypeChar|UndoTypedChar|EnterAndUndo|TypeCharAndRecolourWindow)' 2>/dev/null \
         | grep -E "_median" || true
 fi

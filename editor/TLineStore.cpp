@@ -6,16 +6,6 @@
 #include <new>
 #include <utility>
 
-struct TLineArena::Block {
-    TLineArena* owner;
-    Block* prev;
-    Block* next;
-    size_t mapped; ///< bytes mapped at this address
-    size_t used; ///< bump offset from the block's start; invariant: <= capacity
-    size_t capacity;
-    size_t live; ///< allocations not yet released; the block goes at 0 unless current
-};
-
 void adviseHugePages(void* p, size_t bytes)
 {
 #ifdef MADV_HUGEPAGE
@@ -331,7 +321,9 @@ void TLineStore::appendLatin1(const char* s, qsizetype n)
         n = TLineRec::kMaxSize;
     void* p = nullptr;
     if (n > 0) {
-        p = allocateOrThrow(size_t(n), 1);
+        p = m_arena.allocateBytes(size_t(n));
+        if (!p)
+            throw std::bad_alloc();
         std::memcpy(p, s, size_t(n));
     }
     *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };

@@ -30,6 +30,8 @@ public:
 
     /// `bytes` > 0; `align` is 1 or 2. Returns null only when memory is exhausted.
     void* allocate(size_t bytes, size_t align);
+    /// allocate(bytes, 1) when the current block has room (the common case of a load).
+    inline void* allocateBytes(size_t bytes);
     /// Gives back one allocation; the block goes when its last user does.
     static void release(const void* p);
     /// Makes the next allocation start a new block, so that every older block can drain.
@@ -52,6 +54,28 @@ private:
     size_t m_nextSize = size_t(64) << 10; ///< size of the next shared block; <= kBlockSize
     size_t m_mapped = 0;
 };
+
+struct TLineArena::Block {
+    TLineArena* owner;
+    Block* prev;
+    Block* next;
+    size_t mapped; ///< bytes mapped at this address
+    size_t used; ///< bump offset from the block's start; invariant: <= capacity
+    size_t capacity;
+    size_t live; ///< allocations not yet released; the block goes at 0 unless current
+};
+
+inline void* TLineArena::allocateBytes(size_t bytes)
+{
+    Block* b = m_current;
+    if (b && b->used + bytes <= b->capacity && bytes <= kBlockSize / 4) {
+        void* p = reinterpret_cast<char*>(b) + b->used;
+        b->used += bytes;
+        ++b->live;
+        return p;
+    }
+    return allocate(bytes, 1);
+}
 
 /// One line: 16 bytes. Characters are Latin-1 bytes or UTF-16 units in the arena; colour
 /// bytes, which only parsed lines have, live beside the records (see TLineStore).
