@@ -31,11 +31,11 @@ struct StoredLine {
 };
 
 /// "open|close|style" per rule.
-void setRules(TRules& rules, const QStringList& specs)
+void setRules(TRules& rules, const QStringList& lines)
 {
     rules.clear();
-    for (const QString& spec : specs) {
-        const QStringList parts = spec.split(u'|');
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(u'|');
         rules.add().setValues(QStringLiteral("r"), parts.at(0), parts.at(2).toInt(), parts.at(1));
     }
 }
