@@ -6,6 +6,7 @@
 #include "document/TDocumentHost.h"
 #include "document/editCommands_utl.h"
 #include "editor/TDCMemo.h"
+#include "editor/TSearchOptions.h"
 #include "editor/TextClipboard.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
@@ -26,7 +27,11 @@ class TestHost : public TDocumentHost
 {
 public:
     QMdiArea area;
+    QStringList applied; ///< the show/hide requests, in order
     QMdiArea* mdiArea() override { return &area; }
+    void applyToolsWindowVisible() override { applied.append(QStringLiteral("tools")); }
+    void applyImagePreviewVisible() override { applied.append(QStringLiteral("image")); }
+    void applyToolbarsVisible() override { applied.append(QStringLiteral("toolbars")); }
 };
 
 class FakeClipboard : public TextClipboard
@@ -119,6 +124,9 @@ private slots:
     void droppedFileName();
     void droppedFileOnUntitled();
     void dropSources();
+    void viewToggles_data();
+    void viewToggles();
+    void clearUndoAndFindNext();
 
 private:
     TMemoSource& source() { return m_window->source(); }
@@ -458,6 +466,61 @@ void tst_EditCommands::dropSources()
     QVERIFY(!acceptsFileDrop(&fileList, &web));
     QVERIFY(!acceptsFileDrop(&fileList, &text));
     QVERIFY(editor()->viewport()->acceptDrops());
+}
+
+void tst_EditCommands::viewToggles_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("hook");
+    QTest::newRow("tools window") << "ToolsWindowItem" << "tools";
+    QTest::newRow("image preview") << "ImagePreviewItem" << "image";
+    QTest::newRow("toolbars") << "ToolbarsItem" << "toolbars";
+}
+
+void tst_EditCommands::viewToggles()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, hook);
+    auto setting = [&]() -> bool {
+        if (hook == QLatin1String("tools"))
+            return globalOptions.toolsWindowVisible;
+        if (hook == QLatin1String("image"))
+            return globalOptions.imagePreviewVisible;
+        return globalOptions.toolbarsVisible;
+    };
+    m_host.applied.clear();
+    QAction* action = m_window->menuItem(item);
+    const bool before = setting();
+    for (int i = 1; i <= 2; ++i) {
+        action->trigger();
+        QCOMPARE(setting(), i == 1 ? !before : before);
+        QCOMPARE(action->isChecked(), setting()); // the check mark follows the setting
+        QCOMPARE(m_host.applied.size(), i);
+        QCOMPARE(m_host.applied.last(), hook);
+    }
+}
+
+void tst_EditCommands::clearUndoAndFindNext()
+{
+    source().setText(QStringLiteral("alpha beta\r\ngamma beta"));
+    source().setCaret(0, 0);
+    source().insertAtCaret(QStringLiteral("x"));
+    QVERIFY(source().canUndo());
+    m_window->menuItem(QStringLiteral("ClearUndoItem"))->trigger();
+    QVERIFY(!source().canUndo());
+    QCOMPARE(source().line(0), QStringLiteral("xalpha beta"));
+
+    const TSearchOptions saved = searchOptions();
+    searchOptions() = TSearchOptions();
+    searchOptions().TextToFind = QStringLiteral("beta");
+    searchOptions().ShowNotFound = false;
+    QAction* findNextItem = m_window->menuItem(QStringLiteral("FindNext1"));
+    findNextItem->trigger();
+    QCOMPARE(source().SelText(), QStringLiteral("beta"));
+    QCOMPARE(QPoint(source().CaretX(), source().CaretY()), QPoint(11, 0));
+    findNextItem->trigger();
+    QCOMPARE(QPoint(source().CaretX(), source().CaretY()), QPoint(10, 1));
+    searchOptions() = saved;
 }
 
 QTEST_MAIN(tst_EditCommands)
