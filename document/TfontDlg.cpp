@@ -23,7 +23,8 @@ QColor toQColor(int32_t bgr)
 }
 } // namespace
 
-TfontDlg::TfontDlg(QWidget* parent) : QDialog(parent)
+TfontDlg::TfontDlg(QWidget* parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("fontDlg"));
     setWindowTitle(QStringLiteral("Font"));
@@ -111,8 +112,8 @@ void TfontDlg::setResults(const TfontResults& initial)
 void TfontDlg::setColorValue(int32_t value)
 {
     m_colorValue = value & 0xFFFFFF;
-    m_colorButton->setStyleSheet(QStringLiteral("background-color: ")
-                                 + toQColor(m_colorValue).name());
+    m_colorButton->setStyleSheet(
+        QStringLiteral("background-color: ") + toQColor(m_colorValue).name());
     updateSample();
 }
 
@@ -155,8 +156,9 @@ void TfontDlg::updateSample()
     f.setStrikeOut(m_styles[3]->isChecked());
     m_sample->setFont(f);
     QPalette p = m_sample->palette();
-    p.setColor(QPalette::WindowText, m_defineColor->isChecked() ? toQColor(m_colorValue)
-                                                                : palette().color(QPalette::WindowText));
+    p.setColor(QPalette::WindowText,
+        m_defineColor->isChecked() ? toQColor(m_colorValue)
+                                   : palette().color(QPalette::WindowText));
     m_sample->setPalette(p);
 }
 

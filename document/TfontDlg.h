@@ -12,9 +12,9 @@ class QPushButton;
 /// What the dialog reads and, on OK, fills. Empty texts mean "not defined".
 struct TfontResults
 {
-    QString name;   ///< at most 32 characters
-    QString size;   ///< at most 3 characters, decimal
-    QString color;  ///< six hexadecimal digits, red green blue
+    QString name; ///< at most 32 characters
+    QString size; ///< at most 3 characters, decimal
+    QString color; ///< six hexadecimal digits, red green blue
     int32_t colorValue = 0; ///< 0x00BBGGRR; meaningful when `color` is not empty
     QString styles; ///< made of "b", "i", "u", "s" in that order
 };

@@ -24,7 +24,10 @@ namespace {
 class TChildDocument : public TWizardDocument
 {
 public:
-    explicit TChildDocument(TMDIChild& window) : m_window(window) { }
+    explicit TChildDocument(TMDIChild& window)
+        : m_window(window)
+    {
+    }
     QString text() const override { return m_window.source().text(); }
     QString fileName() const override { return m_window.fileName; }
     bool saveWithDialog() override { return saveAs(&m_window); }
@@ -37,7 +40,11 @@ private:
 class TDropFilter : public QObject
 {
 public:
-    TDropFilter(TMDIChild* window) : QObject(window), m_window(window) { }
+    TDropFilter(TMDIChild* window)
+        : QObject(window)
+        , m_window(window)
+    {
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -112,11 +119,11 @@ void installEditCommands(TMDIChild* window)
     memo->viewport()->installEventFilter(new TDropFilter(window));
 
     connectItem(window->menuItem(QStringLiteral("WackyCaseItem")), window,
-                [window] { wackySelection(*window); });
+        [window] { wackySelection(*window); });
     connectItem(window->menuItem(QStringLiteral("OpenSelectedFile1")), window,
-                [window] { openSelectedFile(*window); });
+        [window] { openSelectedFile(*window); });
     connectItem(window->menuItem(QStringLiteral("ChangeFontItem")), window,
-                [window] { changeFont(*window); });
+        [window] { changeFont(*window); });
     if (QMenu* pop = window->contextMenu()) {
         const QList<QAction*> items = pop->actions();
         for (QAction* a : items)
@@ -135,8 +142,7 @@ bool memo1KeyDown(TMDIChild& window, QKeyEvent* event)
     const int key = event->key();
 
     // Shift+Del is Cut: it must reach the clipboard, not just delete.
-    if (source.hasSelection()
-        && (key == Qt::Key_Backspace || (key == Qt::Key_Delete && !shift))) {
+    if (source.hasSelection() && (key == Qt::Key_Backspace || (key == Qt::Key_Delete && !shift))) {
         deleteSelectionAtStart(source);
         return true;
     }
@@ -189,7 +195,7 @@ void autoCompleteClosingTag(TMDIChild& window)
     TMemoSource& source = window.source();
     const QStringList templates = menuEntryTexts.mid(1); // without the auto-insert template
     const TTagAt tag = getTagAt(source.line(source.CaretY()), source.CaretX() - 1,
-                                QStringLiteral("<"), QStringLiteral(">"));
+        QStringLiteral("<"), QStringLiteral(">"));
     if (tag.start < 0)
         return;
     const QList<int> matches

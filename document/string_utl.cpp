@@ -67,7 +67,8 @@ QList<int> findMatchingEntries(const QStringList& list, const QString& typed)
         QList<int> matched;
         for (int i : std::as_const(candidates)) {
             const QString& entry = list.at(i);
-            if (entry.size() >= k && QStringView(entry).left(k).compare(prefix, Qt::CaseInsensitive) == 0)
+            if (entry.size() >= k
+                && QStringView(entry).left(k).compare(prefix, Qt::CaseInsensitive) == 0)
                 matched.append(i);
         }
         if (matched.isEmpty())
@@ -149,8 +150,8 @@ QString makeRelativePath(const QString& path, TWizardDocument* window)
     if (path.isEmpty() || !window || !path.startsWith(u'/'))
         return path;
     if (window->fileName().isEmpty()) {
-        if (pm::dialogs().message(pm::Dialogs::Kind::Warning, relativePathSaveQuestion,
-                                  pm::Dialogs::Buttons::YesNo)
+        if (pm::dialogs().message(
+                pm::Dialogs::Kind::Warning, relativePathSaveQuestion, pm::Dialogs::Buttons::YesNo)
             != pm::Dialogs::Answer::Yes)
             return path;
         if (!window->saveWithDialog() || window->fileName().isEmpty())

@@ -31,8 +31,7 @@ struct TTagAt
 /// before it and the nearest character of `closing` at or after it, with no other opening
 /// or closing character (nor CR or LF) between them. The character at `position` may be
 /// either end.
-TTagAt getTagAt(const QString& line, int position, const QString& opening,
-                const QString& closing);
+TTagAt getTagAt(const QString& line, int position, const QString& opening, const QString& closing);
 
 /// 1-based position in `templateText` where its closing part begins: the first "</", searched
 /// after the empty request "{=,=}" when that stands before the template's first ">", so the
