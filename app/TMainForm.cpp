@@ -1,6 +1,7 @@
 /** @file TMainForm.cpp ** Main window frame, its menu and its status area. **/
 #include "app/TMainForm.h"
 
+#include "app/TMainFormWindows.h"
 #include "app/errors_utl.h"
 #include "app/global_utl.h"
 #include "app/startup_utl.h"
@@ -82,6 +83,16 @@ TMainForm::TMainForm(QWidget* parent)
     setCentralWidget(m_mdiArea);
     createMenus();
     createStatusArea();
+    TMainFormParts parts;
+    parts.form = this;
+    parts.area = m_mdiArea;
+    parts.fileMenu = m_fileMenu;
+    parts.reopenMenu = m_reopenMenu;
+    parts.helpMenu = m_helpMenu;
+    parts.newAction = m_newAction;
+    parts.openAction = m_openAction;
+    parts.aboutAction = m_aboutAction;
+    m_windows = new TMainFormWindows(parts);
 
     mainForm = this;
     setStatusSink(this);

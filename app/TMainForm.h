@@ -10,6 +10,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QProgressBar;
+class TMainFormWindows;
 class TStatusPicture;
 
 class TMainForm : public QMainWindow, public TStatusSink
@@ -44,6 +45,8 @@ public:
     QAction* aboutAction() const { return m_aboutAction; }
     QProgressBar* progressBar() const { return progBar; }
     QWidget* statusPicture() const;
+    /// The document side: tools window, image preview, menu merging, drops, hotkeys.
+    TMainFormWindows* windows() const { return m_windows; }
 
     // TStatusSink
     void statusChanged(const QString& text) override { setStatus(text); }
@@ -81,6 +84,7 @@ private:
     QProgressBar* progBar = nullptr; ///< 144 pixels wide, left of the status panels
     TStatusPicture* m_picture = nullptr; ///< panel 0, 18 pixels, drawn here
     QLabel* m_statusText = nullptr; ///< panel 1
+    TMainFormWindows* m_windows = nullptr; ///< child QObject; exists before FormCreate runs
 };
 
 /// The one main window while it exists (plug-in callbacks and later parts reach it here).

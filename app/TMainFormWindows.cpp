@@ -29,9 +29,19 @@
 #include <QToolBar>
 #include <QUrl>
 
+namespace {
+TMainFormWindows* g_instance = nullptr;
+} // namespace
+
+TMainFormWindows* TMainFormWindows::instance()
+{
+    return g_instance;
+}
+
 TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     : QObject(parts.form), m_parts(parts)
 {
+    g_instance = this;
     QMainWindow* form = m_parts.form;
     m_toolWindow = new TToolWindow(form);
     form->addDockWidget(Qt::LeftDockWidgetArea, m_toolWindow);
@@ -86,6 +96,8 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
 
 TMainFormWindows::~TMainFormWindows()
 {
+    if (g_instance == this)
+        g_instance = nullptr;
     if (documentHost() == this)
         setDocumentHost(m_previousDocumentHost);
     if (&templateHost() == this)
@@ -340,54 +352,64 @@ bool TMainFormWindows::eventFilter(QObject* watched, QEvent* event)
 
 void TMainFormWindows::installStartupHooks()
 {
-    startupHooks.afterFileNames = [this] { m_toolWindow->setFilterList(fileDialogFilter); };
+    // Each step acts on the instance living when it runs, and does nothing without one.
+    auto with = [](auto step) {
+        return [step] {
+            if (TMainFormWindows* w = instance())
+                step(w);
+        };
+    };
+    startupHooks.afterFileNames
+        = with([](TMainFormWindows* w) { w->m_toolWindow->setFilterList(fileDialogFilter); });
     startupHooks.loadFileReopenList = [] { loadReopenList(fileReopenList, fileReopenSection); };
     startupHooks.loadProjectReopenList
         = [] { loadReopenList(projectReopenList, projectReopenSection); };
-    startupHooks.initializeToolsWindow = [this] {
-        m_toolWindow->setFloating(!globalOptions.toolsWindowDocked);
+    startupHooks.initializeToolsWindow = with([](TMainFormWindows* w) {
+        TToolWindow* tools = w->m_toolWindow;
+        tools->setFloating(!globalOptions.toolsWindowDocked);
         if (!globalOptions.toolsWindowDocked)
-            m_toolWindow->move(globalOptions.toolsWindowLeft, globalOptions.toolsWindowTop);
-        m_toolWindow->setVisible(globalOptions.toolsWindowVisible);
-        if (toolsWindowActivePage >= 0 && toolsWindowActivePage < m_toolWindow->pages()->count())
-            m_toolWindow->pages()->setCurrentIndex(toolsWindowActivePage);
-    };
-    startupHooks.loadLastProject = [this] {
-        if (!projectFileName.isEmpty() && onLoadProject)
-            onLoadProject(projectFileName);
-        m_toolWindow->setFolder(projectDir);
-    };
-    startupHooks.installHandlers = [this] {
-        m_toolWindow->setFilterList(fileDialogFilter);
-        applyImagePreviewVisible();
-    };
-    startupHooks.loadReopenMenus = [this] { rebuildFrameReopenMenu(); };
-    startupHooks.loadDynamicMenus = [this] {
+            tools->move(globalOptions.toolsWindowLeft, globalOptions.toolsWindowTop);
+        tools->setVisible(globalOptions.toolsWindowVisible);
+        if (toolsWindowActivePage >= 0 && toolsWindowActivePage < tools->pages()->count())
+            tools->pages()->setCurrentIndex(toolsWindowActivePage);
+    });
+    startupHooks.loadLastProject = with([](TMainFormWindows* w) {
+        if (!projectFileName.isEmpty() && w->onLoadProject)
+            w->onLoadProject(projectFileName);
+        w->m_toolWindow->setFolder(projectDir);
+    });
+    startupHooks.installHandlers = with([](TMainFormWindows* w) {
+        w->m_toolWindow->setFilterList(fileDialogFilter);
+        w->applyImagePreviewVisible();
+    });
+    startupHooks.loadReopenMenus = with([](TMainFormWindows* w) { w->rebuildFrameReopenMenu(); });
+    startupHooks.loadDynamicMenus = with([](TMainFormWindows* w) {
         // A window of its own, never shown: its menu is what the toolbar file names.
-        delete m_temporaryWindow;
-        m_temporaryWindow = new TMDIChild;
-        loadDynamicMenus(dynamicMenusFileName, m_temporaryWindow->mainMenu(), 3,
+        delete w->m_temporaryWindow;
+        w->m_temporaryWindow = new TMDIChild;
+        loadDynamicMenus(dynamicMenusFileName, w->m_temporaryWindow->mainMenu(), 3,
                          [](QAction*) {});
-    };
-    startupHooks.loadToolbars = [this] {
-        if (onLoadToolbars && m_temporaryWindow)
-            onLoadToolbars(m_temporaryWindow->mainMenu());
-        delete m_temporaryWindow;
-        m_temporaryWindow = nullptr;
-    };
+    });
+    startupHooks.loadToolbars = with([](TMainFormWindows* w) {
+        if (w->onLoadToolbars && w->m_temporaryWindow)
+            w->onLoadToolbars(w->m_temporaryWindow->mainMenu());
+        delete w->m_temporaryWindow;
+        w->m_temporaryWindow = nullptr;
+    });
     startupHooks.openCommandLineDocument = [](const QString& f) { openCommandLineDocument(f); };
     startupHooks.openCommandLineProject = [](const QString& f) { loadProjectFile(f); };
     startupHooks.closeDocumentWindows = [] { return closeAllDocuments(); };
 
-    settingsHooks.applyToolsWindowPage = [this](int page) {
-        if (page >= 0 && page < m_toolWindow->pages()->count())
-            m_toolWindow->pages()->setCurrentIndex(page);
+    settingsHooks.applyToolsWindowPage = [](int page) {
+        if (TMainFormWindows* w = instance())
+            if (page >= 0 && page < w->m_toolWindow->pages()->count())
+                w->m_toolWindow->pages()->setCurrentIndex(page);
     };
-    settingsHooks.beforeSave = [this] {
-        if (m_toolWindow->isFloating()) {
-            globalOptions.toolsWindowLeft = m_toolWindow->x();
-            globalOptions.toolsWindowTop = m_toolWindow->y();
+    settingsHooks.beforeSave = with([](TMainFormWindows* w) {
+        if (w->m_toolWindow->isFloating()) {
+            globalOptions.toolsWindowLeft = w->m_toolWindow->x();
+            globalOptions.toolsWindowTop = w->m_toolWindow->y();
         }
-        toolsWindowActivePage = m_toolWindow->pages()->currentIndex();
-    };
+        toolsWindowActivePage = w->m_toolWindow->pages()->currentIndex();
+    });
 }

@@ -56,8 +56,12 @@ public:
     /// Ends the hotkey assignment: OK saves the keys and applies them again.
     void finishHotkeyAssignment(bool ok);
 
-    /// Fills the start-up and settings seams that belong to the document side.
-    void installStartupHooks();
+    /// The one living instance (the main window's), or null.
+    static TMainFormWindows* instance();
+    /// Fills the start-up and settings seams that belong to the document side; they act on
+    /// the instance living when they run. The program entry calls this before creating the
+    /// main window.
+    static void installStartupHooks();
     /// Part 5.1 reads the toolbar file against the temporary window's menu here.
     std::function<void(QMenuBar* documentMenu)> onLoadToolbars;
     /// Part 6.1 loads projects here.

@@ -1,6 +1,7 @@
 /** @file main.cpp ** Program entry: the command-line tool mode, then the main window and its
  ** message loop. **/
 #include "app/TMainForm.h"
+#include "app/TMainFormWindows.h"
 #include "app/global_utl.h"
 #include "app/startup_utl.h"
 #include "platform/QtDialogs.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     pm::setDialogs(&dialogs);
     commandLineArguments = QApplication::arguments().mid(1);
 
+    TMainFormWindows::installStartupHooks();
     TMainForm form;
     if (startupHooks.createForms)
         startupHooks.createForms();

@@ -16,3 +16,8 @@ add_library(pm_app_frame STATIC
 # The document area is configured after this one; the name resolves when it exists.
 target_link_libraries(pm_app_frame PUBLIC pm_app_windows $<TARGET_NAME_IF_EXISTS:pm_document>
                       pm_platform Qt6::Widgets)
+
+# The main window owns the document side, whose start-up steps fill the main window's seams:
+# the two static libraries need each other.
+target_link_libraries(pm_app_ui PUBLIC pm_app_frame)
+target_link_libraries(pm_app_frame PUBLIC pm_app_ui)
