@@ -245,6 +245,26 @@ private slots:
         QCOMPARE(results->topLevelItemCount(), 0);
     }
 
+    void savingTheMenusFileChecksIt()
+    {
+        const QString menus = m_dir.filePath(QStringLiteral("default.mnu"));
+        QFile::remove(menus);
+        QVERIFY(QFile::copy(QStringLiteral(TEST_DATA_DIR "/document/default.mnu"), menus));
+        QFile::setPermissions(menus, QFile::ReadOwner | QFile::WriteOwner);
+        m_windows->toolWindow()->results()->clear();
+        TMDIChild* w = openFile(menus);
+        QVERIFY(w);
+        dynamicMenusFileName = menus;
+        w->source().setCaret(0, 8);
+        w->source().insertText(QStringLiteral("<B>{=broken"));
+        QVERIFY(saveActive(w));
+        dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
+        QTreeWidget* results = m_windows->toolWindow()->results();
+        QCOMPARE(results->topLevelItemCount(), 1);
+        QVERIFY(results->topLevelItem(0)->text(0).startsWith(QLatin1String("Syntax error: ")));
+        QCOMPARE(m_dialogs.shown().size(), 1); // error 14
+    }
+
     void hotkeyAssignment_data()
     {
         QTest::addColumn<bool>("ok");
