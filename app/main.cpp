@@ -3,6 +3,7 @@
 #include "app/TMainForm.h"
 #include "app/TMainFormWindows.h"
 #include "app/global_utl.h"
+#include "app/programForms.h"
 #include "app/startup_utl.h"
 #include "platform/QtDialogs.h"
 
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     commandLineArguments = QApplication::arguments().mid(1);
 
     TMainFormWindows::installStartupHooks();
+    installProgramForms();
     TMainForm form;
     if (startupHooks.createForms)
         startupHooks.createForms();

@@ -12,9 +12,11 @@ add_library(pm_app_frame STATIC
     ${CMAKE_CURRENT_LIST_DIR}/TToolWindow.h ${CMAKE_CURRENT_LIST_DIR}/TToolWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TImagePreviewWindow.h ${CMAKE_CURRENT_LIST_DIR}/TImagePreviewWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/THotkeyPanel.h ${CMAKE_CURRENT_LIST_DIR}/THotkeyPanel.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/TMainFormWindows.h ${CMAKE_CURRENT_LIST_DIR}/TMainFormWindows.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/TMainFormWindows.h ${CMAKE_CURRENT_LIST_DIR}/TMainFormWindows.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/programForms.h ${CMAKE_CURRENT_LIST_DIR}/programForms.cpp)
 # The document area is configured after this one; the name resolves when it exists.
 target_link_libraries(pm_app_frame PUBLIC pm_app_windows $<TARGET_NAME_IF_EXISTS:pm_document>
+                      $<TARGET_NAME_IF_EXISTS:pm_wizard_ui> $<TARGET_NAME_IF_EXISTS:pm_colour_ui>
                       pm_platform Qt6::Widgets)
 
 # The main window owns the document side, whose start-up steps fill the main window's seams:

@@ -7,6 +7,8 @@ set(PAGEMASON_LSAN_SUPP ${CMAKE_SOURCE_DIR}/tests/lsan.supp)
 function(pm_add_test name)
     cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
+    # Tests that start the program or read shipped files need them beside the executable.
+    add_dependencies(${name} shipped_files)
     target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
     target_compile_definitions(${name} PRIVATE
         TEST_DATA_DIR="${PAGEMASON_TEST_DATA_DIR}"

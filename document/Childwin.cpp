@@ -6,6 +6,7 @@
 #include "app/reopen_utl.h"
 #include "app/status_utl.h"
 #include "colour/ColorRuleMatcher.h"
+#include "colour/TcustomRulesDlg.h"
 #include "colour/customRules_utl.h"
 #include "document/TDocumentHost.h"
 #include "document/editCommands_utl.h"
@@ -139,7 +140,8 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     memo1->setGutterWidth(20);
     memo1->setSelectionStyle(1);
     memo1->setSearchMatchStyle(2);
-    memo1->installEventFilter(this);
+    // Mouse presses arrive at the scroll area's viewport, not at the editor itself.
+    memo1->viewport()->installEventFilter(this);
     MemoSource1.attach(this);
 
     static const int widths[4] = { 50, 70, 80, 100 };
@@ -352,7 +354,11 @@ void TMDIChild::buildMenus()
                 if (g_host)
                     g_host->startHotkeyAssignment();
             });
-    addItem(options, "ColorRulesItem", QStringLiteral("&Color rules..."));
+    connect(addItem(options, "ColorRulesItem", QStringLiteral("&Color rules...")),
+            &QAction::triggered, this, [this] {
+                TcustomRulesDlg dialog(this);
+                dialog.exec();
+            });
     addItem(options, "CustomizeToolbarsItem", QStringLiteral("Customize &toolbars..."));
     addItem(options, "ChangeFontItem", QStringLiteral("C&hange Font..."));
 
@@ -394,7 +400,8 @@ void TMDIChild::setEditMode(bool preview)
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
 {
     // The editor takes the focus with a click even when the window was not active yet.
-    if (watched == memo1 && event->type() == QEvent::MouseButtonPress && !memo1->hasFocus()) {
+    if (watched == memo1->viewport() && event->type() == QEvent::MouseButtonPress
+        && !memo1->hasFocus()) {
         setFocus();
         memo1->setFocus();
     }
