@@ -62,9 +62,9 @@ public:
     /// the instance living when they run. The program entry calls this before creating the
     /// main window.
     static void installStartupHooks();
-    /// Part 5.1 reads the toolbar file against the temporary window's menu here.
+    /// The toolbar file is read against the temporary window's menu here.
     std::function<void(QMenuBar* documentMenu)> onLoadToolbars;
-    /// Part 6.1 loads projects here.
+    /// Projects are loaded here.
     std::function<void(const QString& fileName)> onLoadProject;
 
     // TDocumentHost

@@ -20,5 +20,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QLabel* status = nullptr; ///< named as in the design: the splash's status label
+    QLabel* status = nullptr; ///< the splash's status label; start-up steps write to it
 };

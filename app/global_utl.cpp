@@ -293,7 +293,7 @@ void parseFontDescriptor(const QString& descriptor, QFont& font, int32_t* color)
     if (!size.isEmpty()) {
         bool ok = false;
         const int points = size.toInt(&ok);
-        // A negative size is a height in pixels, as the design's fonts take it.
+        // A negative size is a height in pixels, as Windows font descriptors give it.
         if (ok && points > 0)
             font.setPointSize(points);
         else if (ok && points < 0)

@@ -29,7 +29,7 @@ void waitPainting(int milliseconds)
 {
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    // Paints and timers run; the user's input waits, as the design's blocking wait has it.
+    // Paints and timers run; the user's input waits until the splash has gone.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 

@@ -17,7 +17,7 @@
 
 namespace {
 
-// Windows system colour numbers, stored the way the design's colour values carry them.
+// Windows system colour numbers, as stored colour values carry them (negative, index in the low byte).
 constexpr int32_t clWindow = int32_t(0x80000005);
 constexpr int32_t clWindowText = int32_t(0x80000008);
 constexpr int32_t clBtnFace = int32_t(0x8000000F);
