@@ -591,6 +591,10 @@ TMDIChild* createDocumentWindow(const QString& caption, bool bare)
         window->source().setModified(false);
         window->refreshStatusBar();
         g_host->addOpenedFile(caption, window);
+        // Without a size the child opens at its size hint, far too small to edit in.
+        const QSize area = g_host->mdiArea()->viewport()->size();
+        if (area.width() > 200 && area.height() > 150)
+            sub->resize(area.width() - 40, area.height() - 40);
     }
     sub->show();
     return window;
