@@ -53,6 +53,11 @@ void insertResult(const QString& result, TMemoSource& editor)
                 continue;
             }
         }
+        if (c == QChar(answerGuard)) {
+            typeRun(j);
+            run = ++j;
+            continue;
+        }
         if (c == u'\r') {
             typeRun(j);
             editor.splitLine();

@@ -62,8 +62,12 @@ QString substituteAnswers(const QString& text, const QList<TWizardPage>& pages)
         if (d > at + 2 && ok && QStringView(text).mid(d, 2) == closeTag && k < pages.size()) {
             out += QStringView(text).mid(i, at - i);
             const TWizardPage& page = pages.at(k);
-            if (!(page.answer.isEmpty() && page.optional))
-                out += page.prefix + page.answer + page.suffix;
+            if (!(page.answer.isEmpty() && page.optional)) {
+                static const QString guarded = QString(u'{') + QChar(answerGuard) + u'=';
+                QString answer = page.answer;
+                answer.replace(QStringLiteral("{="), guarded);
+                out += page.prefix + answer + page.suffix;
+            }
             i = d + 2;
         } else {
             out += QStringView(text).mid(i, at + 2 - i);
@@ -246,6 +250,14 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         if (pages.isEmpty()) {
             host.setStatus(QStringLiteral("Ready"));
             return t;
+        }
+        if (pages.size() > maxWizardPages) {
+            showError(14, QStringLiteral("This menu item asks for %1 values, but the wizard can ask "
+                                         "for at most %2. Please check the Dynamic Menus file (")
+                              .arg(pages.size())
+                              .arg(maxWizardPages)
+                          + dynamicMenusFileName + QStringLiteral(")."));
+            return finish(QStringLiteral("Error. Ready"));
         }
         host.setStatus(QStringLiteral("Waiting for user input..."));
         TWizard* w = wizard();

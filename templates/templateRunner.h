@@ -23,6 +23,12 @@ extern TTagEditState tagEditState;
 
 /// Texts a run inserts from command requests, at most, before it is stopped as runaway.
 inline constexpr int maxActionInsertions = 100;
+/// Wizard requests one run may ask; the wizard keeps one optional flag per page for 100 pages.
+inline constexpr int maxWizardPages = 100;
+/// Stands between the "{" and "=" of a "{=" that came from an answer, so typing the result
+/// does not read what the user answered as a request. A Unicode noncharacter: it never occurs
+/// in text a user typed or loaded, and `insertResult` drops it.
+inline constexpr char16_t answerGuard = 0xFDD0;
 
 /// One character through the `tagCase` setting (0 lower, 1 upper, 2 unchanged).
 QChar tagCaseChar(QChar c);

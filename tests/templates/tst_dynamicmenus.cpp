@@ -6,6 +6,7 @@
 #include "templates/TScriptedWizard.h"
 #include "templates/TTemplateHost.h"
 #include "templates/dynamicMenus_utl.h"
+#include "templates/templateRunner.h"
 
 #include <QtTest>
 
@@ -97,6 +98,10 @@ void tst_DynamicMenus::insert_data()
         << "Hello world" << "0,0,6,0" << "" << "world" << 0 << 0;
     QTest::newRow("an unclosed {= is typed as text")
         << "" << "" << "a{=b" << "a{=b" << 4 << 0;
+    QTest::newRow("a guarded {= from an answer is typed as text, the template's caret wins")
+        << "" << ""
+        << QString(QStringLiteral("<B>{") + QChar(answerGuard) + QStringLiteral("=,=}{=,=}</B>"))
+        << "<B>{=,=}</B>" << 8 << 0;
 }
 
 void tst_DynamicMenus::insert()

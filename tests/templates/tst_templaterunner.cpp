@@ -77,6 +77,7 @@ private slots:
     void statusTexts();
     void syntaxErrorIsReportedOnce();
     void cancelledWizardGivesNothing();
+    void tooManyWizardRequestsAreRefused();
     void tagEditNotOkStopsAtOnce();
     void runEndsTheRun();
     void menuCommandAndPluginInsertText();
@@ -152,7 +153,8 @@ void tst_TemplateRunner::requestsAndAnswers()
     globalOptions.tagCase = uint8_t(tagCase);
     TScriptedWizard wizard;
     wizard.queueAnswers(answers);
-    QCOMPARE(runTemplate(text, QStringLiteral("Entry")), result);
+    // What the user answered never reads as a request: its "{=" carries a guard that typing drops.
+    QCOMPARE(runTemplate(text, QStringLiteral("Entry")).remove(QChar(answerGuard)), result);
     QCOMPARE(wizard.calls().size(), 1);
     QCOMPARE(wizard.calls().at(0).pages.size(), answers.size());
 }
@@ -239,6 +241,30 @@ void tst_TemplateRunner::syntaxErrorIsReportedOnce()
     QCOMPARE(dialogs.shown().at(0).text, formatErrorMessage(8, QStringLiteral("19")));
     QVERIFY(wizard.calls().isEmpty());
     QVERIFY(!host.busy);
+}
+
+void tst_TemplateRunner::tooManyWizardRequestsAreRefused()
+{
+    RecordingHost host;
+    pm::ScriptedDialogs dialogs;
+    TScriptedWizard wizard;
+    QString text;
+    for (int i = 0; i <= maxWizardPages; ++i)
+        text += QStringLiteral("<P>{= 'v', string =}</P>");
+    QCOMPARE(runTemplate(text, QStringLiteral("T")), QString());
+    QVERIFY(wizard.calls().isEmpty());
+    QCOMPARE(dialogs.shown().size(), 1);
+    QVERIFY(dialogs.shown().at(0).text.contains(QStringLiteral("at most 100")));
+    QCOMPARE(host.statuses.last(), QStringLiteral("Error. Ready"));
+
+    // One page fewer is still asked.
+    text.chop(QStringLiteral("<P>{= 'v', string =}</P>").size());
+    QStringList answers;
+    for (int i = 0; i < maxWizardPages; ++i)
+        answers << QStringLiteral("x");
+    wizard.queueAnswers(answers);
+    QVERIFY(!runTemplate(text, QStringLiteral("T")).isEmpty());
+    QCOMPARE(wizard.calls().size(), 1);
 }
 
 void tst_TemplateRunner::cancelledWizardGivesNothing()
