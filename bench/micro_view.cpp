@@ -3,6 +3,8 @@
 
 #include "editor/TDCMemo.h"
 
+#include "bench/BenchApplication.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -16,16 +18,7 @@
 
 namespace {
 
-QApplication& application()
-{
-    static int argc = 1;
-    static char name[] = "pagemason-microbench";
-    static char* argv[] = { name, nullptr };
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& application() { return pmbench::benchApplication(); }
 
 /// Tags in style 1, text in style 2: enough runs per line to cost what real colouring does.
 int32_t colourTags(const LineText& line, int32_t state, uint8_t* colors)

@@ -4,6 +4,8 @@
 #include "templates/wizard/inputForm.h"
 #include "templates/wizard/inputTemplatesFrm.h"
 
+#include "bench/BenchApplication.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,17 +13,7 @@
 
 namespace {
 
-QApplication& wizardBenchApp()
-{
-    static int argc = 1;
-    static char name[] = "pagemason-microbench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
+QApplication& wizardBenchApp() { return pmbench::benchApplication(); }
 
 /// The twenty requests: every page kind, the combos with a full history.
 struct Request {
