@@ -736,33 +736,31 @@ void TMemoSource::replaceSelection(const QString& text)
 {
     beginChange(opReplaceSelection);
     deleteSelectionInner();
-    if (m_selMode == smNone && canInsertAtCaret()) {
-        int c, l;
-        recInsert(normalizedBreaks(text), &c, &l);
-        recCaretTo(c, l);
-    }
+    if (m_selMode == smNone)
+        recInsertAtCaret(text);
     endChange();
+}
+
+void TMemoSource::recInsertAtCaret(const QString& text)
+{
+    if (!canInsertAtCaret())
+        return;
+    int c, l;
+    recInsert(normalizedBreaks(text), &c, &l);
+    recCaretTo(c, l);
 }
 
 void TMemoSource::insertText(const QString& text)
 {
     beginChange(opInsertText);
-    if (canInsertAtCaret()) {
-        int c, l;
-        recInsert(normalizedBreaks(text), &c, &l);
-        recCaretTo(c, l);
-    }
+    recInsertAtCaret(text);
     endChange();
 }
 
 void TMemoSource::insertAtCaret(const QString& text)
 {
     beginChange(opInsertAtCaret);
-    if (canInsertAtCaret()) {
-        int c, l;
-        recInsert(normalizedBreaks(text), &c, &l);
-        recCaretTo(c, l);
-    }
+    recInsertAtCaret(text);
     endChange();
 }
 

@@ -268,6 +268,9 @@ private:
     /// `text` uses "\n" breaks. Reports where the caret belongs after it (blanks that the
     /// store trims still move the caret, as typed).
     void recInsert(const QString& text, int* endColumn = nullptr, int* endLine = nullptr);
+    /// Inserts `text` (any line breaks) at the caret when insertion is allowed there, and
+    /// puts the caret after it.
+    void recInsertAtCaret(const QString& text);
     void recDelete(qint64 count);
     void recSplit();
     void recJoin();
