@@ -5,6 +5,20 @@
 
 namespace pm {
 
+Dialogs::Answer Dialogs::safeAnswer(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok:
+        return Answer::Ok;
+    case Buttons::YesNo:
+        return Answer::No;
+    case Buttons::YesNoCancel:
+    case Buttons::OkCancel:
+        return Answer::Cancel;
+    }
+    return Answer::Cancel;
+}
+
 namespace {
 
     /// Used before the program installs its windows (or in a tool run without them): reports on
@@ -18,16 +32,7 @@ namespace {
             if (!caption.isEmpty())
                 err << caption << ": ";
             err << text << Qt::endl;
-            switch (buttons) {
-            case Buttons::Ok:
-                return Answer::Ok;
-            case Buttons::YesNo:
-                return Answer::No;
-            case Buttons::YesNoCancel:
-            case Buttons::OkCancel:
-                return Answer::Cancel;
-            }
-            return Answer::Cancel;
+            return safeAnswer(buttons);
         }
         QStringList openFiles(FileRequest&) override { return {}; }
         QString saveFile(FileRequest&) override { return {}; }

@@ -27,6 +27,9 @@ public:
     virtual ~Dialogs() = default;
 
     /// A modal box; returns when the user has answered.
+    /// The answer that changes nothing for a set of buttons: what a box nobody answers gives.
+    static Answer safeAnswer(Buttons buttons);
+
     virtual Answer message(Kind kind, const QString& text, Buttons buttons,
                            const QString& caption = QString()) = 0;
     /// Empty list when cancelled. `request.filterIndex` is updated to the chosen filter.

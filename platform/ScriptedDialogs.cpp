@@ -29,16 +29,7 @@ Dialogs::Answer ScriptedDialogs::message(
     if (!m_answers.isEmpty())
         return m_answers.takeFirst();
     ++m_unanswered;
-    switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
-    case Buttons::YesNoCancel:
-    case Buttons::OkCancel:
-        return Answer::Cancel;
-    }
-    return Answer::Cancel;
+    return safeAnswer(buttons);
 }
 
 QStringList ScriptedDialogs::nextFiles(FileRequest& request)
