@@ -2,6 +2,7 @@
 #include "HtmlGenerator.h"
 
 #include "editor/TMemoSource.h"
+#include "editor/TSearchOptions.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,16 +16,24 @@ namespace {
 
 /// The page File > Open would give: loaded once, tabs expanded. PAGEMASON_BENCH_FILE names
 /// an existing page; otherwise one is generated in the temporary folder.
+const QString& bigDocumentPath()
+{
+    static const QString path = [] {
+        QString p = qEnvironmentVariable("PAGEMASON_BENCH_FILE");
+        if (p.isEmpty())
+            p = QDir::temp().filePath(QStringLiteral("pagemason-bench.html"));
+        if (!QFileInfo::exists(p) && !pmbench::generateHtml(p))
+            std::abort();
+        return p;
+    }();
+    return path;
+}
+
 TMemoSource& bigDocument()
 {
     static std::unique_ptr<TMemoSource> doc = [] {
-        QString path = qEnvironmentVariable("PAGEMASON_BENCH_FILE");
-        if (path.isEmpty())
-            path = QDir::temp().filePath(QStringLiteral("pagemason-bench.html"));
-        if (!QFileInfo::exists(path) && !pmbench::generateHtml(path))
-            std::abort();
         auto s = std::make_unique<TMemoSource>();
-        if (!s->loadFile(path))
+        if (!s->loadFile(bigDocumentPath()))
             std::abort();
         s->expandTabs(4);
         return s;
@@ -108,6 +117,35 @@ void BM_TypeCharAndRecolourWindow(benchmark::State& state)
 
 } // namespace
 
+/// findText over the whole page for a text it does not hold; argument 1: whole words only.
+void BM_FindAbsent(benchmark::State& state)
+{
+    TMemoSource& s = bigDocument();
+    TSearchOptions options;
+    options.TextToFind = QStringLiteral("zqxwv");
+    options.WholeWordsOnly = state.range(0) != 0;
+    for (auto _ : state) {
+        options.FirstSearch = true;
+        options.Origin = soEntireScope;
+        TSearchPos pos;
+        if (findText(s, options, pos, s.delimiterSet()))
+            state.SkipWithError("the absent text was found");
+    }
+}
+
+/// Reading the page into a fresh storage (wall time: a large file is read by two threads).
+void BM_LoadFile(benchmark::State& state)
+{
+    const QString& path = bigDocumentPath();
+    for (auto _ : state) {
+        TMemoSource s;
+        if (!s.loadFile(path))
+            state.SkipWithError("load failed");
+    }
+}
+
+BENCHMARK(BM_FindAbsent)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TypeChar)->Arg(0)->Arg(50)->Arg(100);
 BENCHMARK(BM_UndoTypedChar)->Arg(0)->Arg(50)->Arg(100);
 BENCHMARK(BM_TypeCharAndUndo)->Arg(0)->Arg(50)->Arg(100);

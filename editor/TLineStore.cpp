@@ -157,6 +157,32 @@ void TLineArena::swap(TLineArena& o)
         b->owner = &o;
 }
 
+void TLineArena::adopt(TLineArena& o)
+{
+    o.closeCurrent();
+    while (o.m_spare) {
+        Block* b = o.m_spare;
+        o.m_spare = b->next;
+        o.m_mapped -= b->mapped;
+        munmap(b, b->mapped);
+    }
+    o.m_spareCount = 0;
+    if (!o.m_blocks)
+        return;
+    Block* last = o.m_blocks;
+    for (Block* b = o.m_blocks; b; b = b->next) {
+        b->owner = this;
+        last = b;
+    }
+    last->next = m_blocks;
+    if (m_blocks)
+        m_blocks->prev = last;
+    m_blocks = o.m_blocks;
+    m_mapped += o.m_mapped;
+    o.m_blocks = nullptr;
+    o.m_mapped = 0;
+}
+
 void TLineArena::closeCurrent()
 {
     Block* b = m_current;
@@ -327,6 +353,15 @@ void TLineStore::appendLatin1(const char* s, qsizetype n)
         std::memcpy(p, s, size_t(n));
     }
     *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };
+}
+
+void TLineStore::appendAll(TLineStore& o)
+{
+    m_arena.adopt(o.m_arena);
+    m_lines.append(o.m_lines);
+    o.m_lines.clear();
+    m_colours.merge(o.m_colours);
+    o.m_colours.clear();
 }
 
 void TLineStore::appendWide(const char16_t* s, qsizetype n)

@@ -37,6 +37,8 @@ public:
     /// Makes the next allocation start a new block, so that every older block can drain.
     void closeCurrent();
     void swap(TLineArena& o);
+    /// Takes over every allocation of `o`, which is left empty.
+    void adopt(TLineArena& o);
     /// Bytes mapped, for tests and benchmarks.
     size_t mappedBytes() const { return m_mapped; }
 
@@ -149,6 +151,17 @@ public:
         m_gapStart = 0;
         m_gapLen = m_cap;
     }
+    /// Appends a copy of every record of `o`.
+    void append(const TGapVector& o)
+    {
+        const qsizetype head = o.m_gapStart;
+        const qsizetype tail = o.m_cap - o.m_gapStart - o.m_gapLen;
+        T* room = insert(size(), head + tail);
+        if (head)
+            std::memcpy(room, o.m_buf, size_t(head) * sizeof(T));
+        if (tail)
+            std::memcpy(room + head, o.m_buf + o.m_gapStart + o.m_gapLen, size_t(tail) * sizeof(T));
+    }
     /// Makes room for `n` records in all, so that a load of known size never reallocates.
     void reserve(qsizetype n)
     {
@@ -237,6 +250,8 @@ public:
     void setWide(qsizetype i, const char16_t* s, qsizetype n);
     /// Appends a line; used by the file reader.
     void appendLatin1(const char* s, qsizetype n);
+    /// Moves every line of `o` (text, colours and all) after the last line; `o` is left empty.
+    void appendAll(TLineStore& o);
     void appendWide(const char16_t* s, qsizetype n);
     /// Replaces line i by `n` Latin-1 characters that `fill` writes into place.
     template <class Fill>

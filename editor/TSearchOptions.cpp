@@ -38,6 +38,10 @@ char16_t searchUpper(char16_t c)
 namespace {
 
 /// First byte in [p, end) equal to a or b, or end.
+/// The last piece of a line is read as one 16-byte load when that load stays inside the
+/// page, so that it cannot fault; the bytes past `end` are masked off. Lines are short, so
+/// that piece would otherwise cost as much as the rest of the line.
+__attribute__((no_sanitize("address")))
 const unsigned char* find2(const unsigned char* p, const unsigned char* end, unsigned char a,
                            unsigned char b)
 {
@@ -50,6 +54,13 @@ const unsigned char* find2(const unsigned char* p, const unsigned char* end, uns
         if (mask)
             return p + __builtin_ctz(unsigned(mask));
         p += 16;
+    }
+    constexpr uintptr_t kPage = 4096;
+    if (p < end && (reinterpret_cast<uintptr_t>(p) & (kPage - 1)) <= kPage - 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const unsigned mask = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb))))
+            & ((1u << (end - p)) - 1);
+        return mask ? p + __builtin_ctz(mask) : end;
     }
 #endif
     for (; p < end; ++p) {
@@ -78,6 +89,23 @@ public:
     }
 
     qsizetype size() const { return qsizetype(m_pattern.size()); }
+    /// True when two bytes (or one) are all the Latin-1 bytes that can start a match, which
+    /// lets a scan look for them sixteen at a time.
+    bool scansNarrow() const { return !m_first.empty() && m_first.size() <= 2; }
+    /// Start of the first match in Latin-1 [p, end), or end. Only for scansNarrow().
+    const unsigned char* scan(const unsigned char* p, const unsigned char* end) const
+    {
+        const unsigned char a = m_first[0];
+        const unsigned char b = m_first.size() > 1 ? m_first[1] : a;
+        const qsizetype m = size();
+        for (;; ++p) {
+            p = find2(p, end, a, b);
+            if (p == end || end - p < m)
+                return end;
+            if (matchesNarrow(p))
+                return p;
+        }
+    }
 
     /// Start of the first occurrence at or after `from`, or -1.
     qsizetype forward(const LineText& t, qsizetype from) const
@@ -166,6 +194,57 @@ bool isWholeWord(const LineText& t, qsizetype at, qsizetype length, const TCharS
     return end - start == length;
 }
 
+
+/// Searches the Latin-1 lines from `first` on whose texts lie one after another in memory, as
+/// lines read from a file do, in one scan; a hit is then placed in its line. `last` receives
+/// the last line searched. Only for a matcher that scansNarrow() and a narrow first line.
+bool findInRun(const TLineStore& store, int first, const Matcher& matcher, bool wholeWords,
+               const TCharSet& delimiters, TSearchPos& pos, int& last)
+{
+    const int count = int(store.count());
+    const auto* runStart = static_cast<const unsigned char*>(store.rec(first).text);
+    const unsigned char* runEnd = runStart ? runStart + store.rec(first).size() : nullptr;
+    last = first;
+    while (last + 1 < count) {
+        const TLineRec& next = store.rec(last + 1);
+        if (next.size() == 0) {
+            ++last; // empty lines have no text and cannot hold a match
+            continue;
+        }
+        if (!runEnd || next.wide() || next.text != runEnd)
+            break;
+        runEnd += next.size();
+        ++last;
+    }
+    if (!runStart)
+        return false;
+    const qsizetype m = matcher.size();
+    int at = first; // the line [lineStart, lineEnd) of memory
+    const unsigned char* lineStart = runStart;
+    const unsigned char* lineEnd = runStart + store.rec(first).size();
+    for (const unsigned char* p = runStart; p < runEnd;) {
+        const unsigned char* hit = matcher.scan(p, runEnd);
+        if (hit == runEnd)
+            return false;
+        while (hit >= lineEnd) {
+            lineStart = lineEnd;
+            lineEnd += store.rec(++at).size();
+        }
+        if (hit + m > lineEnd) {
+            p = hit + 1; // runs on into the next line: no match
+            continue;
+        }
+        if (!wholeWords || isWholeWord(store.text(at), hit - lineStart, m, delimiters)) {
+            pos.Index = int(hit - lineStart + 1);
+            pos.Line = at;
+            return true;
+        }
+        // A failed first occurrence ends the search of this line.
+        p = lineEnd;
+    }
+    return false;
+}
+
 } // namespace
 
 bool findText(const TMemoSource& lines, TSearchOptions& options, TSearchPos& pos,
@@ -200,6 +279,13 @@ bool findText(const TMemoSource& lines, TSearchOptions& options, TSearchPos& pos
         }
         index = std::max<qint64>(index, 1);
         for (; line < count; ++line, index = 1) {
+            if (index == 1 && matcher.scansNarrow() && !store.rec(line).wide()) {
+                int last = line;
+                if (findInRun(store, line, matcher, options.WholeWordsOnly, delimiters, pos, last))
+                    return true;
+                line = last;
+                continue;
+            }
             const LineText t = store.text(line);
             if (t.size() < index)
                 continue;

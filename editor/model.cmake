@@ -13,4 +13,5 @@ add_library(pm_editor_model STATIC
     ${CMAKE_CURRENT_LIST_DIR}/TSearchOptions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TUndoRecord.h
     ${CMAKE_CURRENT_LIST_DIR}/TextClipboard.h)
-target_link_libraries(pm_editor_model PUBLIC Qt6::Core)
+find_package(Threads REQUIRED)
+target_link_libraries(pm_editor_model PUBLIC Qt6::Core Threads::Threads)

@@ -2,6 +2,9 @@
 #include "editor/TMemoSource.h"
 #include "editor/TSearchOptions.h"
 
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 class tst_FindText : public QObject
@@ -14,6 +17,7 @@ private slots:
     void firstSearch_data();
     void firstSearch();
     void findNextSelectsMatch();
+    void sameAsLineByLine();
 };
 
 namespace {
@@ -165,4 +169,97 @@ void tst_FindText::findNextSelectsMatch()
 }
 
 QTEST_GUILESS_MAIN(tst_FindText)
+
+namespace {
+/// The search as written: line by line, the first occurrence of each line decides.
+TSearchPos referenceFind(const QStringList& lines, const QString& text, bool caseSensitive,
+                         bool wholeWords, const TCharSet& delimiters, TSearchPos from)
+{
+    const auto fold = [caseSensitive](QChar c) {
+        return caseSensitive ? c.unicode() : searchUpper(c.unicode());
+    };
+    for (int l = std::max(from.Line, 0); l < lines.size(); ++l) {
+        const QString& line = lines[l];
+        const int startAt = l == from.Line ? std::max(from.Index, 1) - 1 : 0;
+        for (int i = startAt; i + text.size() <= line.size(); ++i) {
+            bool same = true;
+            for (int k = 0; same && k < text.size(); ++k)
+                same = fold(line[i + k]) == fold(text[k]);
+            if (!same)
+                continue;
+            int a = i, b = i + int(text.size());
+            while (a > 0 && !delimiters.contains(line[a - 1].unicode()))
+                --a;
+            while (b < line.size() && !delimiters.contains(line[b].unicode()))
+                ++b;
+            if (!wholeWords || b - a == text.size())
+                return TSearchPos { i + 1, l };
+            break;
+        }
+    }
+    return TSearchPos { 0, -1 };
+}
+} // namespace
+
+void tst_FindText::sameAsLineByLine()
+{
+    // A page read from a file has its lines one after another in memory, and the search scans
+    // such runs as one piece: matches must never run across a line end, and edited lines,
+    // empty lines and wide lines must break the runs without losing anything.
+    QTemporaryDir dir;
+    QRandomGenerator random(20261210);
+    const QString alphabet = QStringLiteral("aAbB .\u00e9\u00c9");
+    const TCharSet delimiters = TCharSet::delimiters(QStringLiteral("."));
+    for (int round = 0; round < 200; ++round) {
+        QStringList lines;
+        const int lineCount = 1 + random.bounded(12);
+        for (int l = 0; l < lineCount; ++l) {
+            QString line;
+            const int length = random.bounded(8);
+            for (int c = 0; c < length; ++c)
+                line += alphabet[random.bounded(alphabet.size())];
+            if (random.bounded(10) == 0)
+                line += QStringLiteral("\u20ac"); // a wide line
+            while (line.endsWith(u' '))
+                line.chop(1);
+            lines << line;
+        }
+        const QString path = dir.filePath(QStringLiteral("runs.txt"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write((lines.join(u'\n') + u'\n').toUtf8());
+        f.close();
+        TMemoSource s;
+        QVERIFY(s.loadFile(path));
+        if (random.bounded(3) == 0) {
+            // Edit a line so that its text moves away from its neighbours.
+            const int l = random.bounded(lineCount);
+            s.setCaret(0, l);
+            s.keyChar(u'b');
+            lines[l].prepend(u'b');
+        }
+        QCOMPARE(s.lineCount(), lines.size());
+        QString text;
+        const int textLength = 1 + random.bounded(3);
+        for (int c = 0; c < textLength; ++c)
+            text += alphabet[random.bounded(5)]; // letters, blank and "."
+        for (int flags = 0; flags < 4; ++flags) {
+            TSearchOptions o;
+            o.TextToFind = text;
+            o.CaseSensitive = flags & 1;
+            o.WholeWordsOnly = flags & 2;
+            TSearchPos pos;
+            pos.Line = random.bounded(2) ? 0 : random.bounded(lineCount);
+            pos.Index = 1 + random.bounded(3);
+            const TSearchPos want = referenceFind(lines, text, o.CaseSensitive, o.WholeWordsOnly, delimiters, pos);
+            const bool ok = findText(s, o, pos, delimiters);
+            const QString what = QStringLiteral("round %1 text '%2' flags %3 lines '%4'")
+                                     .arg(round).arg(text).arg(flags).arg(lines.join(u'|'));
+            QVERIFY2(ok == (want.Line >= 0), qPrintable(what));
+            if (ok)
+                QVERIFY2(pos.Index == want.Index && pos.Line == want.Line, qPrintable(what));
+        }
+    }
+}
+
 #include "tst_findtext.moc"

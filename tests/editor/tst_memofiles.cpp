@@ -15,6 +15,8 @@ private slots:
     void roundTrip();
     void readBoundaries_data();
     void readBoundaries();
+    void largeFileHalves_data();
+    void largeFileHalves();
     void tenMegabyteLine();
     void fixturePage();
     void failedLoadKeepsDocument();
@@ -162,6 +164,72 @@ void tst_MemoFiles::readBoundaries()
     QCOMPARE(s.lineCount(), tails.size());
     for (int i = 0; i < tails.size(); ++i)
         QCOMPARE(s.line(i).right(3), tails[i]);
+}
+
+void tst_MemoFiles::largeFileHalves_data()
+{
+    // Files this large are read in two halves at once: whatever lies on either side of the
+    // middle, the lines and the encoding must be those of one straight reading.
+    QTest::addColumn<QByteArray>("lineBreak");
+    QTest::addColumn<QByteArray>("odd"); // put in one line of the given half
+    QTest::addColumn<int>("half"); // 0 first, 1 second
+    QTest::addColumn<int>("encoding");
+    QTest::addColumn<bool>("finalBreak");
+    QTest::newRow("CR LF, ASCII") << QByteArray("\r\n") << QByteArray() << 0 << int(teUtf8) << true;
+    QTest::newRow("LF, no final break") << QByteArray("\n") << QByteArray() << 0 << int(teUtf8) << false;
+    QTest::newRow("not UTF-8 only in the second half")
+        << QByteArray("\r\n") << QByteArray("caf\xe9") << 1 << int(teLatin1) << true;
+    QTest::newRow("not UTF-8 only in the first half")
+        << QByteArray("\r\n") << QByteArray("caf\xe9") << 0 << int(teLatin1) << true;
+    QTest::newRow("wide characters in the second half")
+        << QByteArray("\r\n") << QByteArray("\xe2\x82\xac") << 1 << int(teUtf8) << true;
+}
+
+void tst_MemoFiles::largeFileHalves()
+{
+    QFETCH(QByteArray, lineBreak);
+    QFETCH(QByteArray, odd);
+    QFETCH(int, half);
+    QFETCH(int, encoding);
+    QFETCH(bool, finalBreak);
+    constexpr int kLines = 250000; // about 10 MB
+    QByteArray bytes;
+    bytes.reserve(kLines * 48);
+    QStringList expected;
+    for (int i = 0; i < kLines; ++i) {
+        QByteArray line = "<p id=\"" + QByteArray::number(i) + "\">line text " + QByteArray::number(i * 7);
+        if (!odd.isEmpty() && i == (half == 0 ? 10 : kLines - 10))
+            line += odd;
+        // Lines alternate in length so that the middle of the file may fall anywhere in one.
+        line += QByteArray(i % 13, 'x');
+        bytes += line;
+        if (i + 1 < kLines || finalBreak)
+            bytes += lineBreak;
+        expected << (encoding == teLatin1 ? QString::fromLatin1(line) : QString::fromUtf8(line));
+    }
+    const QString path = write(QStringLiteral("halves.html"), bytes);
+    TMemoSource s;
+    QString error;
+    QVERIFY2(s.loadFile(path, &error), qPrintable(error));
+    QCOMPARE(int(s.encoding()), encoding);
+    QCOMPARE(s.finalLineBreak(), finalBreak);
+    QCOMPARE(s.lineCount(), kLines);
+    const QStringList got = linesOf(s);
+    for (int i = 0; i < kLines; ++i) {
+        if (got[i] != expected[i])
+            QFAIL(qPrintable(QStringLiteral("line %1: '%2' instead of '%3'").arg(i).arg(got[i], expected[i])));
+    }
+    if (lineBreak == "\r\n") {
+        const QString out = m_dir.filePath(QStringLiteral("halves2.html"));
+        QVERIFY(s.saveFile(out));
+        QVERIFY(read(out) == bytes);
+    }
+    // The lines that came from the second half are edited and given back like any other.
+    s.setCaret(0, kLines - 1);
+    s.keyChar(u'!');
+    QVERIFY(s.line(kLines - 1).startsWith(u'!'));
+    s.Undo();
+    QCOMPARE(s.line(kLines - 1), expected.last());
 }
 
 void tst_MemoFiles::tenMegabyteLine()
