@@ -3,7 +3,7 @@
 
 #include "app/TMainFormWindows.h"
 #include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "app/settings_utl.h"
 #include "app/startup_utl.h"
 #include "platform/RegFileStore.h"
 

@@ -1,12 +1,10 @@
-/** @file global_utl.h ** The one settings record, the application paths and file names, and
- ** the routines that load and save the settings. **/
+/** @file global_utl.h ** The one settings record, the application paths and file names
+ ** (QtCore only; loading and saving are in settings_utl.h). **/
 #pragma once
 
 #include <QString>
 #include <cstdint>
 #include <functional>
-
-class QFont;
 
 /// Editor font settings; turned into `editorFont` after every load.
 struct TfontSettings
@@ -76,8 +74,6 @@ extern QString parserDelimiters;
 /// The registry key every settings section lives under.
 inline const QString settingsKey = QStringLiteral("Software\\Orvane\\Pagemason");
 
-/// The one font given to every editor, rebuilt from `globalOptions.font` by `loadSettings`.
-extern QFont editorFont;
 /// Index of the tools window's active page: set by `loadSettings`, saved by `saveSettings`.
 /// The tools window keeps it current (or refreshes it through settingsHooks.beforeSave).
 extern int toolsWindowActivePage;
@@ -95,18 +91,6 @@ struct TSettingsHooks
     std::function<void(const QString& key)> saveToolbarPositions;
 };
 extern TSettingsHooks settingsHooks;
-
-/// Reads every setting under `key` into `globalOptions`, "Last project" into
-/// `projectFileName`, the active tools page, and rebuilds `editorFont`.
-void loadSettings(const QString& key);
-/// Writes every setting under `key` in one update of the store, plus "2.3" as the key's
-/// default value. False when the store could not be written.
-bool saveSettings(const QString& key);
-/// Applies "name,size,styles,colour" to `font`; `color` (0x00BBGGRR) receives the colour
-/// field when given.
-void parseFontDescriptor(const QString& descriptor, QFont& font, int32_t* color = nullptr);
-/// Rebuilds `editorFont` from `globalOptions.font`.
-void rebuildEditorFont();
 
 /// Sets `applicationFolder` (made to end with "/"), `pluginsFolder` and `projectDir`.
 void setApplicationFolder(const QString& folder);

@@ -3,7 +3,7 @@
 
 #include "app/TMainForm.h"
 #include "app/TsplashScreen.h"
-#include "app/global_utl.h"
+#include "app/settings_utl.h"
 
 #include <QApplication>
 #include <QEventLoop>

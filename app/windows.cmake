@@ -17,7 +17,7 @@ add_library(pm_app_frame STATIC
 # The document area is configured after this one; the name resolves when it exists.
 target_link_libraries(pm_app_frame PUBLIC pm_app_windows $<TARGET_NAME_IF_EXISTS:pm_document>
                       $<TARGET_NAME_IF_EXISTS:pm_wizard_ui> $<TARGET_NAME_IF_EXISTS:pm_colour_ui>
-                      pm_platform Qt6::Widgets)
+                      pm_platform pm_platform_shell Qt6::Widgets)
 
 # The main window owns the document side, whose start-up steps fill the main window's seams:
 # the two static libraries need each other.

@@ -1,7 +1,7 @@
 /** @file Childwin.cpp ** The document window and the document operations. **/
 #include "document/Childwin.h"
 
-#include "app/global_utl.h"
+#include "app/settings_utl.h"
 #include "app/hotkeys_utl.h"
 #include "app/reopen_utl.h"
 #include "app/status_utl.h"

@@ -1,7 +1,7 @@
 /** @file editCommands_utl.cpp ** Typing aids and editing commands of a document window. **/
 #include "document/editCommands_utl.h"
 
-#include "app/global_utl.h"
+#include "app/settings_utl.h"
 #include "document/Childwin.h"
 #include "document/TfontDlg.h"
 #include "document/string_utl.h"

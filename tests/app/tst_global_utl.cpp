@@ -1,6 +1,6 @@
 /** @file tst_global_utl.cpp ** Loading and saving the settings record, the font descriptor and the
  ** Unix path conversion. **/
-#include "app/global_utl.h"
+#include "app/settings_utl.h"
 #include "platform/MemorySettingsStore.h"
 
 #include <QFont>
