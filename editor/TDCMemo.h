@@ -143,6 +143,9 @@ public:
     // --- Input methods ----------------------------------------------------------------------
     /// Text an input method is composing at the caret; shown only, not yet in the storage.
     QString preeditText() const { return m_preedit; }
+    /// The caret's rectangle (inside the composition), its line as surrounding text, the
+    /// caret column as the cursor position.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
     // --- Drag and drop of text --------------------------------------------------------------
     /// What a drag of the stream selection carries: its text, plus a mark by which this view
@@ -168,7 +171,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
