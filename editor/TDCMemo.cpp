@@ -1523,9 +1523,15 @@ void TDCMemo::dragMoveEvent(QDragMoveEvent* event)
         scrollLineUp();
     else if (at.y() > viewport()->height() - lineHeight() / 2)
         scrollLineDown();
+    const QPoint cell = positionAt(at);
+    if (m_source->lineReadOnly(cell.y())) {
+        event->ignore();
+        setDropCaret(QPoint(-1, -1));
+        return;
+    }
     event->setDropAction(dropActionFor(event));
     event->accept();
-    setDropCaret(positionAt(at));
+    setDropCaret(cell);
 }
 
 void TDCMemo::dragLeaveEvent(QDragLeaveEvent* event)
@@ -1543,6 +1549,10 @@ void TDCMemo::dropEvent(QDropEvent* event)
         return;
     }
     const QPoint pos = positionAt(event->position().toPoint());
+    if (m_source->lineReadOnly(pos.y())) {
+        event->ignore();
+        return;
+    }
     const Qt::DropAction action = dropActionFor(event);
     if (isOwnDrag(data)) {
         m_ownDropDone = true;
@@ -1571,20 +1581,33 @@ void TDCMemo::dropText(const QString& text, int column, int line, bool move)
 {
     if (!m_source || text.isEmpty())
         return;
-    TPosition target(m_source, column, line); // follows the deletion of a moved selection
-    m_source->beginChange(opDragDrop);
+    int sc = 0, sl = 0, ec = 0, el = 0;
     if (move)
-        m_source->deleteSelection();
-    else if (m_source->hasSelection())
+        m_source->getSelection(sc, sl, ec, el);
+    // The dragged text, wherever the insertion puts it.
+    TPosition from(m_source, sc, sl), to(m_source, ec, el);
+    m_source->beginChange(opDragDrop);
+    if (m_source->hasSelection())
         m_source->clearSelection();
-    m_source->setCaret(target.column(), target.line());
+    m_source->setCaret(column, line);
     const int startColumn = m_source->CaretX(), startLine = m_source->CaretY();
     m_source->insertText(text);
-    m_source->setSelection(smStream, startColumn, startLine, m_source->CaretX(), m_source->CaretY());
+    // Inserting first means a refused insertion (a read-only line) never loses the text.
+    const bool inserted = m_source->CaretX() != startColumn || m_source->CaretY() != startLine;
+    TPosition start(m_source, startColumn, startLine);
+    TPosition end(m_source, m_source->CaretX(), m_source->CaretY());
+    if (move && inserted) {
+        m_source->setSelection(smStream, from.column(), from.line(), to.column(), to.line());
+        m_source->deleteSelection();
+    }
+    if (inserted) {
+        m_source->setCaret(end.column(), end.line());
+        m_source->setSelection(smStream, start.column(), start.line(), end.column(), end.line());
+    }
     m_source->endChange();
-    m_anchorColumn = startColumn;
-    m_anchorLine = startLine;
-    m_anchorValid = true;
+    m_anchorColumn = start.column();
+    m_anchorLine = start.line();
+    m_anchorValid = inserted;
     if (!hasFocus())
         setFocus(Qt::OtherFocusReason);
 }

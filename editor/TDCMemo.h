@@ -225,7 +225,7 @@ private:
     Qt::DropAction dropActionFor(const QDropEvent* event) const;
     void setDropCaret(const QPoint& cell);
     /// Inserts `text` at (column, line) and selects it; with `move` set, the dragged
-    /// selection goes first. One undo step.
+    /// selection then goes. One undo step.
     void dropText(const QString& text, int column, int line, bool move);
     void paintGutter(QPainter& p, const QRect& clip);
     /// Paints the caret's line with the pre-edit string shown at the caret.

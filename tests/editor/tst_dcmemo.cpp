@@ -1158,6 +1158,26 @@ private slots:
         }
     }
 
+    void moveOntoReadOnlyLineKeepsText()
+    {
+        // The storage refuses text on a read-only line: the dragged text must stay put.
+        DragFixture f(QStringLiteral("one two\r\nlocked"));
+        QVERIFY(f.ready());
+        f.source.setSelection(smStream, 0, 0, 3, 0);
+        f.source.setLineReadOnly(1, true);
+        Qt::DropAction taken = Qt::MoveAction;
+        f.memo.target = [&](QMimeData* data) {
+            taken = dropOn(f.memo, data, f.memo.cellPos(2, 1) + QPoint(1, 2));
+            return taken;
+        };
+        QTest::mousePress(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0));
+        QTest::mouseMove(f.memo.viewport(), f.cellCentre(1, 0) + QPoint(0, 20));
+        QTest::mouseRelease(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0) + QPoint(0, 20));
+        QCOMPARE(f.memo.draggedTexts.size(), 1);
+        QCOMPARE(taken, Qt::IgnoreAction);
+        QCOMPARE(f.source.text(), QStringLiteral("one two\r\nlocked"));
+    }
+
     void dropsFromElsewhere()
     {
         Fixture f(QStringLiteral("alpha beta\r\ngamma"));
@@ -1198,6 +1218,9 @@ private slots:
         QMimeData image;
         image.setData(QStringLiteral("image/png"), QByteArray("png"));
         QCOMPARE(dropOn(f.memo, &image, at), Qt::IgnoreAction);
+        f.source.setLineReadOnly(0, true);
+        QCOMPARE(dropOn(f.memo, &text, at), Qt::IgnoreAction);
+        f.source.setLineReadOnly(0, false);
         f.source.setReadOnly(true);
         QCOMPARE(dropOn(f.memo, &text, at), Qt::IgnoreAction);
         QCOMPARE(f.source.text(), QStringLiteral("alpha beta\r\ngamma"));
