@@ -4,6 +4,7 @@
 #include "editor/TQtClipboard.h"
 #include "editor/colorValue_utl.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -730,6 +731,32 @@ private slots:
         QCOMPARE(f.memo.bookmarkLine(0), -1);
         f.memo.setMemoSource(&f.source);
         QCOMPARE(f.memo.bookmarkLine(0), -1);
+    }
+
+    void userShortcutOnBookmarkKeyWins()
+    {
+        // A hotkey the user gave Ctrl+1 keeps working: the view does not claim the key.
+        QWidget window;
+        TMemoSource source;
+        source.setText(lines(3));
+        auto* memo = new TDCMemo(&window);
+        memo->setMemoSource(&source);
+        memo->resize(300, 200);
+        auto* action = new QAction(&window);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+        window.addAction(action);
+        int fired = 0;
+        connect(action, &QAction::triggered, [&] { ++fired; });
+        window.show();
+        window.activateWindow();
+        memo->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        memo->setBookmark(1, 2);
+        QTest::keyClick(memo, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(fired, 1);
+        QCOMPARE(source.CaretY(), 0);
+        QTest::keyClick(memo, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(memo->bookmarkLine(2), 0);
     }
 
     void bookmarksFollowEdits_data()
