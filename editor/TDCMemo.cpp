@@ -11,9 +11,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QPaintEvent>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextCharFormat>
@@ -34,7 +34,7 @@ constexpr int kDragScrollMs = 50;
 
 // Marks the data of a drag that a view started, so that it knows the drag when it comes back.
 const QLatin1String kDragMime("application/x-pagemason-drag");
-constexpr int32_t kBookmarkFill = 0x9C4A1E;  ///< 0x00BBGGRR: a deep blue
+constexpr int32_t kBookmarkFill = 0x9C4A1E; ///< 0x00BBGGRR: a deep blue
 constexpr int32_t kBookmarkEdge = 0x5A2A10;
 
 /// The digit of a bookmark key, or -1. With Shift held, layouts report the shifted symbol,
@@ -50,8 +50,8 @@ int bookmarkDigit(const QKeyEvent* event)
     if (xkbCodes && scan >= 10 && scan <= 19)
         return int(scan - 9) % 10;
     static constexpr int shifted[] = { Qt::Key_ParenRight, Qt::Key_Exclam, Qt::Key_At,
-        Qt::Key_NumberSign, Qt::Key_Dollar, Qt::Key_Percent, Qt::Key_AsciiCircum,
-        Qt::Key_Ampersand, Qt::Key_Asterisk, Qt::Key_ParenLeft };
+        Qt::Key_NumberSign, Qt::Key_Dollar, Qt::Key_Percent, Qt::Key_AsciiCircum, Qt::Key_Ampersand,
+        Qt::Key_Asterisk, Qt::Key_ParenLeft };
     for (int d = 0; d < 10; ++d)
         if (key == shifted[d])
             return d;
@@ -1004,8 +1004,10 @@ void TDCMemo::inputMethodEvent(QInputMethodEvent* event)
     if (event->replacementLength() > 0 && m_source->lineText(oldLine).size() > 0) {
         // The input method takes back characters beside the caret, in the caret's line.
         const int caret = m_source->CaretX();
-        const int from = qBound(0, caret + event->replacementStart(), m_source->lineLength(oldLine));
-        const int to = qBound(from, from + event->replacementLength(), m_source->lineLength(oldLine));
+        const int from
+            = qBound(0, caret + event->replacementStart(), m_source->lineLength(oldLine));
+        const int to
+            = qBound(from, from + event->replacementLength(), m_source->lineLength(oldLine));
         if (to > from) {
             m_source->beginChange(opInsertAtCaret);
             m_source->setSelection(smStream, from, oldLine, to, oldLine);
@@ -1065,7 +1067,9 @@ void TDCMemo::clearPreedit()
 
 qreal TDCMemo::preeditCaretOffset() const
 {
-    return m_preedit.isEmpty() ? 0 : m_metrics.metrics().horizontalAdvance(m_preedit.left(m_preeditCursor));
+    return m_preedit.isEmpty()
+        ? 0
+        : m_metrics.metrics().horizontalAdvance(m_preedit.left(m_preeditCursor));
 }
 
 void TDCMemo::paintPreeditLine(QPainter& p, int line, int y, const QRect& clip)
@@ -1113,7 +1117,8 @@ void TDCMemo::paintPreeditLine(QPainter& p, int line, int y, const QRect& clip)
 QVariant TDCMemo::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     if (!m_source)
-        return query == Qt::ImEnabled ? QVariant(false) : QAbstractScrollArea::inputMethodQuery(query);
+        return query == Qt::ImEnabled ? QVariant(false)
+                                      : QAbstractScrollArea::inputMethodQuery(query);
     const int line = m_source->CaretY();
     const int caret = m_source->CaretX();
     switch (query) {
@@ -1320,7 +1325,8 @@ void TDCMemo::makeGutterImages()
 void TDCMemo::paintGutter(QPainter& p, const QRect& clip)
 {
     const int gutter = m_gutterWidth;
-    p.fillRect(QRect(0, clip.top(), gutter, clip.height()), colorValueToQColor(clBtnFace, palette()));
+    p.fillRect(
+        QRect(0, clip.top(), gutter, clip.height()), colorValueToQColor(clBtnFace, palette()));
     p.setPen(colorValueToQColor(m_gutterLineColor, palette()));
     p.drawLine(gutter - 1, clip.top(), gutter - 1, clip.bottom());
     if (!m_source || m_gutterImgs.isEmpty())
@@ -1338,8 +1344,8 @@ void TDCMemo::paintGutter(QPainter& p, const QRect& clip)
         const int line = bookmarkLine(n);
         if (line < top || line > top + visibleLines())
             continue;
-        const QRect r(qMax(0, (gutter - 1 - image.width()) / 2), (line - top) * lh + (lh - image.height()) / 2,
-                      image.width(), image.height());
+        const QRect r(qMax(0, (gutter - 1 - image.width()) / 2),
+            (line - top) * lh + (lh - image.height()) / 2, image.width(), image.height());
         if (!r.intersects(clip))
             continue;
         p.drawImage(r.topLeft(), image);
@@ -1561,8 +1567,8 @@ void TDCMemo::dropEvent(QDropEvent* event)
         m_source->getSelection(sc, sl, ec, el);
         const bool atEdge = pos == QPoint(sc, sl) || pos == QPoint(ec, el);
         // A drop inside the dragged text changes nothing; nor does a move to its very edge.
-        if (m_source->selectionMode() != smStream || (inStreamSelection(pos.x(), pos.y()) && !atEdge)
-            || (move && atEdge)) {
+        if (m_source->selectionMode() != smStream
+            || (inStreamSelection(pos.x(), pos.y()) && !atEdge) || (move && atEdge)) {
             event->setDropAction(Qt::IgnoreAction);
             event->accept();
             return;

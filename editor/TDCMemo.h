@@ -30,7 +30,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TMemoOptions)
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 /// One entry of the gutter's image list.
-struct TGutterImage {
+struct TGutterImage
+{
     QString Name;
     QImage Image;
 };

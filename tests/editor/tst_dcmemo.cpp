@@ -33,12 +33,13 @@ QString lines(int count)
 }
 
 // A shown, focused view over its own storage, in a fixed-pitch font.
-template <class Memo>
-struct FixtureOf {
+template <class Memo> struct FixtureOf
+{
     TMemoSource source;
     Memo memo;
 
-    explicit FixtureOf(const QString& text, const QString& family = QStringLiteral("DejaVu Sans Mono"))
+    explicit FixtureOf(
+        const QString& text, const QString& family = QStringLiteral("DejaVu Sans Mono"))
     {
         source.setText(text);
         source.setDelimeters(QStringLiteral("<>=\"' "));
@@ -85,8 +86,7 @@ using DragFixture = FixtureOf<ScriptedDragMemo>;
 // Enters, moves over and drops on the view at `at`, as the platform would; returns the
 // action the view took (IgnoreAction when it refused the data).
 Qt::DropAction dropOn(TDCMemo& memo, const QMimeData* data, const QPoint& at,
-                      Qt::KeyboardModifiers mods = {},
-                      Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+    Qt::KeyboardModifiers mods = {}, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
 {
     QWidget* vp = memo.viewport();
     QDragEnterEvent enter(at, actions, data, Qt::LeftButton, mods);
@@ -116,7 +116,8 @@ using StorageEdit = void (*)(TMemoSource&);
 bool noTextEdits(const TMemoSource& source)
 {
     const auto& log = source.undoLog();
-    return std::all_of(log.begin(), log.end(), [](const TUndoRecord& r) { return r.Kind == ukCaretMoved; });
+    return std::all_of(
+        log.begin(), log.end(), [](const TUndoRecord& r) { return r.Kind == ukCaretMoved; });
 }
 
 } // namespace
@@ -800,8 +801,8 @@ private slots:
         }) << 2 << 2;
         // A deleted line's bookmark goes to where the deletion was, and stays with that
         // line's text when the deletion is undone.
-        QTest::newRow("its line deleted") << StorageEdit([](TMemoSource& s) { s.deleteLine(3); })
-                                          << 3 << 4;
+        QTest::newRow("its line deleted")
+            << StorageEdit([](TMemoSource& s) { s.deleteLine(3); }) << 3 << 4;
         QTest::newRow("deleted across it") << StorageEdit([](TMemoSource& s) {
             s.setSelection(smStream, 2, 2, 2, 4);
             s.deleteSelection();
@@ -970,7 +971,7 @@ private slots:
         const int cell = f.memo.cellPos(4, 0).x() - f.memo.cellPos(3, 0).x();
         const QRect oldD(f.memo.cellPos(3, 0), QSize(cell, f.memo.lineHeight() - 1));
         QCOMPARE(shot.copy(oldD.translated(qCeil(fm.horizontalAdvance(QStringLiteral("xy"))), 0)),
-                 plainShot.copy(oldD));
+            plainShot.copy(oldD));
 
         // Committing types the text as one step; cancelling leaves nothing behind.
         QInputMethodEvent commit;
@@ -988,7 +989,9 @@ private slots:
         QCOMPARE(f.memo.preeditText(), QString());
         QCOMPARE(f.source.line(0), QStringLiteral("ab字cd"));
         const QImage after = f.memo.viewport()->grab().toImage();
-        QCOMPARE(countColor(after, QRect(f.memo.cellPos(3, 0).x() + 3, underline, w - 4, 1), rgb(kBlack)), 0);
+        QCOMPARE(countColor(
+                     after, QRect(f.memo.cellPos(3, 0).x() + 3, underline, w - 4, 1), rgb(kBlack)),
+            0);
 
         f.source.Undo();
         QCOMPARE(f.source.line(0), QStringLiteral("abcd"));
@@ -1025,12 +1028,14 @@ private slots:
         Fixture f(QStringLiteral("ab\r\nwords here"));
         QVERIFY(f.ready());
         f.source.setCaret(5, 0);
-        QCOMPARE(f.memo.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("ab   "));
+        QCOMPARE(
+            f.memo.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("ab   "));
         QCOMPARE(f.memo.inputMethodQuery(Qt::ImCursorPosition).toInt(), 5);
         f.source.setCaret(5, 1);
         f.source.setSelection(smStream, 0, 1, 5, 1);
         QCOMPARE(f.memo.inputMethodQuery(Qt::ImAnchorPosition).toInt(), 0);
-        QCOMPARE(f.memo.inputMethodQuery(Qt::ImCurrentSelection).toString(), QStringLiteral("words"));
+        QCOMPARE(
+            f.memo.inputMethodQuery(Qt::ImCurrentSelection).toString(), QStringLiteral("words"));
     }
 
     // --- Dragging text ------------------------------------------------------------------------
@@ -1083,22 +1088,24 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("selectedAfter");
         const QPoint none(-1, -1);
-        QTest::newRow("move right") << QPoint(3, 0) << QPoint(7, 0) << QPoint(13, 0) << false
-                                    << QStringLiteral("one three two\r\nfour five") << QStringLiteral(" two");
-        QTest::newRow("move left") << QPoint(8, 0) << QPoint(13, 0) << QPoint(0, 0) << false
-                                   << QStringLiteral("threeone two\r\nfour five") << QStringLiteral("three");
-        QTest::newRow("move to the next line") << QPoint(0, 0) << QPoint(4, 0) << QPoint(5, 1) << false
-                                               << QStringLiteral("two three\r\nfour one five")
-                                               << QStringLiteral("one ");
-        QTest::newRow("move lines down") << QPoint(0, 0) << QPoint(0, 1) << QPoint(9, 1) << false
-                                         << QStringLiteral("four fiveone two three\r\n")
-                                         << QStringLiteral("one two three\r\n");
-        QTest::newRow("copy with Ctrl") << QPoint(4, 0) << QPoint(7, 0) << QPoint(0, 1) << true
-                                        << QStringLiteral("one two three\r\ntwofour five")
-                                        << QStringLiteral("two");
-        QTest::newRow("copy at its own edge") << QPoint(4, 0) << QPoint(7, 0) << QPoint(7, 0) << true
-                                              << QStringLiteral("one twotwo three\r\nfour five")
-                                              << QStringLiteral("two");
+        QTest::newRow("move right")
+            << QPoint(3, 0) << QPoint(7, 0) << QPoint(13, 0) << false
+            << QStringLiteral("one three two\r\nfour five") << QStringLiteral(" two");
+        QTest::newRow("move left")
+            << QPoint(8, 0) << QPoint(13, 0) << QPoint(0, 0) << false
+            << QStringLiteral("threeone two\r\nfour five") << QStringLiteral("three");
+        QTest::newRow("move to the next line")
+            << QPoint(0, 0) << QPoint(4, 0) << QPoint(5, 1) << false
+            << QStringLiteral("two three\r\nfour one five") << QStringLiteral("one ");
+        QTest::newRow("move lines down")
+            << QPoint(0, 0) << QPoint(0, 1) << QPoint(9, 1) << false
+            << QStringLiteral("four fiveone two three\r\n") << QStringLiteral("one two three\r\n");
+        QTest::newRow("copy with Ctrl")
+            << QPoint(4, 0) << QPoint(7, 0) << QPoint(0, 1) << true
+            << QStringLiteral("one two three\r\ntwofour five") << QStringLiteral("two");
+        QTest::newRow("copy at its own edge")
+            << QPoint(4, 0) << QPoint(7, 0) << QPoint(7, 0) << true
+            << QStringLiteral("one twotwo three\r\nfour five") << QStringLiteral("two");
         // Drops on the dragged text itself leave everything as it was.
         QTest::newRow("move inside") << QPoint(4, 0) << QPoint(13, 0) << QPoint(6, 0) << false
                                      << QString() << QStringLiteral("two three");
@@ -1123,7 +1130,7 @@ private slots:
         Qt::DropAction taken = Qt::IgnoreAction;
         f.memo.target = [&](QMimeData* data) {
             taken = dropOn(f.memo, data, f.memo.cellPos(dropAt.x(), dropAt.y()) + QPoint(1, 2),
-                           copy ? Qt::ControlModifier : Qt::NoModifier);
+                copy ? Qt::ControlModifier : Qt::NoModifier);
             return taken;
         };
         const int far = QApplication::startDragDistance() + 2;
@@ -1169,7 +1176,10 @@ private slots:
         f.source.clearUndo();
         // The other program sees plain text only.
         f.memo.target = [&](QMimeData* data) {
-            [&] { QVERIFY(data->hasText()); QVERIFY(!data->hasUrls()); }();
+            [&] {
+                QVERIFY(data->hasText());
+                QVERIFY(!data->hasUrls());
+            }();
             return Qt::DropAction(action);
         };
         const QPoint press = f.cellCentre(5, 0);
@@ -1199,7 +1209,8 @@ private slots:
         };
         QTest::mousePress(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0));
         QTest::mouseMove(f.memo.viewport(), f.cellCentre(1, 0) + QPoint(0, 20));
-        QTest::mouseRelease(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0) + QPoint(0, 20));
+        QTest::mouseRelease(
+            f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0) + QPoint(0, 20));
         QCOMPARE(f.memo.draggedTexts.size(), 1);
         QCOMPARE(taken, Qt::IgnoreAction);
         QCOMPARE(f.source.text(), QStringLiteral("one two\r\nlocked"));
