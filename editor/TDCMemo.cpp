@@ -1420,8 +1420,8 @@ bool TDCMemo::gotoBookmark(int number)
 
 void TDCMemo::settleBookmarks()
 {
-    // Edits may bring two bookmarks onto one line (the lines between them deleted); the one
-    // set last there is dropped, so each line still shows one number.
+    // Edits may bring two bookmarks onto one line (the lines between them deleted); the
+    // higher number goes, so each line still shows one.
     for (int n = 0; n < kBookmarkCount; ++n) {
         if (!m_bookmarks[n])
             continue;
