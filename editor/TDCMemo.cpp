@@ -5,13 +5,18 @@
 #include "editor/colorValue_utl.h"
 
 #include <QApplication>
+#include <QDrag>
 #include <QFontDatabase>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QPainter>
+#include <QMimeData>
 #include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyleHints>
+#include <QTextCharFormat>
 #include <QtMath>
 #include <climits>
 
@@ -26,6 +31,32 @@ constexpr int32_t clMarginLine = 0xC0C0C0;
 constexpr int kTextPadding = 2;     ///< pixels between the gutter line and column 0
 constexpr int kInsertCaretWidth = 2;
 constexpr int kDragScrollMs = 50;
+
+// Marks the data of a drag that a view started, so that it knows the drag when it comes back.
+const QLatin1String kDragMime("application/x-pagemason-drag");
+constexpr int32_t kBookmarkFill = 0x9C4A1E; ///< 0x00BBGGRR: a deep blue
+constexpr int32_t kBookmarkEdge = 0x5A2A10;
+
+/// The digit of a bookmark key, or -1. With Shift held, layouts report the shifted symbol,
+/// so the physical top-row key (X keycodes 10 to 19) and the US symbols count as well.
+int bookmarkDigit(const QKeyEvent* event)
+{
+    const int key = event->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return key - Qt::Key_0;
+    static const bool xkbCodes = QGuiApplication::platformName() == QLatin1String("xcb")
+        || QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    const quint32 scan = event->nativeScanCode();
+    if (xkbCodes && scan >= 10 && scan <= 19)
+        return int(scan - 9) % 10;
+    static constexpr int shifted[] = { Qt::Key_ParenRight, Qt::Key_Exclam, Qt::Key_At,
+        Qt::Key_NumberSign, Qt::Key_Dollar, Qt::Key_Percent, Qt::Key_AsciiCircum, Qt::Key_Ampersand,
+        Qt::Key_Asterisk, Qt::Key_ParenLeft };
+    for (int d = 0; d < 10; ++d)
+        if (key == shifted[d])
+            return d;
+    return -1;
+}
 
 bool isTypable(const QString& text)
 {
@@ -51,6 +82,8 @@ TDCMemo::TDCMemo(QWidget* parent)
     setScrollBars(ssBoth);
     verticalScrollBar()->setTracking(true);
     horizontalScrollBar()->setTracking(true);
+    viewport()->setAcceptDrops(true);
+    makeGutterImages();
     updateScrollBars();
 }
 
@@ -66,6 +99,8 @@ void TDCMemo::setMemoSource(TMemoSource* source)
 {
     if (source == m_source)
         return;
+    clearBookmarks(); // they belong to the old text
+    clearPreedit();
     if (m_source)
         m_source->detach(this);
     m_source = source;
@@ -238,9 +273,9 @@ QRect TDCMemo::caretRect() const
     if (!m_source)
         return QRect();
     const int column = m_source->CaretX(), line = m_source->CaretY();
-    const QPoint p = cellPos(column, line);
+    const QPoint p = cellPos(column, line) + QPoint(qRound(preeditCaretOffset()), 0);
     int width = kInsertCaretWidth;
-    if (TMemoSource::overwriteMode())
+    if (TMemoSource::overwriteMode() && m_preedit.isEmpty())
         width = qMax(kInsertCaretWidth,
                      qRound(m_metrics.charWidth(m_source->lineText(line), column)));
     return QRect(p.x(), p.y(), width, lineHeight());
@@ -319,6 +354,7 @@ void TDCMemo::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
         m_metrics = TLineMetrics(font());
+        makeGutterImages();
         updateScrollBars();
         viewport()->update();
     } else if (event->type() == QEvent::PaletteChange) {
@@ -458,12 +494,12 @@ void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
 
 void TDCMemo::paintCaret(QPainter& p)
 {
-    if (!m_source || !hasFocus() || !m_caretOn)
+    if (!m_source || !hasFocus() || !m_caretOn || !m_preeditCaretShown)
         return;
     const QRect r = caretRect();
     m_paintedCaret = r;
     const Colors plain = plainColors();
-    if (!TMemoSource::overwriteMode()) {
+    if (!TMemoSource::overwriteMode() || !m_preedit.isEmpty()) {
         p.fillRect(r, plain.fg);
         return;
     }
@@ -496,8 +532,12 @@ void TDCMemo::paintEvent(QPaintEvent* event)
         const int firstRow = qMax(0, clip.top() / lh);
         const int lastRow = clip.bottom() / lh;
         const int count = m_source->lineCount();
+        const int preeditLine = m_preedit.isEmpty() ? -1 : m_source->CaretY();
         for (int row = firstRow; row <= lastRow && top + row < count; ++row) {
-            paintLine(p, top + row, row * lh, clip);
+            if (top + row == preeditLine)
+                paintPreeditLine(p, top + row, row * lh, clip);
+            else
+                paintLine(p, top + row, row * lh, clip);
             if (firstPainted < 0)
                 firstPainted = top + row;
             lastPainted = top + row;
@@ -510,13 +550,14 @@ void TDCMemo::paintEvent(QPaintEvent* event)
             }
         }
         paintCaret(p);
+        if (m_dropCaret.x() >= 0) {
+            const QPoint at = cellPos(m_dropCaret.x(), m_dropCaret.y());
+            p.fillRect(QRect(at.x(), at.y(), kInsertCaretWidth, lh), plain.fg);
+        }
         p.restore();
     }
-    if (gutter > 0 && clip.left() < gutter) {
-        p.fillRect(QRect(0, clip.top(), gutter, clip.height()), colorValueToQColor(clBtnFace, palette()));
-        p.setPen(colorValueToQColor(m_gutterLineColor, palette()));
-        p.drawLine(gutter - 1, clip.top(), gutter - 1, clip.bottom());
-    }
+    if (gutter > 0 && clip.left() < gutter)
+        paintGutter(p, clip);
 
     // Parsing the painted lines may have changed where later lines start; show them again.
     if (m_source) {
@@ -564,12 +605,15 @@ void TDCMemo::timerEvent(QTimerEvent* event)
         if (m_source)
             viewport()->update(caretRect().adjusted(-1, 0, 1, 0));
     } else if (event->timerId() == m_dragScrollTimer.timerId()) {
-        if (!m_dragging || !m_source) {
+        if (!(m_dragging || m_lineSelecting) || !m_source) {
             m_dragScrollTimer.stop();
             return;
         }
         const QPoint pos = positionAt(m_lastDragPos);
-        moveTo(pos.x(), pos.y(), true, m_dragBlock);
+        if (m_lineSelecting)
+            selectLines(m_lineAnchor, pos.y());
+        else
+            moveTo(pos.x(), pos.y(), true, m_dragBlock);
     } else {
         QAbstractScrollArea::timerEvent(event);
     }
@@ -587,6 +631,7 @@ void TDCMemo::memoChanged(const TMemoChange& change)
     const uint32_t state = change.State;
     if (state & (msTextChanged | msLineCountChanged)) {
         m_metrics.clearCache();
+        settleBookmarks();
         m_matchLine = -1; // the marked text may be gone
         updateScrollBars();
         if (change.FirstLine >= 0)
@@ -612,6 +657,9 @@ void TDCMemo::memoChanged(const TMemoChange& change)
 
 void TDCMemo::memoDestroyed()
 {
+    for (auto& b : m_bookmarks)
+        b.reset();
+    m_preedit.clear();
     m_source = nullptr;
     m_anchorValid = false;
     m_matchLine = -1;
@@ -814,6 +862,18 @@ bool TDCMemo::handleKey(QKeyEvent* event)
         selectAll();
         return true;
     }
+    if (ctrl && !alt && !(mods & Qt::MetaModifier)) {
+        // Ctrl+Shift+digit sets or removes that bookmark on the caret's line, Ctrl+digit
+        // goes to it.
+        const int digit = bookmarkDigit(event);
+        if (digit >= 0) {
+            if (shift)
+                toggleBookmark(digit);
+            else
+                gotoBookmark(digit);
+            return true;
+        }
+    }
 
     switch (event->key()) {
     case Qt::Key_Left:
@@ -935,31 +995,169 @@ bool TDCMemo::handleKey(QKeyEvent* event)
 
 void TDCMemo::inputMethodEvent(QInputMethodEvent* event)
 {
+    if (!m_source) {
+        event->ignore();
+        return;
+    }
+    const int oldLine = m_source->CaretY();
     QString text = event->commitString();
-    if (m_source && !text.isEmpty()) {
+    if (event->replacementLength() > 0 && m_source->lineText(oldLine).size() > 0) {
+        // The input method takes back characters beside the caret, in the caret's line.
+        const int caret = m_source->CaretX();
+        const int from
+            = qBound(0, caret + event->replacementStart(), m_source->lineLength(oldLine));
+        const int to
+            = qBound(from, from + event->replacementLength(), m_source->lineLength(oldLine));
+        if (to > from) {
+            m_source->beginChange(opInsertAtCaret);
+            m_source->setSelection(smStream, from, oldLine, to, oldLine);
+            m_source->deleteSelection();
+            if (!text.isEmpty())
+                typeText(text);
+            m_source->endChange();
+            text.clear();
+        }
+    }
+    if (!text.isEmpty()) {
         bool used = false;
         if (OnKeyPress)
             OnKeyPress(this, text, used);
         if (!used && m_source && !text.isEmpty())
             typeText(text);
     }
+    if (!m_source) {
+        event->accept();
+        return;
+    }
+
+    // The composition is only shown: it reaches the storage when the input method commits it.
+    const bool had = !m_preedit.isEmpty();
+    m_preedit = event->preeditString();
+    m_preeditCursor = int(m_preedit.size());
+    m_preeditCaretShown = true;
+    m_preeditFormats.clear();
+    for (const QInputMethodEvent::Attribute& a : event->attributes()) {
+        if (a.type == QInputMethodEvent::Cursor) {
+            m_preeditCursor = qBound(0, a.start, int(m_preedit.size()));
+            m_preeditCaretShown = a.length != 0;
+        } else if (a.type == QInputMethodEvent::TextFormat) {
+            m_preeditFormats.append(a);
+        }
+    }
+    if (m_preedit.isEmpty())
+        clearPreedit();
+    if (had || !m_preedit.isEmpty()) {
+        updateLines(oldLine, oldLine);
+        updateLines(m_source->CaretY(), m_source->CaretY());
+        updateMicroFocus();
+    }
     event->accept();
+}
+
+void TDCMemo::clearPreedit()
+{
+    const bool had = !m_preedit.isEmpty();
+    m_preedit.clear();
+    m_preeditCursor = 0;
+    m_preeditCaretShown = true;
+    m_preeditFormats.clear();
+    if (had && m_source)
+        updateLines(m_source->CaretY(), m_source->CaretY());
+}
+
+qreal TDCMemo::preeditCaretOffset() const
+{
+    return m_preedit.isEmpty()
+        ? 0
+        : m_metrics.metrics().horizontalAdvance(m_preedit.left(m_preeditCursor));
+}
+
+void TDCMemo::paintPreeditLine(QPainter& p, int line, int y, const QRect& clip)
+{
+    const int lh = lineHeight();
+    const int x = cellPos(m_source->CaretX(), line).x();
+    const qreal w = m_metrics.metrics().horizontalAdvance(m_preedit);
+    const int shift = qCeil(w);
+    // The text left of the caret stays; the rest moves right to make room.
+    if (x > clip.left()) {
+        p.save();
+        const QRect left(clip.left(), y, x - clip.left(), lh);
+        p.setClipRect(left, Qt::IntersectClip);
+        paintLine(p, line, y, left);
+        p.restore();
+    }
+    if (x + shift <= clip.right()) {
+        p.save();
+        p.translate(shift, 0);
+        const QRect right(x, y, clip.right() - shift - x + 1, lh);
+        p.setClipRect(right, Qt::IntersectClip);
+        paintLine(p, line, y, right);
+        p.restore();
+    }
+
+    const Colors plain = plainColors();
+    p.fillRect(QRectF(x, y, w, lh), plain.bg);
+    for (const QInputMethodEvent::Attribute& a : std::as_const(m_preeditFormats)) {
+        // The input method may mark a clause (the one being converted, say) with a background.
+        const QTextCharFormat f = qvariant_cast<QTextFormat>(a.value).toCharFormat();
+        if (f.background().style() == Qt::NoBrush || a.length <= 0)
+            continue;
+        const int from = qBound(0, a.start, int(m_preedit.size()));
+        const int to = qBound(from, a.start + a.length, int(m_preedit.size()));
+        const qreal left = x + m_metrics.metrics().horizontalAdvance(m_preedit.left(from));
+        const qreal width = m_metrics.metrics().horizontalAdvance(m_preedit.mid(from, to - from));
+        p.fillRect(QRectF(left, y, width, lh), f.background());
+    }
+    p.setPen(plain.fg);
+    p.drawText(QPointF(x, y + m_metrics.ascent()), m_preedit);
+    const int underline = qMin(y + lh - 1, y + qRound(m_metrics.ascent()) + 1);
+    p.drawLine(QPointF(x, underline + 0.5), QPointF(x + w, underline + 0.5));
 }
 
 QVariant TDCMemo::inputMethodQuery(Qt::InputMethodQuery query) const
 {
+    if (!m_source)
+        return query == Qt::ImEnabled ? QVariant(false)
+                                      : QAbstractScrollArea::inputMethodQuery(query);
+    const int line = m_source->CaretY();
+    const int caret = m_source->CaretX();
     switch (query) {
     case Qt::ImEnabled:
-        return m_source != nullptr;
+        return true;
     case Qt::ImCursorRectangle:
         return QRectF(caretRect().translated(viewport()->pos()));
     case Qt::ImFont:
         return font();
     case Qt::ImCursorPosition:
-    case Qt::ImAnchorPosition:
-        return m_source ? m_source->CaretX() : 0;
-    case Qt::ImSurroundingText:
-        return m_source ? m_source->line(m_source->CaretY()) : QString();
+        return caret;
+    case Qt::ImAnchorPosition: {
+        // The other end of a selection within the caret's line; else the caret itself.
+        int sc, sl, ec, el;
+        if (m_source->selectionMode() == smStream) {
+            m_source->getSelection(sc, sl, ec, el);
+            if (sl == line && el == line)
+                return sc == caret ? ec : sc;
+        }
+        return caret;
+    }
+    case Qt::ImSurroundingText: {
+        // A caret in virtual space stands after spaces, so positions match the text.
+        QString text = m_source->line(line);
+        if (text.size() < caret)
+            text += QString(caret - text.size(), u' ');
+        return text;
+    }
+    case Qt::ImCurrentSelection: {
+        int sc, sl, ec, el;
+        if (m_source->selectionMode() == smStream) {
+            m_source->getSelection(sc, sl, ec, el);
+            if (sl == line && el == line)
+                return m_source->SelText();
+        }
+        return QString();
+    }
+    case Qt::ImHints:
+        return int(Qt::ImhMultiLine);
     default:
         return QAbstractScrollArea::inputMethodQuery(query);
     }
@@ -975,9 +1173,32 @@ void TDCMemo::mousePressEvent(QMouseEvent* event)
     }
     if (!hasFocus())
         setFocus(Qt::MouseFocusReason);
-    const QPoint pos = positionAt(event->position().toPoint());
+    if (!m_preedit.isEmpty()) {
+        // The composition belongs where it was started: finish it before the caret moves.
+        QGuiApplication::inputMethod()->commit();
+        clearPreedit();
+    }
+    const QPoint at = event->position().toPoint();
+    const QPoint pos = positionAt(at);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
     const bool alt = event->modifiers() & Qt::AltModifier;
-    if (event->modifiers() & Qt::ShiftModifier) {
+    if ((m_options & moDrawGutter) && at.x() < m_gutterWidth) {
+        // The gutter selects whole lines; Shift grows them from the caret's line.
+        m_lineAnchor = shift ? (m_anchorValid ? m_anchorLine : m_source->CaretY()) : pos.y();
+        selectLines(m_lineAnchor, pos.y());
+        m_lineSelecting = true;
+        m_lastDragPos = at;
+        event->accept();
+        return;
+    }
+    if (!shift && !alt && inStreamSelection(pos.x(), pos.y())) {
+        // Maybe the start of a drag of the selection: decided when the pointer moves.
+        m_dragPending = true;
+        m_pressPos = at;
+        event->accept();
+        return;
+    }
+    if (shift) {
         moveTo(pos.x(), pos.y(), true, alt);
     } else {
         moveTo(pos.x(), pos.y(), false);
@@ -987,19 +1208,31 @@ void TDCMemo::mousePressEvent(QMouseEvent* event)
     }
     m_dragging = true;
     m_dragBlock = alt;
-    m_lastDragPos = event->position().toPoint();
+    m_lastDragPos = at;
     event->accept();
 }
 
 void TDCMemo::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_source || !m_dragging || !(event->buttons() & Qt::LeftButton)) {
+    if (!m_source || !(event->buttons() & Qt::LeftButton)
+        || !(m_dragging || m_dragPending || m_lineSelecting)) {
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
     m_lastDragPos = event->position().toPoint();
+    if (m_dragPending) {
+        if ((m_lastDragPos - m_pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+            m_dragPending = false;
+            startTextDrag();
+        }
+        event->accept();
+        return;
+    }
     const QPoint pos = positionAt(m_lastDragPos);
-    moveTo(pos.x(), pos.y(), true, m_dragBlock);
+    if (m_lineSelecting)
+        selectLines(m_lineAnchor, pos.y());
+    else
+        moveTo(pos.x(), pos.y(), true, m_dragBlock);
     // Outside the text the view keeps scrolling towards the pointer while it is held.
     if (viewport()->rect().contains(m_lastDragPos))
         m_dragScrollTimer.stop();
@@ -1014,7 +1247,17 @@ void TDCMemo::mouseReleaseEvent(QMouseEvent* event)
         QAbstractScrollArea::mouseReleaseEvent(event);
         return;
     }
+    if (m_dragPending && m_source) {
+        // A click inside the selection that never became a drag places the caret there.
+        const QPoint pos = positionAt(event->position().toPoint());
+        moveTo(pos.x(), pos.y(), false);
+        m_anchorColumn = pos.x();
+        m_anchorLine = pos.y();
+        m_anchorValid = true;
+    }
+    m_dragPending = false;
     m_dragging = false;
+    m_lineSelecting = false;
     m_dragScrollTimer.stop();
     event->accept();
 }
@@ -1025,8 +1268,394 @@ void TDCMemo::mouseDoubleClickEvent(QMouseEvent* event)
         QAbstractScrollArea::mouseDoubleClickEvent(event);
         return;
     }
-    const QPoint pos = positionAt(event->position().toPoint());
-    selectWordAt(pos.x(), pos.y());
+    const QPoint at = event->position().toPoint();
+    const QPoint pos = positionAt(at);
+    if ((m_options & moDrawGutter) && at.x() < m_gutterWidth)
+        selectLines(pos.y(), pos.y());
+    else
+        selectWordAt(pos.x(), pos.y());
     m_dragging = false;
+    m_dragPending = false;
+    m_lineSelecting = false;
     event->accept();
+}
+
+void TDCMemo::selectLines(int anchorLine, int line)
+{
+    if (!m_source)
+        return;
+    const int last = m_source->lineCount() - 1;
+    anchorLine = qBound(0, anchorLine, last);
+    line = qBound(0, line, last);
+    const int first = qMin(anchorLine, line), final = qMax(anchorLine, line);
+    // The selection takes the line break too, except on the last line, which has none.
+    const int endColumn = final < last ? 0 : m_source->lineLength(last);
+    const int endLine = final < last ? final + 1 : last;
+    const bool down = line >= anchorLine;
+    m_source->beginChange(opSetSelection);
+    if (down) {
+        m_source->setCaret(endColumn, endLine);
+        m_source->setSelection(smStream, 0, first, endColumn, endLine);
+    } else {
+        m_source->setCaret(0, first);
+        m_source->setSelection(smStream, endColumn, endLine, 0, first);
+    }
+    m_source->endChange();
+    m_anchorColumn = down ? 0 : endColumn;
+    m_anchorLine = down ? first : endLine;
+    m_anchorValid = m_source->hasSelection();
+}
+
+// --- Bookmarks ---------------------------------------------------------------------------------
+
+void TDCMemo::makeGutterImages()
+{
+    const int size = qBound(8, lineHeight() - 2, 16);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(colorValueToQColor(kBookmarkEdge, QPalette()));
+    p.setBrush(colorValueToQColor(kBookmarkFill, QPalette()));
+    p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), 2, 2);
+    p.end();
+    m_gutterImgs = { TGutterImage { QStringLiteral("BookMark"), image } };
+}
+
+void TDCMemo::paintGutter(QPainter& p, const QRect& clip)
+{
+    const int gutter = m_gutterWidth;
+    p.fillRect(
+        QRect(0, clip.top(), gutter, clip.height()), colorValueToQColor(clBtnFace, palette()));
+    p.setPen(colorValueToQColor(m_gutterLineColor, palette()));
+    p.drawLine(gutter - 1, clip.top(), gutter - 1, clip.bottom());
+    if (!m_source || m_gutterImgs.isEmpty())
+        return;
+    const QImage& image = m_gutterImgs.first().Image;
+    const int lh = lineHeight();
+    const int top = topLine();
+    QFont digitFont = font();
+    digitFont.setBold(true);
+    digitFont.setPixelSize(qMax(6, image.height() - 4));
+    p.save();
+    p.setClipRect(QRect(0, clip.top(), gutter - 1, clip.height()));
+    p.setFont(digitFont);
+    for (int n = 0; n < kBookmarkCount; ++n) {
+        const int line = bookmarkLine(n);
+        if (line < top || line > top + visibleLines())
+            continue;
+        const QRect r(qMax(0, (gutter - 1 - image.width()) / 2),
+            (line - top) * lh + (lh - image.height()) / 2, image.width(), image.height());
+        if (!r.intersects(clip))
+            continue;
+        p.drawImage(r.topLeft(), image);
+        p.setPen(Qt::white);
+        p.drawText(r, Qt::AlignCenter, QString::number(n));
+    }
+    p.restore();
+}
+
+void TDCMemo::toggleBookmark(int number)
+{
+    if (!m_source || number < 0 || number >= kBookmarkCount)
+        return;
+    if (bookmarkLine(number) == m_source->CaretY())
+        clearBookmark(number);
+    else
+        setBookmark(number, m_source->CaretY(), m_source->CaretX());
+}
+
+void TDCMemo::setBookmark(int number, int line, int column)
+{
+    if (!m_source || number < 0 || number >= kBookmarkCount)
+        return;
+    line = qBound(0, line, m_source->lineCount() - 1);
+    const int other = bookmarkAt(line);
+    if (other >= 0 && other != number)
+        clearBookmark(other);
+    clearBookmark(number);
+    m_bookmarks[number] = std::make_unique<TPosition>(m_source, 0, line);
+    m_bookmarkColumns[number] = qMax(0, column);
+    updateLines(line, line);
+}
+
+void TDCMemo::clearBookmark(int number)
+{
+    if (number < 0 || number >= kBookmarkCount || !m_bookmarks[number])
+        return;
+    const int line = m_bookmarks[number]->line();
+    m_bookmarks[number].reset();
+    updateLines(line, line);
+}
+
+void TDCMemo::clearBookmarks()
+{
+    for (int n = 0; n < kBookmarkCount; ++n)
+        clearBookmark(n);
+}
+
+int TDCMemo::bookmarkLine(int number) const
+{
+    if (number < 0 || number >= kBookmarkCount || !m_bookmarks[number])
+        return -1;
+    return m_bookmarks[number]->line();
+}
+
+int TDCMemo::bookmarkAt(int line) const
+{
+    for (int n = 0; n < kBookmarkCount; ++n)
+        if (m_bookmarks[n] && m_bookmarks[n]->line() == line)
+            return n;
+    return -1;
+}
+
+bool TDCMemo::gotoBookmark(int number)
+{
+    const int line = bookmarkLine(number);
+    if (line < 0)
+        return false;
+    moveTo(m_bookmarkColumns[number], line, false);
+    return true;
+}
+
+void TDCMemo::settleBookmarks()
+{
+    // Edits may bring two bookmarks onto one line (the lines between them deleted); the
+    // higher number goes, so each line still shows one.
+    for (int n = 0; n < kBookmarkCount; ++n) {
+        if (!m_bookmarks[n])
+            continue;
+        const int line = m_bookmarks[n]->line();
+        m_bookmarks[n]->set(0, line);
+        for (int k = 0; k < n; ++k)
+            if (m_bookmarks[k] && m_bookmarks[k]->line() == line) {
+                m_bookmarks[n].reset();
+                break;
+            }
+    }
+}
+
+// --- Drag and drop of text ---------------------------------------------------------------------
+
+bool TDCMemo::inStreamSelection(int column, int line) const
+{
+    if (!m_source || m_source->selectionMode() != smStream)
+        return false;
+    int sc, sl, ec, el;
+    m_source->getSelection(sc, sl, ec, el);
+    if (el < sl || (el == sl && ec < sc)) {
+        std::swap(sc, ec);
+        std::swap(sl, el);
+    }
+    const bool afterStart = line > sl || (line == sl && column >= sc);
+    const bool beforeEnd = line < el || (line == el && column < ec);
+    return afterStart && beforeEnd;
+}
+
+QMimeData* TDCMemo::createDragData()
+{
+    if (!m_source || m_source->selectionMode() != smStream)
+        return nullptr;
+    static quint64 serial = 0;
+    m_dragToken = QByteArray::number(quintptr(this), 16) + '-' + QByteArray::number(++serial);
+    auto* data = new QMimeData;
+    // Other programs on this system expect LF line ends in dropped text.
+    QString text = m_source->SelText();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    data->setText(text);
+    data->setData(kDragMime, m_dragToken);
+    return data;
+}
+
+bool TDCMemo::isOwnDrag(const QMimeData* data) const
+{
+    return data && !m_dragToken.isEmpty() && data->data(kDragMime) == m_dragToken;
+}
+
+bool TDCMemo::acceptsTextDrop(const QMimeData* data) const
+{
+    if (!m_source || m_source->ReadOnly() || !data)
+        return false;
+    if (isOwnDrag(data))
+        return true;
+    // Files dropped here are the document window's to take (it inserts their names).
+    return data->hasText() && !data->hasUrls();
+}
+
+Qt::DropAction TDCMemo::dropActionFor(const QDropEvent* event) const
+{
+    const Qt::DropActions possible = event->possibleActions();
+    const bool copy = event->modifiers() & Qt::ControlModifier;
+    if (isOwnDrag(event->mimeData()))
+        return copy || !(possible & Qt::MoveAction) ? Qt::CopyAction : Qt::MoveAction;
+    if (copy && (possible & Qt::CopyAction))
+        return Qt::CopyAction;
+    if (possible & event->proposedAction())
+        return event->proposedAction();
+    return (possible & Qt::CopyAction) ? Qt::CopyAction : Qt::MoveAction;
+}
+
+void TDCMemo::setDropCaret(const QPoint& cell)
+{
+    if (cell == m_dropCaret)
+        return;
+    if (m_dropCaret.x() >= 0)
+        updateLines(m_dropCaret.y(), m_dropCaret.y());
+    m_dropCaret = cell;
+    if (cell.x() >= 0)
+        updateLines(cell.y(), cell.y());
+}
+
+void TDCMemo::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!acceptsTextDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(dropActionFor(event));
+    event->accept();
+    setDropCaret(positionAt(event->position().toPoint()));
+}
+
+void TDCMemo::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!acceptsTextDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->position().toPoint();
+    // Near the top or bottom edge the text scrolls, so a drop can reach any line.
+    if (at.y() < lineHeight() / 2)
+        scrollLineUp();
+    else if (at.y() > viewport()->height() - lineHeight() / 2)
+        scrollLineDown();
+    const QPoint cell = positionAt(at);
+    if (m_source->lineReadOnly(cell.y())) {
+        event->ignore();
+        setDropCaret(QPoint(-1, -1));
+        return;
+    }
+    event->setDropAction(dropActionFor(event));
+    event->accept();
+    setDropCaret(cell);
+}
+
+void TDCMemo::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    setDropCaret(QPoint(-1, -1));
+    event->accept();
+}
+
+void TDCMemo::dropEvent(QDropEvent* event)
+{
+    setDropCaret(QPoint(-1, -1));
+    const QMimeData* data = event->mimeData();
+    if (!acceptsTextDrop(data)) {
+        event->ignore();
+        return;
+    }
+    const QPoint pos = positionAt(event->position().toPoint());
+    if (m_source->lineReadOnly(pos.y())) {
+        event->ignore();
+        return;
+    }
+    const Qt::DropAction action = dropActionFor(event);
+    if (isOwnDrag(data)) {
+        m_ownDropDone = true;
+        const bool move = action == Qt::MoveAction;
+        int sc, sl, ec, el;
+        m_source->getSelection(sc, sl, ec, el);
+        const bool atEdge = pos == QPoint(sc, sl) || pos == QPoint(ec, el);
+        // A drop inside the dragged text changes nothing; nor does a move to its very edge.
+        if (m_source->selectionMode() != smStream
+            || (inStreamSelection(pos.x(), pos.y()) && !atEdge) || (move && atEdge)) {
+            event->setDropAction(Qt::IgnoreAction);
+            event->accept();
+            return;
+        }
+        dropText(m_source->SelText(), pos.x(), pos.y(), move);
+        event->setDropAction(action);
+        event->accept();
+        return;
+    }
+    dropText(data->text(), pos.x(), pos.y(), false);
+    event->setDropAction(action);
+    event->accept();
+}
+
+void TDCMemo::dropText(const QString& text, int column, int line, bool move)
+{
+    if (!m_source || text.isEmpty())
+        return;
+    int sc = 0, sl = 0, ec = 0, el = 0;
+    if (move)
+        m_source->getSelection(sc, sl, ec, el);
+    // The dragged text, wherever the insertion puts it.
+    TPosition from(m_source, sc, sl), to(m_source, ec, el);
+    m_source->beginChange(opDragDrop);
+    if (m_source->hasSelection())
+        m_source->clearSelection();
+    m_source->setCaret(column, line);
+    const int startColumn = m_source->CaretX(), startLine = m_source->CaretY();
+    m_source->insertText(text);
+    // Inserting first means a refused insertion (a read-only line) never loses the text.
+    const bool inserted = m_source->CaretX() != startColumn || m_source->CaretY() != startLine;
+    TPosition start(m_source, startColumn, startLine);
+    TPosition end(m_source, m_source->CaretX(), m_source->CaretY());
+    if (move && inserted) {
+        m_source->setSelection(smStream, from.column(), from.line(), to.column(), to.line());
+        m_source->deleteSelection();
+    }
+    if (inserted) {
+        m_source->setCaret(end.column(), end.line());
+        m_source->setSelection(smStream, start.column(), start.line(), end.column(), end.line());
+    }
+    m_source->endChange();
+    m_anchorColumn = start.column();
+    m_anchorLine = start.line();
+    m_anchorValid = inserted;
+    if (!hasFocus())
+        setFocus(Qt::OtherFocusReason);
+}
+
+void TDCMemo::startTextDrag()
+{
+    if (!m_source || m_source->selectionMode() != smStream)
+        return;
+    int sc, sl, ec, el;
+    m_source->getSelection(sc, sl, ec, el);
+    if (el < sl || (el == sl && ec < sc)) {
+        std::swap(sc, ec);
+        std::swap(sl, el);
+    }
+    TMemoSource* source = m_source;
+    // Where the dragged text is, through whatever happens during the drag.
+    TPosition start(source, sc, sl), end(source, ec, el);
+    QMimeData* data = createDragData();
+    m_ownDropDone = false;
+    const Qt::DropActions actions
+        = source->ReadOnly() ? Qt::CopyAction : Qt::CopyAction | Qt::MoveAction;
+    QPointer<TDCMemo> self(this);
+    const Qt::DropAction action = execDrag(data, actions);
+    if (!self)
+        return;
+    m_dragToken.clear();
+    setDropCaret(QPoint(-1, -1));
+    const bool here = m_ownDropDone;
+    m_ownDropDone = false;
+    if (action != Qt::MoveAction || here || m_source != source || !start.owner() || !(start < end))
+        return;
+    // Another program took the text as a move: it leaves this document.
+    source->beginChange(opDragDrop);
+    source->setSelection(smStream, start.column(), start.line(), end.column(), end.line());
+    source->deleteSelection();
+    source->endChange();
+    m_anchorValid = false;
+}
+
+Qt::DropAction TDCMemo::execDrag(QMimeData* data, Qt::DropActions actions)
+{
+    auto* drag = new QDrag(this); // Qt deletes it when the drag is over
+    drag->setMimeData(data);
+    return drag->exec(actions, Qt::MoveAction);
 }

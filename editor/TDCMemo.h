@@ -9,7 +9,13 @@
 #include <QBasicTimer>
 #include <QColor>
 #include <QFlags>
+#include <QImage>
+#include <QInputMethodEvent>
+#include <array>
 #include <functional>
+#include <memory>
+
+class QMimeData;
 
 enum TMemoOption : uint32_t {
     moDrawMargin = 0x01,
@@ -22,6 +28,19 @@ Q_DECLARE_FLAGS(TMemoOptions, TMemoOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(TMemoOptions)
 
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+/// One entry of the gutter's image list.
+struct TGutterImage
+{
+    QString Name;
+    QImage Image;
+};
+using TGutterImages = QList<TGutterImage>;
+
+/// Operation code of moving or copying text by drag and drop (one undo step per drop).
+constexpr uint8_t opDragDrop = 61;
+/// Bookmarks are numbered 0 to 9, like the digit keys that reach them.
+constexpr int kBookmarkCount = 10;
 
 class TDCMemo;
 /// `State` carries TMemoState bits: 0x01 caret moved, 0x10 insert/overwrite changed,
@@ -102,6 +121,42 @@ public:
 
     /// Selects the word at the position (or the line with moDblClickLine).
     void selectWordAt(int column, int line);
+    /// Selects whole lines from `anchorLine` to `line` (either order); the caret goes to the
+    /// `line` end, as a drag down the gutter leaves it.
+    void selectLines(int anchorLine, int line);
+
+    // --- Bookmarks --------------------------------------------------------------------------
+    /// "BookMark": painted in the gutter, with its number, on each bookmarked line.
+    const TGutterImages& GutterImgs() const { return m_gutterImgs; }
+    /// Sets bookmark `number` on the caret's line, or removes it when it is already there.
+    /// A line holds one bookmark: setting another there replaces it.
+    void toggleBookmark(int number);
+    void setBookmark(int number, int line, int column = 0);
+    void clearBookmark(int number);
+    void clearBookmarks();
+    /// The line bookmark `number` is on, or -1.
+    int bookmarkLine(int number) const;
+    /// The bookmark on `line`, or -1.
+    int bookmarkAt(int line) const;
+    /// Moves the caret to the bookmark (to the column it was set at); false when not set.
+    bool gotoBookmark(int number);
+
+    // --- Input methods ----------------------------------------------------------------------
+    /// Text an input method is composing at the caret; shown only, not yet in the storage.
+    QString preeditText() const { return m_preedit; }
+    /// The caret's rectangle (inside the composition), its line as surrounding text, the
+    /// caret column as the cursor position.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
+    // --- Drag and drop of text --------------------------------------------------------------
+    /// What a drag of the stream selection carries: its text, plus a mark by which this view
+    /// knows its own drag when it comes back. Null without a stream selection.
+    QMimeData* createDragData();
+    /// Whether a drag holding `data` may drop here: plain text (file names are the document
+    /// window's business), into a storage that is not read-only.
+    bool acceptsTextDrop(const QMimeData* data) const;
+    /// Where the drop caret is shown while a drag is over the view; x < 0 when none.
+    QPoint dropCaret() const { return m_dropCaret; }
 
     // Hooks for the document window, run before the view's own handling.
     TMemoChangeEvent OnStateChange;
@@ -117,7 +172,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -128,6 +182,14 @@ protected:
     void changeEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    /// Starts dragging the stream selection; a move taken by another program deletes it here.
+    void startTextDrag();
+    /// Runs the platform's drag (a nested event loop) and returns what the target did.
+    virtual Qt::DropAction execDrag(QMimeData* data, Qt::DropActions actions);
     /// The view's own key handling, after OnKeyDown; true when the key was used.
     virtual bool handleKey(QKeyEvent* event);
     /// Typed text after OnKeyPress: each character through the storage's typing operation.
@@ -158,6 +220,22 @@ private:
     void moveTo(int column, int line, bool extend, bool block = false);
     void selectAll();
     void deleteSelectionAtStart();
+    /// Whether (column, line) lies in the stream selection (its end excluded).
+    bool inStreamSelection(int column, int line) const;
+    bool isOwnDrag(const QMimeData* data) const;
+    Qt::DropAction dropActionFor(const QDropEvent* event) const;
+    void setDropCaret(const QPoint& cell);
+    /// Inserts `text` at (column, line) and selects it; with `move` set, the dragged
+    /// selection then goes. One undo step.
+    void dropText(const QString& text, int column, int line, bool move);
+    void paintGutter(QPainter& p, const QRect& clip);
+    /// Paints the caret's line with the pre-edit string shown at the caret.
+    void paintPreeditLine(QPainter& p, int line, int y, const QRect& clip);
+    qreal preeditCaretOffset() const;
+    void clearPreedit();
+    void makeGutterImages();
+    /// Bookmarks mark lines: keep each at column 0 so a later split inside the line leaves it.
+    void settleBookmarks();
 
     TMemoSource* m_source = nullptr;
     TTextStyles m_styles;
@@ -190,4 +268,24 @@ private:
     QRect m_paintedCaret; ///< where the caret was last painted, to erase it after a move
     QBasicTimer m_blinkTimer;
     QBasicTimer m_dragScrollTimer;
+
+    bool m_lineSelecting = false; ///< a press in the gutter selects whole lines while held
+    int m_lineAnchor = 0;
+
+    TGutterImages m_gutterImgs; ///< made for the font's line height
+    /// Registered with m_source, so each stays on its line through every edit; null when the
+    /// bookmark is not set. invariant: no two on the same line.
+    std::array<std::unique_ptr<TPosition>, kBookmarkCount> m_bookmarks;
+    std::array<int, kBookmarkCount> m_bookmarkColumns {}; ///< where gotoBookmark puts the caret
+
+    QString m_preedit;
+    int m_preeditCursor = 0; ///< in m_preedit's characters
+    bool m_preeditCaretShown = true;
+    QList<QInputMethodEvent::Attribute> m_preeditFormats;
+
+    bool m_dragPending = false; ///< pressed inside the selection: a move starts a drag
+    QPoint m_pressPos;
+    QByteArray m_dragToken; ///< marks the data of the drag this view runs; empty when none
+    bool m_ownDropDone = false; ///< that drag was dropped here and handled already
+    QPoint m_dropCaret { -1, -1 };
 };

@@ -1,4 +1,4 @@
-/** @file memo_demo.cpp ** pagemason-memo-demo [FILE]: the editor control on its own, for trying it by hand. **/
+/** @file memo_demo.cpp ** pagemason-memo-demo [--trace] [FILE]: the editor control on its own, for trying it by hand. **/
 #include "editor/TDCMemo.h"
 #include "editor/TGoToLineDlg.h"
 
@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <cstdio>
 
 namespace {
 
@@ -40,9 +41,12 @@ int32_t colourTags(const LineText& line, int32_t state, uint8_t* colors)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    // --trace prints the caret, the bookmarks and the text after every change (for scripted runs).
+    const bool trace = args.removeAll(QStringLiteral("--trace")) > 0;
     TMemoSource source;
-    if (argc > 1)
-        source.loadFile(QString::fromLocal8Bit(argv[1]));
+    if (!args.isEmpty())
+        source.loadFile(args.first());
     else
         source.setText(QStringLiteral("<html>\r\n<!-- a comment\r\n  over lines -->\r\n"
                                       "<body class=\"main\">Hello, world</body>\r\n</html>"));
@@ -68,6 +72,16 @@ int main(int argc, char** argv)
                             .arg(TMemoSource::overwriteMode() ? QStringLiteral("Overwrite")
                                                               : QStringLiteral("Insert"))
                             .arg(source.Modified() ? QStringLiteral("   Modified") : QString()));
+        if (!trace)
+            return;
+        QStringList marks;
+        for (int n = 0; n < kBookmarkCount; ++n)
+            if (memo->bookmarkLine(n) >= 0)
+                marks << QStringLiteral("%1@%2").arg(n).arg(memo->bookmarkLine(n));
+        const QString text = source.text().replace(QLatin1String("\r\n"), QLatin1String("|"));
+        std::printf("caret %d:%d marks [%s] text %s\n", source.CaretY(), source.CaretX(),
+                    qPrintable(marks.join(u' ')), qPrintable(text));
+        std::fflush(stdout);
     };
     memo->OnStateChange(memo, 0x51);
     auto* layout = new QVBoxLayout(&window);

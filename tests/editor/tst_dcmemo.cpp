@@ -4,6 +4,7 @@
 #include "editor/TQtClipboard.h"
 #include "editor/colorValue_utl.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -32,11 +33,13 @@ QString lines(int count)
 }
 
 // A shown, focused view over its own storage, in a fixed-pitch font.
-struct Fixture {
+template <class Memo> struct FixtureOf
+{
     TMemoSource source;
-    TDCMemo memo;
+    Memo memo;
 
-    explicit Fixture(const QString& text, const QString& family = QStringLiteral("DejaVu Sans Mono"))
+    explicit FixtureOf(
+        const QString& text, const QString& family = QStringLiteral("DejaVu Sans Mono"))
     {
         source.setText(text);
         source.setDelimeters(QStringLiteral("<>=\"' "));
@@ -59,6 +62,63 @@ struct Fixture {
     void selection(int& sc, int& sl, int& ec, int& el) const { source.getSelection(sc, sl, ec, el); }
     bool caretShown() const { return memo.viewport()->rect().contains(memo.caretRect()); }
 };
+using Fixture = FixtureOf<TDCMemo>;
+
+// A view whose drags run a script instead of the platform's nested drag loop.
+class ScriptedDragMemo : public TDCMemo
+{
+public:
+    std::function<Qt::DropAction(QMimeData*)> target; ///< plays the drop target
+    QStringList draggedTexts;
+    Qt::DropActions offered;
+
+protected:
+    Qt::DropAction execDrag(QMimeData* data, Qt::DropActions actions) override
+    {
+        std::unique_ptr<QMimeData> owned(data);
+        draggedTexts << data->text();
+        offered = actions;
+        return target ? target(data) : Qt::IgnoreAction;
+    }
+};
+using DragFixture = FixtureOf<ScriptedDragMemo>;
+
+// Enters, moves over and drops on the view at `at`, as the platform would; returns the
+// action the view took (IgnoreAction when it refused the data).
+Qt::DropAction dropOn(TDCMemo& memo, const QMimeData* data, const QPoint& at,
+    Qt::KeyboardModifiers mods = {}, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction)
+{
+    QWidget* vp = memo.viewport();
+    QDragEnterEvent enter(at, actions, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(vp, &enter);
+    if (!enter.isAccepted())
+        return Qt::IgnoreAction;
+    QDragMoveEvent move(at, actions, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(vp, &move);
+    QDropEvent drop(at, actions, data, Qt::LeftButton, mods);
+    QApplication::sendEvent(vp, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+}
+
+// Pixels of `color` inside `r` of `image`.
+int countColor(const QImage& image, const QRect& r, const QColor& color)
+{
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += image.pixelColor(x, y) == color;
+    return n;
+}
+
+using StorageEdit = void (*)(TMemoSource&);
+
+// Whether the undo log holds nothing but caret moves.
+bool noTextEdits(const TMemoSource& source)
+{
+    const auto& log = source.undoLog();
+    return std::all_of(
+        log.begin(), log.end(), [](const TUndoRecord& r) { return r.Kind == ukCaretMoved; });
+}
 
 } // namespace
 
@@ -625,7 +685,587 @@ private slots:
         QTest::keyClicks(&memo, QStringLiteral("ab"));
         QVERIFY(!memo.viewport()->grab().isNull());
     }
+
+    // --- Bookmarks -----------------------------------------------------------------------------
+
+    void bookmarkKeys()
+    {
+        Fixture f(lines(8));
+        QVERIFY(f.ready());
+        const auto CS = Qt::ControlModifier | Qt::ShiftModifier;
+        f.source.setCaret(4, 2);
+        QTest::keyClick(&f.memo, Qt::Key_3, CS);
+        QCOMPARE(f.memo.bookmarkLine(3), 2);
+        QTest::keyClick(&f.memo, Qt::Key_Down);
+        QTest::keyClick(&f.memo, Qt::Key_Down);
+        QTest::keyClick(&f.memo, Qt::Key_1, CS);
+        QCOMPARE(f.memo.bookmarkLine(1), 4);
+
+        // Ctrl+digit goes to the place the bookmark was set; the digits are never typed.
+        QTest::keyClick(&f.memo, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(&f.memo, Qt::Key_3, Qt::ControlModifier);
+        QCOMPARE(QPoint(f.source.CaretX(), f.source.CaretY()), QPoint(4, 2));
+        QTest::keyClick(&f.memo, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(f.source.CaretY(), 4);
+        QTest::keyClick(&f.memo, Qt::Key_7, Qt::ControlModifier); // not set: nothing happens
+        QCOMPARE(f.source.CaretY(), 4);
+        QCOMPARE(f.source.text(), lines(8));
+        QVERIFY(noTextEdits(f.source));
+
+        // The same keys on the same line take it away; another number replaces it.
+        QTest::keyClick(&f.memo, Qt::Key_1, CS);
+        QCOMPARE(f.memo.bookmarkLine(1), -1);
+        f.source.setCaret(0, 2);
+        QTest::keyClick(&f.memo, Qt::Key_5, CS);
+        QCOMPARE(f.memo.bookmarkLine(5), 2);
+        QCOMPARE(f.memo.bookmarkLine(3), -1);
+        QCOMPARE(f.memo.bookmarkAt(2), 5);
+
+        // Shifted layouts report the symbol on the digit key.
+        f.source.setCaret(0, 6);
+        QTest::keyClick(&f.memo, Qt::Key_ParenRight, CS);
+        QCOMPARE(f.memo.bookmarkLine(0), 6);
+
+        // A new text for the view drops the old bookmarks.
+        TMemoSource other;
+        f.memo.setMemoSource(&other);
+        QCOMPARE(f.memo.bookmarkLine(0), -1);
+        f.memo.setMemoSource(&f.source);
+        QCOMPARE(f.memo.bookmarkLine(0), -1);
+    }
+
+    void userShortcutOnBookmarkKeyWins()
+    {
+        // A hotkey the user gave Ctrl+1 keeps working: the view does not claim the key.
+        QWidget window;
+        TMemoSource source;
+        source.setText(lines(3));
+        auto* memo = new TDCMemo(&window);
+        memo->setMemoSource(&source);
+        memo->resize(300, 200);
+        auto* action = new QAction(&window);
+        action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+        window.addAction(action);
+        int fired = 0;
+        connect(action, &QAction::triggered, [&] { ++fired; });
+        window.show();
+        window.activateWindow();
+        memo->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        memo->setBookmark(1, 2);
+        QTest::keyClick(memo, Qt::Key_1, Qt::ControlModifier);
+        QCOMPARE(fired, 1);
+        QCOMPARE(source.CaretY(), 0);
+        QTest::keyClick(memo, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(memo->bookmarkLine(2), 0);
+    }
+
+    void bookmarksFollowEdits_data()
+    {
+        QTest::addColumn<StorageEdit>("edit");
+        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("afterUndo");
+        // The bookmark starts on line 3 of six lines "line 0 of text" ... "line 5 of text".
+        QTest::newRow("lines inserted above") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(0, 1);
+            s.insertText(QStringLiteral("a\r\nb\r\n"));
+        }) << 5 << 3;
+        QTest::newRow("lines deleted above") << StorageEdit([](TMemoSource& s) {
+            s.setSelection(smStream, 0, 0, 0, 2);
+            s.deleteSelection();
+        }) << 1 << 3;
+        QTest::newRow("lines inserted below") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(2, 4);
+            s.insertText(QStringLiteral("a\r\nb"));
+        }) << 3 << 3;
+        QTest::newRow("its line split inside") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(4, 3);
+            s.splitLine();
+        }) << 3 << 3;
+        QTest::newRow("a line break typed at its start") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(0, 3);
+            s.keyEnter();
+        }) << 4 << 3;
+        QTest::newRow("typed at its start, then split") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(0, 3);
+            s.insertAtCaret(QStringLiteral("xyz"));
+            s.endChange(); // the view settles its marks after each change
+            s.beginChange(opEnter);
+            s.setCaret(2, 3);
+            s.splitLine();
+        }) << 3 << 3;
+        // The line's start went into the line above: it stays there through undo.
+        QTest::newRow("joined to the line above") << StorageEdit([](TMemoSource& s) {
+            s.setCaret(0, 3);
+            s.keyBackspace();
+        }) << 2 << 2;
+        // A deleted line's bookmark goes to where the deletion was, and stays with that
+        // line's text when the deletion is undone.
+        QTest::newRow("its line deleted")
+            << StorageEdit([](TMemoSource& s) { s.deleteLine(3); }) << 3 << 4;
+        QTest::newRow("deleted across it") << StorageEdit([](TMemoSource& s) {
+            s.setSelection(smStream, 2, 2, 2, 4);
+            s.deleteSelection();
+        }) << 2 << 2;
+        QTest::newRow("last lines deleted") << StorageEdit([](TMemoSource& s) {
+            s.setSelection(smStream, 4, 1, 14, 5);
+            s.deleteSelection();
+        }) << 1 << 1;
+    }
+    void bookmarksFollowEdits()
+    {
+        QFETCH(StorageEdit, edit);
+        QFETCH(int, after);
+        QFETCH(int, afterUndo);
+        Fixture f(lines(6));
+        f.memo.setBookmark(7, 3);
+        f.source.clearUndo();
+        f.source.beginChange(opInsertText);
+        edit(f.source);
+        f.source.endChange();
+        QCOMPARE(f.memo.bookmarkLine(7), after);
+        while (f.source.canUndo())
+            f.source.Undo();
+        QCOMPARE(f.source.text(), lines(6));
+        QCOMPARE(f.memo.bookmarkLine(7), afterUndo);
+        while (f.source.canRedo())
+            f.source.Redo();
+        QCOMPARE(f.memo.bookmarkLine(7), after);
+    }
+
+    void bookmarksMeetingOnOneLine()
+    {
+        // Deleting the lines between two bookmarks brings both onto one line: one stays.
+        Fixture f(lines(6));
+        f.memo.setBookmark(2, 1);
+        f.memo.setBookmark(4, 3);
+        f.source.setSelection(smStream, 3, 1, 3, 3);
+        f.source.deleteSelection();
+        QCOMPARE(f.memo.bookmarkLine(2), 1);
+        QCOMPARE(f.memo.bookmarkLine(4), -1);
+        QCOMPARE(f.memo.bookmarkAt(1), 2);
+    }
+
+    void paintsBookmarks()
+    {
+        Fixture f(lines(6));
+        QVERIFY(f.ready());
+        f.memo.setGutterWidth(20);
+        f.source.setCaret(0, 5);
+        QCOMPARE(f.memo.GutterImgs().size(), 1);
+        const TGutterImage& image = f.memo.GutterImgs().first();
+        QCOMPARE(image.Name, QStringLiteral("BookMark"));
+        QVERIFY(!image.Image.isNull());
+        QVERIFY(image.Image.width() <= 19);
+        const QColor fill = image.Image.pixelColor(image.Image.width() / 2, 2);
+        QCOMPARE(fill.alpha(), 255);
+
+        const int lh = f.memo.lineHeight();
+        auto band = [&](int line) { return QRect(0, line * lh, 19, lh); };
+        f.memo.setBookmark(1, 2);
+        QImage shot = f.memo.viewport()->grab().toImage();
+        QVERIFY(countColor(shot, band(2), fill) > image.Image.width());
+        QCOMPARE(countColor(shot, band(1), fill), 0);
+        QCOMPARE(countColor(shot, band(3), fill), 0);
+        // The number is drawn on the image.
+        QVERIFY(countColor(shot, band(2), Qt::white) > 0);
+
+        // Another number looks different; the mark moves with its line.
+        f.memo.setBookmark(8, 4);
+        shot = f.memo.viewport()->grab().toImage();
+        QVERIFY(shot.copy(band(2)) != shot.copy(band(4)).copy(QRect(0, 0, 19, lh)));
+        f.source.beginChange(opInsertText);
+        f.source.setCaret(0, 0);
+        f.source.insertText(QStringLiteral("new\r\n"));
+        f.source.endChange();
+        shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(countColor(shot, band(2), fill), 0);
+        QVERIFY(countColor(shot, band(3), fill) > image.Image.width());
+        QVERIFY(countColor(shot, band(5), fill) > image.Image.width());
+
+        // No gutter, no image; the bookmark is still there.
+        f.memo.setOptions(f.memo.Options() & ~TMemoOptions(moDrawGutter));
+        shot = f.memo.viewport()->grab().toImage();
+        QCOMPARE(countColor(shot, band(3), fill), 0);
+        QCOMPARE(f.memo.bookmarkLine(1), 3);
+    }
+
+    void gutterSelectsLines()
+    {
+        Fixture f(QStringLiteral("first\r\nsecond\r\nthird\r\nlast"));
+        QVERIFY(f.ready());
+        f.memo.setGutterWidth(20);
+        QWidget* vp = f.memo.viewport();
+        const int lh = f.memo.lineHeight();
+        auto gutter = [&](int line) { return QPoint(8, line * lh + lh / 2); };
+
+        QTest::mouseClick(vp, Qt::LeftButton, {}, gutter(1));
+        QCOMPARE(f.selected(), QStringLiteral("second\r\n"));
+        QCOMPARE(QPoint(f.source.CaretX(), f.source.CaretY()), QPoint(0, 2));
+
+        // Dragging down the gutter takes whole lines; Shift+click grows from the same anchor.
+        QTest::mousePress(vp, Qt::LeftButton, {}, gutter(0));
+        QTest::mouseMove(vp, gutter(2));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, gutter(2));
+        QCOMPARE(f.selected(), QStringLiteral("first\r\nsecond\r\nthird\r\n"));
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::ShiftModifier, gutter(1));
+        QCOMPARE(f.selected(), QStringLiteral("first\r\nsecond\r\n"));
+
+        // Upwards the caret ends at the top; the last line has no break to take.
+        QTest::mousePress(vp, Qt::LeftButton, {}, gutter(3));
+        QTest::mouseMove(vp, gutter(2));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, gutter(2));
+        QCOMPARE(f.selected(), QStringLiteral("third\r\nlast"));
+        QCOMPARE(QPoint(f.source.CaretX(), f.source.CaretY()), QPoint(0, 2));
+        QTest::keyClick(&f.memo, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(f.selected(), QStringLiteral("second\r\nthird\r\nlast"));
+
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, gutter(3));
+        QCOMPARE(f.selected(), QStringLiteral("last"));
+        QCOMPARE(f.memo.bookmarkAt(3), -1); // clicks set no bookmarks
+
+        // A click in the text still places the caret.
+        QTest::mouseClick(vp, Qt::LeftButton, {}, f.cellCentre(2, 0) - QPoint(2, 0));
+        QCOMPARE(int(f.source.selectionMode()), int(smNone));
+        QCOMPARE(QPoint(f.source.CaretX(), f.source.CaretY()), QPoint(2, 0));
+    }
+
+    // --- Input methods ------------------------------------------------------------------------
+
+    void preeditIsShownNotStored()
+    {
+        Fixture f(QStringLiteral("abcd\r\nefgh"));
+        QVERIFY(f.ready());
+        f.memo.setColor(kWhite);
+        f.memo.setFontColor(kBlack);
+        f.source.setCaret(2, 0);
+        f.source.setModified(false);
+        f.source.clearUndo();
+        const QRect before = f.memo.caretRect();
+        const QImage plainShot = f.memo.viewport()->grab().toImage();
+
+        QInputMethodEvent compose(QStringLiteral("xy"),
+            { QInputMethodEvent::Attribute(QInputMethodEvent::Cursor, 1, 1) });
+        QApplication::sendEvent(&f.memo, &compose);
+        QCOMPARE(f.memo.preeditText(), QStringLiteral("xy"));
+        QCOMPARE(f.source.line(0), QStringLiteral("abcd"));
+        QVERIFY(f.source.undoLog().isEmpty());
+        QVERIFY(!f.source.Modified());
+
+        // The caret sits inside the composition, where the input method put its cursor.
+        const QFontMetricsF fm(f.memo.font());
+        QCOMPARE(f.memo.caretRect().x(), before.x() + qRound(fm.horizontalAdvance(u'x')));
+        const QRectF imRect = f.memo.inputMethodQuery(Qt::ImCursorRectangle).toRectF();
+        QCOMPARE(imRect.x(), f.memo.caretRect().x() + f.memo.viewport()->x());
+        QCOMPARE(f.memo.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("abcd"));
+        QCOMPARE(f.memo.inputMethodQuery(Qt::ImCursorPosition).toInt(), 2);
+
+        // Underlined across its width; the text after the caret moves right to make room.
+        const QImage shot = f.memo.viewport()->grab().toImage();
+        const int x0 = before.x();
+        const int w = qFloor(fm.horizontalAdvance(QStringLiteral("xy")));
+        const int underline = qMin(f.memo.lineHeight() - 1, qRound(fm.ascent()) + 1);
+        const QRect row(x0 + 1, underline, w - 2, 1);
+        QCOMPARE(countColor(shot, row, rgb(kBlack)), row.width());
+        QVERIFY(countColor(plainShot, row, rgb(kBlack)) < row.width() / 2);
+        const int cell = f.memo.cellPos(4, 0).x() - f.memo.cellPos(3, 0).x();
+        const QRect oldD(f.memo.cellPos(3, 0), QSize(cell, f.memo.lineHeight() - 1));
+        QCOMPARE(shot.copy(oldD.translated(qCeil(fm.horizontalAdvance(QStringLiteral("xy"))), 0)),
+            plainShot.copy(oldD));
+
+        // Committing types the text as one step; cancelling leaves nothing behind.
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("字"));
+        QApplication::sendEvent(&f.memo, &commit);
+        QCOMPARE(f.memo.preeditText(), QString());
+        QCOMPARE(f.source.line(0), QStringLiteral("ab字cd"));
+        QCOMPARE(f.source.CaretX(), 3);
+        QCOMPARE(f.memo.caretRect().x(), f.memo.cellPos(3, 0).x());
+
+        QInputMethodEvent again(QStringLiteral("zz"), {});
+        QApplication::sendEvent(&f.memo, &again);
+        QInputMethodEvent cancel;
+        QApplication::sendEvent(&f.memo, &cancel);
+        QCOMPARE(f.memo.preeditText(), QString());
+        QCOMPARE(f.source.line(0), QStringLiteral("ab字cd"));
+        const QImage after = f.memo.viewport()->grab().toImage();
+        QCOMPARE(countColor(
+                     after, QRect(f.memo.cellPos(3, 0).x() + 3, underline, w - 4, 1), rgb(kBlack)),
+            0);
+
+        f.source.Undo();
+        QCOMPARE(f.source.line(0), QStringLiteral("abcd"));
+    }
+
+    void inputMethodReplacesAroundCaret_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the character before") << -1 << 1 << QStringLiteral("abXde");
+        QTest::newRow("the two after") << 0 << 2 << QStringLiteral("abcX");
+        QTest::newRow("beyond the line is cut to it") << -2 << 10 << QStringLiteral("aX");
+    }
+    void inputMethodReplacesAroundCaret()
+    {
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, expected);
+        Fixture f(QStringLiteral("abcde"));
+        QVERIFY(f.ready());
+        f.source.setCaret(3, 0);
+        f.source.clearUndo();
+        QInputMethodEvent e;
+        e.setCommitString(QStringLiteral("X"), start, length);
+        QApplication::sendEvent(&f.memo, &e);
+        QCOMPARE(f.source.line(0), expected);
+        f.source.Undo();
+        QCOMPARE(f.source.line(0), QStringLiteral("abcde"));
+    }
+
+    void inputMethodQueriesInVirtualSpace()
+    {
+        Fixture f(QStringLiteral("ab\r\nwords here"));
+        QVERIFY(f.ready());
+        f.source.setCaret(5, 0);
+        QCOMPARE(
+            f.memo.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("ab   "));
+        QCOMPARE(f.memo.inputMethodQuery(Qt::ImCursorPosition).toInt(), 5);
+        f.source.setCaret(5, 1);
+        f.source.setSelection(smStream, 0, 1, 5, 1);
+        QCOMPARE(f.memo.inputMethodQuery(Qt::ImAnchorPosition).toInt(), 0);
+        QCOMPARE(
+            f.memo.inputMethodQuery(Qt::ImCurrentSelection).toString(), QStringLiteral("words"));
+    }
+
+    // --- Dragging text ------------------------------------------------------------------------
+
+    void dragStartsFromSelection()
+    {
+        DragFixture f(QStringLiteral("one two three\r\nfour"));
+        QVERIFY(f.ready());
+        QWidget* vp = f.memo.viewport();
+        f.source.setSelection(smStream, 4, 0, 2, 1);
+        const int far = QApplication::startDragDistance() + 2;
+
+        // Pressing inside the selection and moving far enough drags its text, LF-separated.
+        QTest::mousePress(vp, Qt::LeftButton, {}, f.cellCentre(5, 0));
+        QTest::mouseMove(vp, f.cellCentre(5, 0) + QPoint(far, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, f.cellCentre(5, 0) + QPoint(far, 0));
+        QCOMPARE(f.memo.draggedTexts, QStringList { QStringLiteral("two three\nfo") });
+        QCOMPARE(f.memo.offered, Qt::CopyAction | Qt::MoveAction);
+        QCOMPARE(f.selected(), QStringLiteral("two three\r\nfo")); // ignored: nothing changed
+
+        // A click inside it that never moves places the caret there instead.
+        QTest::mouseClick(vp, Qt::LeftButton, {}, f.cellCentre(6, 0) - QPoint(2, 0));
+        QCOMPARE(f.memo.draggedTexts.size(), 1);
+        QCOMPARE(int(f.source.selectionMode()), int(smNone));
+        QCOMPARE(QPoint(f.source.CaretX(), f.source.CaretY()), QPoint(6, 0));
+
+        // Outside the selection (or with Shift) a press selects as before.
+        f.source.setSelection(smStream, 4, 0, 7, 0);
+        QTest::mousePress(vp, Qt::LeftButton, {}, f.cellCentre(9, 0) - QPoint(2, 0));
+        QTest::mouseMove(vp, f.cellCentre(11, 0) - QPoint(2, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, f.cellCentre(11, 0) - QPoint(2, 0));
+        QCOMPARE(f.memo.draggedTexts.size(), 1);
+        QCOMPARE(f.selected(), QStringLiteral("hr"));
+
+        // A read-only text offers only a copy.
+        f.source.setReadOnly(true);
+        f.source.setSelection(smStream, 0, 0, 3, 0);
+        QTest::mousePress(vp, Qt::LeftButton, {}, f.cellCentre(1, 0));
+        QTest::mouseMove(vp, f.cellCentre(1, 0) + QPoint(far, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, {}, f.cellCentre(1, 0) + QPoint(far, 0));
+        QCOMPARE(f.memo.offered, Qt::DropActions(Qt::CopyAction));
+    }
+
+    void dragWithinText_data()
+    {
+        QTest::addColumn<QPoint>("selFrom");
+        QTest::addColumn<QPoint>("selTo");
+        QTest::addColumn<QPoint>("dropAt");
+        QTest::addColumn<bool>("copy");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("selectedAfter");
+        const QPoint none(-1, -1);
+        QTest::newRow("move right")
+            << QPoint(3, 0) << QPoint(7, 0) << QPoint(13, 0) << false
+            << QStringLiteral("one three two\r\nfour five") << QStringLiteral(" two");
+        QTest::newRow("move left")
+            << QPoint(8, 0) << QPoint(13, 0) << QPoint(0, 0) << false
+            << QStringLiteral("threeone two\r\nfour five") << QStringLiteral("three");
+        QTest::newRow("move to the next line")
+            << QPoint(0, 0) << QPoint(4, 0) << QPoint(5, 1) << false
+            << QStringLiteral("two three\r\nfour one five") << QStringLiteral("one ");
+        QTest::newRow("move lines down")
+            << QPoint(0, 0) << QPoint(0, 1) << QPoint(9, 1) << false
+            << QStringLiteral("four fiveone two three\r\n") << QStringLiteral("one two three\r\n");
+        QTest::newRow("copy with Ctrl")
+            << QPoint(4, 0) << QPoint(7, 0) << QPoint(0, 1) << true
+            << QStringLiteral("one two three\r\ntwofour five") << QStringLiteral("two");
+        QTest::newRow("copy at its own edge")
+            << QPoint(4, 0) << QPoint(7, 0) << QPoint(7, 0) << true
+            << QStringLiteral("one twotwo three\r\nfour five") << QStringLiteral("two");
+        // Drops on the dragged text itself leave everything as it was.
+        QTest::newRow("move inside") << QPoint(4, 0) << QPoint(13, 0) << QPoint(6, 0) << false
+                                     << QString() << QStringLiteral("two three");
+        QTest::newRow("move to its edge") << QPoint(4, 0) << QPoint(13, 0) << QPoint(13, 0) << false
+                                          << QString() << QStringLiteral("two three");
+        QTest::newRow("copy inside") << QPoint(0, 0) << QPoint(3, 1) << QPoint(2, 1) << true
+                                     << QString() << QStringLiteral("one two three\r\nfou");
+    }
+    void dragWithinText()
+    {
+        QFETCH(QPoint, selFrom);
+        QFETCH(QPoint, selTo);
+        QFETCH(QPoint, dropAt);
+        QFETCH(bool, copy);
+        QFETCH(QString, expected);
+        QFETCH(QString, selectedAfter);
+        const QString original = QStringLiteral("one two three\r\nfour five");
+        DragFixture f(original);
+        QVERIFY(f.ready());
+        f.source.setSelection(smStream, selFrom.x(), selFrom.y(), selTo.x(), selTo.y());
+        f.source.clearUndo();
+        Qt::DropAction taken = Qt::IgnoreAction;
+        f.memo.target = [&](QMimeData* data) {
+            taken = dropOn(f.memo, data, f.memo.cellPos(dropAt.x(), dropAt.y()) + QPoint(1, 2),
+                copy ? Qt::ControlModifier : Qt::NoModifier);
+            return taken;
+        };
+        const int far = QApplication::startDragDistance() + 2;
+        const QPoint press = f.memo.cellPos(selFrom.x(), selFrom.y()) + QPoint(2, 2);
+        QTest::mousePress(f.memo.viewport(), Qt::LeftButton, {}, press);
+        QTest::mouseMove(f.memo.viewport(), press + QPoint(far, far));
+        QTest::mouseRelease(f.memo.viewport(), Qt::LeftButton, {}, press + QPoint(far, far));
+        QCOMPARE(f.memo.draggedTexts.size(), 1);
+
+        if (expected.isEmpty()) {
+            QCOMPARE(taken, Qt::IgnoreAction);
+            QCOMPARE(f.source.text(), original);
+            QVERIFY(noTextEdits(f.source));
+            QCOMPARE(f.selected(), selectedAfter);
+        } else {
+            QCOMPARE(taken, copy ? Qt::CopyAction : Qt::MoveAction);
+            QCOMPARE(f.source.text(), expected);
+            QCOMPARE(f.selected(), selectedAfter); // the dropped text, where it landed
+            // One undo step takes the whole drop back, and redo brings it again.
+            f.source.Undo();
+            QCOMPARE(f.source.text(), original);
+            f.source.Redo();
+            QCOMPARE(f.source.text(), expected);
+        }
+        QCOMPARE(f.memo.dropCaret(), QPoint(-1, -1));
+    }
+
+    void dragOutToAnotherProgram_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("moved") << int(Qt::MoveAction) << QStringLiteral("one three");
+        QTest::newRow("copied") << int(Qt::CopyAction) << QStringLiteral("one two three");
+        QTest::newRow("refused") << int(Qt::IgnoreAction) << QStringLiteral("one two three");
+    }
+    void dragOutToAnotherProgram()
+    {
+        QFETCH(int, action);
+        QFETCH(QString, expected);
+        DragFixture f(QStringLiteral("one two three"));
+        QVERIFY(f.ready());
+        f.source.setSelection(smStream, 4, 0, 8, 0);
+        f.source.clearUndo();
+        // The other program sees plain text only.
+        f.memo.target = [&](QMimeData* data) {
+            [&] {
+                QVERIFY(data->hasText());
+                QVERIFY(!data->hasUrls());
+            }();
+            return Qt::DropAction(action);
+        };
+        const QPoint press = f.cellCentre(5, 0);
+        const QPoint away = press + QPoint(0, 3 * f.memo.lineHeight());
+        QTest::mousePress(f.memo.viewport(), Qt::LeftButton, {}, press);
+        QTest::mouseMove(f.memo.viewport(), away);
+        QTest::mouseRelease(f.memo.viewport(), Qt::LeftButton, {}, away);
+        QCOMPARE(f.memo.draggedTexts, QStringList { QStringLiteral("two ") });
+        QCOMPARE(f.source.line(0), expected);
+        if (action == Qt::MoveAction) {
+            f.source.Undo();
+            QCOMPARE(f.source.line(0), QStringLiteral("one two three"));
+        }
+    }
+
+    void moveOntoReadOnlyLineKeepsText()
+    {
+        // The storage refuses text on a read-only line: the dragged text must stay put.
+        DragFixture f(QStringLiteral("one two\r\nlocked"));
+        QVERIFY(f.ready());
+        f.source.setSelection(smStream, 0, 0, 3, 0);
+        f.source.setLineReadOnly(1, true);
+        Qt::DropAction taken = Qt::MoveAction;
+        f.memo.target = [&](QMimeData* data) {
+            taken = dropOn(f.memo, data, f.memo.cellPos(2, 1) + QPoint(1, 2));
+            return taken;
+        };
+        QTest::mousePress(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0));
+        QTest::mouseMove(f.memo.viewport(), f.cellCentre(1, 0) + QPoint(0, 20));
+        QTest::mouseRelease(
+            f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(1, 0) + QPoint(0, 20));
+        QCOMPARE(f.memo.draggedTexts.size(), 1);
+        QCOMPARE(taken, Qt::IgnoreAction);
+        QCOMPARE(f.source.text(), QStringLiteral("one two\r\nlocked"));
+    }
+
+    void dropsFromElsewhere()
+    {
+        Fixture f(QStringLiteral("alpha beta\r\ngamma"));
+        QVERIFY(f.ready());
+        f.memo.setColor(kWhite);
+        f.memo.setFontColor(kBlack);
+        f.source.setCaret(0, 1);
+        QWidget* vp = f.memo.viewport();
+        const int lh = f.memo.lineHeight();
+
+        // Plain text: the drop caret follows the pointer, then the text lands there.
+        QMimeData text;
+        text.setText(QStringLiteral("new\nlines"));
+        const QPoint at = f.memo.cellPos(6, 0) + QPoint(1, 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+        QApplication::sendEvent(vp, &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(f.memo.dropCaret(), QPoint(6, 0));
+        const QPoint caretPixel = f.memo.cellPos(6, 0) + QPoint(0, lh - 2);
+        QCOMPARE(vp->grab().toImage().pixelColor(caretPixel), rgb(kBlack));
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(vp, &leave);
+        QCOMPARE(f.memo.dropCaret(), QPoint(-1, -1));
+        QCOMPARE(vp->grab().toImage().pixelColor(caretPixel), rgb(kWhite));
+
+        f.source.clearUndo();
+        QCOMPARE(dropOn(f.memo, &text, at), Qt::CopyAction);
+        QCOMPARE(f.source.text(), QStringLiteral("alpha new\r\nlinesbeta\r\ngamma"));
+        QCOMPARE(f.selected(), QStringLiteral("new\r\nlines"));
+        f.source.Undo();
+        QCOMPARE(f.source.text(), QStringLiteral("alpha beta\r\ngamma"));
+
+        // File names are left to the document window; a read-only text takes nothing.
+        QMimeData files;
+        files.setUrls({ QUrl::fromLocalFile(QStringLiteral("/tmp/x.gif")) });
+        files.setText(QStringLiteral("/tmp/x.gif"));
+        QCOMPARE(dropOn(f.memo, &files, at), Qt::IgnoreAction);
+        QMimeData image;
+        image.setData(QStringLiteral("image/png"), QByteArray("png"));
+        QCOMPARE(dropOn(f.memo, &image, at), Qt::IgnoreAction);
+        f.source.setLineReadOnly(0, true);
+        QCOMPARE(dropOn(f.memo, &text, at), Qt::IgnoreAction);
+        f.source.setLineReadOnly(0, false);
+        f.source.setReadOnly(true);
+        QCOMPARE(dropOn(f.memo, &text, at), Qt::IgnoreAction);
+        QCOMPARE(f.source.text(), QStringLiteral("alpha beta\r\ngamma"));
+    }
 };
+
+Q_DECLARE_METATYPE(StorageEdit)
 
 QTEST_MAIN(tst_DCMemo)
 #include "tst_dcmemo.moc"
