@@ -37,8 +37,6 @@ struct TGutterImage
 };
 using TGutterImages = QList<TGutterImage>;
 
-/// Operation code of moving or copying text by drag and drop (one undo step per drop).
-constexpr uint8_t opDragDrop = 61;
 /// Bookmarks are numbered 0 to 9, like the digit keys that reach them.
 constexpr int kBookmarkCount = 10;
 

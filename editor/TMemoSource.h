@@ -54,6 +54,7 @@ enum TMemoOp : uint8_t {
     opSetModified = 49,
     opTab = 52,
     opSetLines = 60, ///< setting, inserting or deleting whole lines through the line list
+    opDragDrop = 61, ///< moving or copying text by drag and drop (one undo step per drop)
 };
 
 /// Bits of TMemoChange::State; 0x01, 0x10 and 0x40 are the ones a view's OnStateChange reports.
