@@ -3,31 +3,9 @@
 #include "app/global_utl.h"
 #include "document/string_utl.h"
 #include "platform/ScriptedDialogs.h"
-#include "templates/wizard/TWizardDocument.h"
+#include "templates/wizard/TFakeWizardDocument.h"
 
 #include <QtTest>
-
-namespace {
-
-class FakeDocument : public TWizardDocument
-{
-public:
-    QString name;
-    QString savedAs; ///< the name a Save dialog would give; empty: cancelled
-    int saves = 0;
-    QString text() const override { return QString(); }
-    QString fileName() const override { return name; }
-    bool saveWithDialog() override
-    {
-        ++saves;
-        if (savedAs.isEmpty())
-            return false;
-        name = savedAs;
-        return true;
-    }
-};
-
-} // namespace
 
 class tst_StringUtl : public QObject
 {
@@ -209,7 +187,7 @@ void tst_StringUtl::relativePath()
     QFETCH(QString, path);
     QFETCH(QString, expected);
     pm::ScriptedDialogs dialogs;
-    FakeDocument doc;
+    TFakeWizardDocument doc;
     doc.name = document;
     QCOMPARE(makeRelativePath(path, &doc), expected);
     QCOMPARE(makeRelativePath(path, nullptr), path);
@@ -219,7 +197,7 @@ void tst_StringUtl::relativePath()
 void tst_StringUtl::relativePathOfUntitled()
 {
     pm::ScriptedDialogs dialogs;
-    FakeDocument doc;
+    TFakeWizardDocument doc;
     const QString path = QStringLiteral("/site/img/a.gif");
     dialogs.queueAnswer(pm::Dialogs::Answer::No);
     QCOMPARE(makeRelativePath(path, &doc), path);

@@ -2,33 +2,13 @@
  ** relative paths. **/
 #include "app/global_utl.h"
 #include "platform/ScriptedDialogs.h"
-#include "templates/wizard/TWizardDocument.h"
+#include "templates/wizard/TFakeWizardDocument.h"
 #include "document/string_utl.h"
 #include "templates/wizard/wizardAnswers_utl.h"
 
 #include <QtTest>
 
 using StringPairs = QList<QPair<QString, QString>>;
-
-namespace {
-class FakeDocument : public TWizardDocument
-{
-public:
-    QString name;
-    QString savedAs; ///< what the Save dialog "chooses"; empty: cancelled
-    int saves = 0;
-    QString text() const override { return QString(); }
-    QString fileName() const override { return name; }
-    bool saveWithDialog() override
-    {
-        ++saves;
-        if (savedAs.isEmpty())
-            return false;
-        name = savedAs;
-        return true;
-    }
-};
-} // namespace
 
 class tst_WizardAnswers : public QObject
 {
@@ -234,7 +214,7 @@ void tst_WizardAnswers::relativePath()
     QFETCH(bool, unix);
     QFETCH(QString, answer);
     pm::ScriptedDialogs dialogs;
-    FakeDocument doc;
+    TFakeWizardDocument doc;
     doc.name = document;
     globalOptions.convertUnixStrings = unix;
     QCOMPARE(unixPathIfWanted(makeRelativePath(path, &doc)), answer);
@@ -245,7 +225,7 @@ void tst_WizardAnswers::relativePath()
 void tst_WizardAnswers::relativePathOfUntitled()
 {
     pm::ScriptedDialogs dialogs;
-    FakeDocument doc;
+    TFakeWizardDocument doc;
     const QString path = QStringLiteral("/site/img/a.gif");
     dialogs.queueAnswer(pm::Dialogs::Answer::No);
     QCOMPARE(makeRelativePath(path, &doc), path);
