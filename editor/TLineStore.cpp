@@ -111,7 +111,7 @@ void TLineArena::freeBlock(Block* b)
     munmap(b, b->mapped);
 }
 
-void* TLineArena::allocate(size_t bytes, size_t align)
+void* TLineArena::allocate(size_t bytes, size_t align, size_t users)
 {
     // Big lines get a block of their own, so that they go back at once when they change.
     if (bytes > kBlockSize / 4) {
@@ -120,7 +120,7 @@ void* TLineArena::allocate(size_t bytes, size_t align)
             return nullptr;
         void* p = reinterpret_cast<char*>(b) + b->used;
         b->used = b->capacity;
-        b->live = 1;
+        b->live = users;
         return p;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -128,7 +128,7 @@ void* TLineArena::allocate(size_t bytes, size_t align)
             const size_t at = (m_current->used + align - 1) & ~(align - 1);
             if (at + bytes <= m_current->capacity) {
                 m_current->used = at + bytes;
-                ++m_current->live;
+                m_current->live += users;
                 return reinterpret_cast<char*>(m_current) + at;
             }
             closeCurrent();
@@ -353,6 +353,52 @@ void TLineStore::appendLatin1(const char* s, qsizetype n)
         std::memcpy(p, s, size_t(n));
     }
     *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };
+}
+
+void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsizetype count)
+{
+    constexpr size_t kGroup = TLineArena::kBlockSize / 4; // the most one shared allocation takes
+    qsizetype i = 0;
+    while (i < count) {
+        if (spans[i].size > kGroup) {
+            appendLatin1(src + spans[i].offset, spans[i].size); // a block of its own
+            ++i;
+            continue;
+        }
+        // The lines that fit in what the current block has left, or in a fresh block.
+        size_t limit = m_arena.room();
+        if (limit < spans[i].size) {
+            m_arena.closeCurrent();
+            limit = kGroup;
+        }
+        limit = std::min(limit, kGroup);
+        const uint32_t start = spans[i].offset;
+        uint32_t end = start;
+        size_t users = 0;
+        qsizetype j = i;
+        for (; j < count; ++j) {
+            if (spans[j].size == 0)
+                continue;
+            const uint32_t e = spans[j].offset + spans[j].size;
+            if (e - start > limit)
+                break;
+            end = e;
+            ++users;
+        }
+        char* text = nullptr;
+        if (users > 0) {
+            text = static_cast<char*>(m_arena.allocate(end - start, 1, users));
+            if (!text)
+                throw std::bad_alloc();
+            std::memcpy(text, src + start, end - start);
+        }
+        TLineRec* room = m_lines.insert(m_lines.size(), j - i);
+        for (qsizetype k = i; k < j; ++k) {
+            const TLineSpan& l = spans[k];
+            *room++ = TLineRec { l.size ? text + (l.offset - start) : nullptr, l.size, 0 };
+        }
+        i = j;
+    }
 }
 
 void TLineStore::appendAll(TLineStore& o)

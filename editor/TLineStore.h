@@ -28,8 +28,11 @@ public:
     TLineArena(const TLineArena&) = delete;
     TLineArena& operator=(const TLineArena&) = delete;
 
-    /// `bytes` > 0; `align` is 1 or 2. Returns null only when memory is exhausted.
-    void* allocate(size_t bytes, size_t align);
+    /// `bytes` > 0; `align` is 1 or 2. `users` lines will each release their part of it.
+    /// Returns null only when memory is exhausted.
+    void* allocate(size_t bytes, size_t align, size_t users = 1);
+    /// Bytes the current block can still give without a new block.
+    inline size_t room() const;
     /// allocate(bytes, 1) when the current block has room (the common case of a load).
     inline void* allocateBytes(size_t bytes);
     /// Gives back one allocation; the block goes when its last user does.
@@ -67,6 +70,11 @@ struct TLineArena::Block {
     size_t live; ///< allocations not yet released; the block goes at 0 unless current
 };
 
+inline size_t TLineArena::room() const
+{
+    return m_current ? m_current->capacity - m_current->used : 0;
+}
+
 inline void* TLineArena::allocateBytes(size_t bytes)
 {
     Block* b = m_current;
@@ -78,6 +86,12 @@ inline void* TLineArena::allocateBytes(size_t bytes)
     }
     return allocate(bytes, 1);
 }
+
+/// Where the file reader found a line in its buffer; size 0 is an empty line.
+struct TLineSpan {
+    uint32_t offset;
+    uint32_t size;
+};
 
 /// One line: 16 bytes. Characters are Latin-1 bytes or UTF-16 units in the arena; colour
 /// bytes, which only parsed lines have, live beside the records (see TLineStore).
@@ -250,6 +264,9 @@ public:
     void setWide(qsizetype i, const char16_t* s, qsizetype n);
     /// Appends a line; used by the file reader.
     void appendLatin1(const char* s, qsizetype n);
+    /// Appends Latin-1 lines found at `spans` in `src`, copying the bytes they cover a block's
+    /// worth at a time rather than line by line (the bytes between them go along unused).
+    void appendLatin1Spans(const char* src, const TLineSpan* spans, qsizetype count);
     /// Moves every line of `o` (text, colours and all) after the last line; `o` is left empty.
     void appendAll(TLineStore& o);
     void appendWide(const char16_t* s, qsizetype n);

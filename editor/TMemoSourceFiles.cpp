@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -40,39 +41,34 @@ bool isAscii(const char* p, qsizetype n)
     return true;
 }
 
-/// The first CR or LF in [p, end), or end; clears `ascii` when a byte before it is not ASCII.
-/// One pass does both, since every byte of a large file goes through here.
-const char* findBreak(const char* p, const char* end, bool& ascii)
+/// Bytes a read buffer holds beyond what was read, so that the line splitter may look at whole
+/// 64-byte blocks; what lies there is masked off.
+constexpr qsizetype kPadding = 64;
+
+/// Bit i of `breaks` is set when p[i] is CR or LF, bit i of `high` when p[i] is not ASCII,
+/// for the 64 bytes at p.
+inline void blockMasks(const char* p, uint64_t& breaks, uint64_t& high)
 {
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
-    int high = 0;
-    while (end - p >= 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, cr)));
-        const int top = _mm_movemask_epi8(x);
-        if (hits) {
-            const int k = __builtin_ctz(unsigned(hits));
-            high |= top & ((1 << k) - 1);
-            if (high)
-                ascii = false;
-            return p + k;
-        }
-        high |= top;
-        p += 16;
+    breaks = 0;
+    high = 0;
+    for (int k = 0; k < 4; ++k) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+        const auto hits = uint32_t(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, lf), _mm_cmpeq_epi8(x, cr))));
+        breaks |= uint64_t(hits) << (16 * k);
+        high |= uint64_t(uint32_t(_mm_movemask_epi8(x))) << (16 * k);
     }
-    if (high)
-        ascii = false;
+#else
+    breaks = 0;
+    high = 0;
+    for (int i = 0; i < 64; ++i) {
+        const auto c = static_cast<unsigned char>(p[i]);
+        breaks |= uint64_t(c == '\n' || c == '\r') << i;
+        high |= uint64_t(c >> 7) << i;
+    }
 #endif
-    for (; p < end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (c == '\n' || c == '\r')
-            return p;
-        if (c & 0x80)
-            ascii = false;
-    }
-    return end;
 }
 
 /// Strict UTF-8 to UTF-16 (no overlong forms, no surrogates, nothing above U+10FFFF).
@@ -143,36 +139,61 @@ public:
     LineReader(TLineStore& lines, bool latin1) : m_lines(lines), m_latin1(latin1) { }
 
     /// Returns false when the bytes are not UTF-8 (in UTF-8 mode) or a line is too long.
-    bool feed(const char* buf, qsizetype n)
+    /// `buf` must be readable for kPadding bytes past `n`; lines may be decoded in place.
+    bool feed(char* buf, qsizetype n)
     {
-        const char* p = buf;
-        const char* end = buf + n;
+        char* p = buf;
+        char* end = buf + n;
         if (m_pendingCR && p < end) {
             if (*p == '\n')
                 ++p;
             m_pendingCR = false;
         }
-        while (p < end) {
-            bool ascii = true;
-            const char* brk = findBreak(p, end, ascii);
-            if (brk == end) {
-                m_carry.append(p, size_t(end - p));
-                if (qsizetype(m_carry.size()) > kMaxBytes)
-                    return failTooLong();
-                m_lastWasBreak = false;
-                return true;
+        // Line breaks are found 64 bytes at a time, then taken one by one from the mask, so
+        // a short line costs a few instructions rather than a search of its own.
+        char* lineStart = p;
+        bool highBefore = false; ///< a non-ASCII byte between lineStart and the block
+        for (char* block = p; block < end; block += 64) {
+            uint64_t breaks, high;
+            blockMasks(block, breaks, high);
+            if (end - block < 64) {
+                const uint64_t inside = (uint64_t(1) << (end - block)) - 1;
+                breaks &= inside;
+                high &= inside;
             }
-            if (!line(p, brk - p, ascii))
-                return false;
-            p = brk + 1;
-            if (*brk == '\r') {
-                if (p < end) {
-                    if (*p == '\n')
-                        ++p;
-                } else {
-                    m_pendingCR = true;
+            while (breaks) {
+                char* brk = block + __builtin_ctzll(breaks);
+                breaks &= breaks - 1;
+                if (brk < lineStart)
+                    continue; // the LF of a CR LF pair
+                const qsizetype from = lineStart > block ? lineStart - block : 0;
+                const uint64_t span = (uint64_t(1) << (brk - block)) - 1;
+                const bool ascii = !highBefore && !(high & span & (~uint64_t(0) << from));
+                if (!take(buf, lineStart, brk - lineStart, ascii))
+                    return false;
+                lineStart = brk + 1;
+                if (*brk == '\r') {
+                    if (lineStart < end) {
+                        if (*lineStart == '\n')
+                            ++lineStart;
+                    } else {
+                        m_pendingCR = true;
+                    }
                 }
+                highBefore = false;
             }
+            if (lineStart < block + 64) {
+                const qsizetype from = lineStart > block ? lineStart - block : 0;
+                highBefore |= from < 64 && (high & (~uint64_t(0) << from)) != 0;
+            }
+        }
+        flushSpans(buf);
+        if (lineStart < end) {
+            m_carry.append(lineStart, size_t(end - lineStart));
+            if (qsizetype(m_carry.size()) > kMaxBytes)
+                return failTooLong();
+            m_lastWasBreak = false;
+        } else if (lineStart > p) {
             m_lastWasBreak = true;
         }
         return true;
@@ -197,6 +218,40 @@ private:
     {
         m_tooLong = true;
         return false;
+    }
+
+    /// A line found in the read buffer `buf`: kept as a span to be stored with its
+    /// neighbours, or stored at once when it ends a line begun in an earlier read or is wide.
+    bool take(char* buf, char* p, qsizetype n, bool ascii)
+    {
+        if (!m_carry.empty())
+            return line(p, n, ascii);
+        m_sawAnything = true;
+        n = trimmedLength(p, n);
+        if (!m_latin1 && !ascii) {
+            char16_t maxUnit;
+            if (!decodeUtf8(p, n, m_wide, maxUnit))
+                return false;
+            if (maxUnit > 0xFF) {
+                flushSpans(buf);
+                m_lines.appendWide(m_wide.data(), qsizetype(m_wide.size()));
+                return true;
+            }
+            // Latin-1 is never longer than its UTF-8, so it goes over the bytes it came from.
+            for (size_t i = 0; i < m_wide.size(); ++i)
+                p[i] = char(m_wide[i]);
+            n = qsizetype(m_wide.size());
+        }
+        m_spans.push_back(TLineSpan { uint32_t(p - buf), uint32_t(n) });
+        return true;
+    }
+
+    void flushSpans(const char* buf)
+    {
+        if (m_spans.empty())
+            return;
+        m_lines.appendLatin1Spans(buf, m_spans.data(), qsizetype(m_spans.size()));
+        m_spans.clear();
     }
 
     bool line(const char* p, qsizetype n, bool ascii)
@@ -239,6 +294,7 @@ private:
     TLineStore& m_lines;
     const bool m_latin1;
     std::string m_carry; ///< a line that runs across reads
+    std::vector<TLineSpan> m_spans; ///< lines of the current read not stored yet
     std::u16string m_wide;
     std::string m_narrow;
     bool m_pendingCR = false; ///< a read ended on CR; an LF opening the next belongs to it
@@ -316,7 +372,7 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
         try {
             second = std::thread([&] {
                 try {
-                    std::unique_ptr<char[]> buf(new char[kChunk]);
+                    std::unique_ptr<char[]> buf(new char[kChunk + kPadding]);
                     tailOk = readRange(fd, split, -1, tailReader, buf.get(), abandon, tailError)
                         && tailReader.finish();
                 } catch (...) {
@@ -334,7 +390,7 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
     bool ok = true;
     std::exception_ptr failure;
     try {
-        std::unique_ptr<char[]> buf(new char[kChunk]);
+        std::unique_ptr<char[]> buf(new char[kChunk + kPadding]);
         ok = readRange(fd, 0, headEnd, reader, buf.get(), abandon, readError);
         if (ok && headEnd < 0)
             ok = reader.finish();

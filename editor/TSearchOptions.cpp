@@ -196,13 +196,18 @@ bool isWholeWord(const LineText& t, qsizetype at, qsizetype length, const TCharS
 
 
 /// Searches the Latin-1 lines from `first` on whose texts lie one after another in memory, as
-/// lines read from a file do, in one scan; a hit is then placed in its line. `last` receives
-/// the last line searched. Only for a matcher that scansNarrow() and a narrow first line.
+/// lines read from a file do (with at most a line break and blanks between them), in one
+/// scan; a hit is then placed in its line. `last` receives the last line searched. Only for
+/// a matcher that scansNarrow() and a narrow first line.
 bool findInRun(const TLineStore& store, int first, const Matcher& matcher, bool wholeWords,
                const TCharSet& delimiters, TSearchPos& pos, int& last)
 {
+    // Bytes between two lines that the scan may read through; they stay inside the blocks
+    // holding the two lines, so they are mapped.
+    constexpr ptrdiff_t kMaxGap = 32;
     const int count = int(store.count());
-    const auto* runStart = static_cast<const unsigned char*>(store.rec(first).text);
+    const auto textOf = [&store](qsizetype i) { return static_cast<const unsigned char*>(store.rec(i).text); };
+    const unsigned char* runStart = textOf(first);
     const unsigned char* runEnd = runStart ? runStart + store.rec(first).size() : nullptr;
     last = first;
     while (last + 1 < count) {
@@ -211,27 +216,31 @@ bool findInRun(const TLineStore& store, int first, const Matcher& matcher, bool 
             ++last; // empty lines have no text and cannot hold a match
             continue;
         }
-        if (!runEnd || next.wide() || next.text != runEnd)
+        const auto* text = static_cast<const unsigned char*>(next.text);
+        if (!runEnd || next.wide() || text < runEnd || text - runEnd > kMaxGap)
             break;
-        runEnd += next.size();
+        runEnd = text + next.size();
         ++last;
     }
     if (!runStart)
         return false;
     const qsizetype m = matcher.size();
-    int at = first; // the line [lineStart, lineEnd) of memory
-    const unsigned char* lineStart = runStart;
-    const unsigned char* lineEnd = runStart + store.rec(first).size();
+    int at = first;
     for (const unsigned char* p = runStart; p < runEnd;) {
         const unsigned char* hit = matcher.scan(p, runEnd);
         if (hit == runEnd)
             return false;
-        while (hit >= lineEnd) {
-            lineStart = lineEnd;
-            lineEnd += store.rec(++at).size();
+        // The first line that ends after the hit holds it, unless it lies between lines.
+        while (store.rec(at).size() == 0 || hit >= textOf(at) + store.rec(at).size())
+            ++at;
+        const unsigned char* lineStart = textOf(at);
+        const unsigned char* lineEnd = lineStart + store.rec(at).size();
+        if (hit < lineStart) {
+            p = lineStart;
+            continue;
         }
         if (hit + m > lineEnd) {
-            p = hit + 1; // runs on into the next line: no match
+            p = hit + 1; // runs on past the line's end: no match
             continue;
         }
         if (!wholeWords || isWholeWord(store.text(at), hit - lineStart, m, delimiters)) {

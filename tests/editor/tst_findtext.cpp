@@ -227,7 +227,11 @@ void tst_FindText::sameAsLineByLine()
         const QString path = dir.filePath(QStringLiteral("runs.txt"));
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write((lines.join(u'\n') + u'\n').toUtf8());
+        // Blanks after the text and CR LF breaks lie between the lines in memory.
+        QString written;
+        for (const QString& line : std::as_const(lines))
+            written += line + QString(random.bounded(3), u' ') + (random.bounded(2) ? u"\r\n" : u"\n");
+        f.write(written.toUtf8());
         f.close();
         TMemoSource s;
         QVERIFY(s.loadFile(path));

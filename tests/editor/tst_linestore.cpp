@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <vector>
+
 class tst_LineStore : public QObject
 {
     Q_OBJECT
@@ -10,6 +12,7 @@ class tst_LineStore : public QObject
 private slots:
     void rewriteReusesMemory();
     void bigLineHasItsOwnBlock();
+    void spansShareBlocksAndGoBack();
     void wideAndNarrowStorage();
     void colourGoesWithText();
 };
@@ -47,6 +50,41 @@ void tst_LineStore::bigLineHasItsOwnBlock()
     QCOMPARE(s.mappedBytes(), small); // the big line's block went at once
     QCOMPARE(s.string(0), QStringLiteral("small"));
     QCOMPARE(s.string(1), QStringLiteral("short again"));
+}
+
+void tst_LineStore::spansShareBlocksAndGoBack()
+{
+    // The file reader stores the lines of one read with one copy; every line still gives its
+    // part back on its own, so the blocks go once all their lines have moved.
+    TLineStore s;
+    QByteArray buffer;
+    std::vector<TLineSpan> spans;
+    QStringList expected;
+    for (int read = 0; read < 40; ++read) {
+        buffer.clear();
+        spans.clear();
+        for (int i = 0; i < 5000; ++i) {
+            const int size = (read * 7 + i) % 90; // 0: an empty line
+            spans.push_back(TLineSpan { uint32_t(buffer.size()), uint32_t(size) });
+            const QByteArray text = QByteArray::number(read * 5000 + i).leftJustified(size, '.', true);
+            buffer += text + "\r\n";
+            expected << QString::fromLatin1(text);
+        }
+        s.appendLatin1Spans(buffer.constData(), spans.data(), qsizetype(spans.size()));
+    }
+    QCOMPARE(s.count(), expected.size());
+    for (qsizetype i = 0; i < s.count(); i += 997)
+        QCOMPARE(s.string(i), expected[i]);
+    QCOMPARE(s.string(s.count() - 1), expected.last());
+    const size_t loaded = s.mappedBytes();
+    QVERIFY(loaded >= size_t(8) << 20);
+    s.closeArenaBlock();
+    for (qsizetype i = 0; i < s.count(); ++i)
+        s.setLatin1(i, "moved", 5);
+    // What is left: the block of the moved text and the two kept for reuse.
+    QVERIFY2(s.mappedBytes() <= 3 * TLineArena::kBlockSize,
+             qPrintable(QStringLiteral("%1 -> %2").arg(loaded).arg(s.mappedBytes())));
+    QCOMPARE(s.string(123456), QStringLiteral("moved"));
 }
 
 void tst_LineStore::wideAndNarrowStorage()

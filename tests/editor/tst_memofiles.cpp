@@ -2,6 +2,7 @@
 #include "editor/TMemoSource.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,6 +16,7 @@ private slots:
     void roundTrip();
     void readBoundaries_data();
     void readBoundaries();
+    void sameAsStraightReading();
     void largeFileHalves_data();
     void largeFileHalves();
     void tenMegabyteLine();
@@ -164,6 +166,49 @@ void tst_MemoFiles::readBoundaries()
     QCOMPARE(s.lineCount(), tails.size());
     for (int i = 0; i < tails.size(); ++i)
         QCOMPARE(s.line(i).right(3), tails[i]);
+}
+
+void tst_MemoFiles::sameAsStraightReading()
+{
+    // Breaks are looked for 64 bytes at a time: random files of breaks, blanks, ASCII,
+    // UTF-8 and stray bytes must split and decode as a plain reading of the bytes does.
+    const QList<QByteArray> pieces { "a", "b", " ", "\t", "\r", "\n", "\r\n", "\xc3\xa9", "\xe2\x82\xac", "\xe9" };
+    QRandomGenerator random(1210);
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes;
+        const int length = random.bounded(300);
+        const bool stray = random.bounded(4) == 0; // a byte that is not UTF-8
+        while (bytes.size() < length)
+            bytes += pieces[random.bounded(stray ? 10 : 9)];
+        const bool utf8 = !bytes.contains('\xe9'); // a lone lead byte: never UTF-8 here
+        QStringList expected;
+        QByteArray line;
+        bool finalBreak = false;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const char c = bytes[i];
+            finalBreak = c == '\r' || c == '\n';
+            if (!finalBreak) {
+                line += c;
+                continue;
+            }
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+                ++i;
+            expected << (utf8 ? QString::fromUtf8(line) : QString::fromLatin1(line));
+            line.clear();
+        }
+        if (!line.isEmpty() || !finalBreak)
+            expected << (utf8 ? QString::fromUtf8(line) : QString::fromLatin1(line));
+        for (QString& e : expected) {
+            while (!e.isEmpty() && e.back().unicode() <= 32)
+                e.chop(1);
+        }
+        TMemoSource s;
+        QVERIFY(s.loadFile(write(QStringLiteral("random.txt"), bytes)));
+        const QString what = QStringLiteral("round %1: %2").arg(round).arg(QString::fromLatin1(bytes.toHex()));
+        QVERIFY2(linesOf(s) == expected, qPrintable(what));
+        QVERIFY2(s.encoding() == (utf8 ? teUtf8 : teLatin1), qPrintable(what));
+        QVERIFY2(s.finalLineBreak() == (finalBreak || bytes.isEmpty()), qPrintable(what));
+    }
 }
 
 void tst_MemoFiles::largeFileHalves_data()
