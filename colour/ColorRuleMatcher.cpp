@@ -129,25 +129,52 @@ inline __m128i load16(const unsigned char* s, qsizetype i, qsizetype size)
 }
 #endif
 
-/// The first position in [from, size) holding one of the bytes of `lanes`, or `size`.
-inline qsizetype findBytes(const unsigned char* s, qsizetype from, qsizetype size,
-                           const ColorRuleMatcherLanes& lanes)
-{
 #if defined(__SSE2__)
-    const __m128i b0 = lane(lanes, 0);
-    const __m128i b1 = lane(lanes, 1);
-    const __m128i b2 = lane(lanes, 2);
-    const __m128i b3 = lane(lanes, 3);
-    for (qsizetype i = from; i < size; i += 16) {
-        const __m128i x = load16(s, i, size);
-        const __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(x, b0), _mm_cmpeq_epi8(x, b1)),
-                                       _mm_or_si128(_mm_cmpeq_epi8(x, b2), _mm_cmpeq_epi8(x, b3)));
-        if (const auto mask = unsigned(_mm_movemask_epi8(m))) {
+/// Bit k set where byte k of `x` is one of the first N bytes of `b`.
+template <int N>
+inline uint32_t blockMask(__m128i x, const __m128i* b)
+{
+    __m128i m = _mm_cmpeq_epi8(x, b[0]);
+    for (int k = 1; k < N; ++k)
+        m = _mm_or_si128(m, _mm_cmpeq_epi8(x, b[k]));
+    return uint32_t(_mm_movemask_epi8(m));
+}
+
+template <int N>
+inline qsizetype findBytesOf(const unsigned char* s, qsizetype from, qsizetype size,
+                             const ColorRuleMatcherLanes& lanes)
+{
+    __m128i b[N];
+    for (int k = 0; k < N; ++k)
+        b[k] = lane(lanes, size_t(k));
+    // 32 at a time: most spans and runs end within that, so the loop seldom turns.
+    for (qsizetype i = from; i < size; i += 32) {
+        const uint32_t mask = blockMask<N>(load16(s, i, size), b)
+            | (blockMask<N>(load16(s, i + 16, size), b) << 16);
+        if (mask) {
             const qsizetype at = i + __builtin_ctz(mask);
             return at < size ? at : size;
         }
     }
     return size;
+}
+#endif
+
+/// The first position in [from, size) holding one of the bytes of `lanes`, or `size`.
+inline qsizetype findBytes(const unsigned char* s, qsizetype from, qsizetype size,
+                           const ColorRuleMatcherLanes& lanes)
+{
+#if defined(__SSE2__)
+    switch (lanes.count) {
+    case 1:
+        return findBytesOf<1>(s, from, size, lanes);
+    case 2:
+        return findBytesOf<2>(s, from, size, lanes);
+    case 3:
+        return findBytesOf<3>(s, from, size, lanes);
+    default:
+        return findBytesOf<4>(s, from, size, lanes);
+    }
 #else
     for (qsizetype i = from; i < size; ++i) {
         const uint8_t c = s[i];
@@ -267,6 +294,7 @@ void markFolded(const Ch* chars, qsizetype size, const std::u16string& text,
 
 void ColorRuleMatcher::ByteLanes::set(const uint8_t* bytes, int count)
 {
+    this->count = count;
     for (size_t i = 0; i < lanes.size(); ++i)
         lanes[i].fill(bytes[int(i) < count ? i : 0]);
 }
@@ -315,8 +343,8 @@ void ColorRuleMatcher::rebuild()
         if (!compiled.close.empty() && compiled.close.front() <= 0xFF) {
             const char16_t first = compiled.close.front();
             const bool letter = first >= u'a' && first <= u'z';
-            const uint8_t both[2] = { uint8_t(first), uint8_t(letter ? first - 32 : first) };
-            compiled.closeFirst.set(both, 2);
+            const uint8_t both[2] = { uint8_t(first), uint8_t(first - 32) };
+            compiled.closeFirst.set(both, letter ? 2 : 1);
             compiled.closeFirstLatin1 = true;
         }
         if (compiled.open.size() > kLongOpening)
@@ -581,6 +609,8 @@ bool ColorRuleMatcher::colourLatin1(const unsigned char* chars, qsizetype size, 
         } else {
             if (!ours)
                 end = p + 1;
+            else if (m_startCount == 0)
+                end = size;
             else if (m_startCount <= kFewStarts)
                 end = findBytes(chars, p + 1, size, m_startLanes);
             else

@@ -38,6 +38,7 @@ public:
     /// Unused places repeat the first byte.
     struct ByteLanes {
         alignas(16) std::array<std::array<uint8_t, 16>, 4> lanes {};
+        int count = 0;
         void set(const uint8_t* bytes, int count);
     };
 
