@@ -38,59 +38,6 @@ inline bool equalsFolded(const Ch* chars, qsizetype size, qsizetype at, const st
     return true;
 }
 
-/// Up to four bytes looked for side by side; unused places repeat the first byte.
-struct ByteSet {
-    std::array<uint8_t, 4> bytes {};
-
-    ByteSet(const uint8_t* list, int count)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes[size_t(i)] = list[i < count ? i : 0];
-    }
-
-    bool has(uint8_t c) const
-    {
-        return c == bytes[0] || c == bytes[1] || c == bytes[2] || c == bytes[3];
-    }
-
-    /// The first position in [from, end) holding one of the bytes, or `end`. Reads nothing
-    /// outside [from, end) when end - from < 16, and nothing outside [end - 16, end) otherwise.
-    qsizetype find(const unsigned char* s, qsizetype from, qsizetype end) const
-    {
-        qsizetype i = from;
-#if defined(__SSE2__)
-        if (end - from >= 16) {
-            const __m128i b0 = _mm_set1_epi8(char(bytes[0]));
-            const __m128i b1 = _mm_set1_epi8(char(bytes[1]));
-            const __m128i b2 = _mm_set1_epi8(char(bytes[2]));
-            const __m128i b3 = _mm_set1_epi8(char(bytes[3]));
-            const auto hits = [&](const unsigned char* at) {
-                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-                const __m128i m = _mm_or_si128(
-                    _mm_or_si128(_mm_cmpeq_epi8(x, b0), _mm_cmpeq_epi8(x, b1)),
-                    _mm_or_si128(_mm_cmpeq_epi8(x, b2), _mm_cmpeq_epi8(x, b3)));
-                return unsigned(_mm_movemask_epi8(m));
-            };
-            for (; i + 16 <= end; i += 16) {
-                if (const unsigned mask = hits(s + i))
-                    return i + __builtin_ctz(mask);
-            }
-            if (i < end) {
-                // The last 16 bytes, leaving out those already looked at.
-                const unsigned mask = hits(s + end - 16) >> (16 - (end - i));
-                return mask ? i + __builtin_ctz(mask) : end;
-            }
-            return end;
-        }
-#endif
-        for (; i < end; ++i) {
-            if (has(s[i]))
-                return i;
-        }
-        return end;
-    }
-};
-
 #if defined(__SSE2__)
 inline __m128i lane(const ColorRuleMatcherLanes& lanes, size_t i)
 {
@@ -149,8 +96,20 @@ inline qsizetype findBytesOf(const unsigned char* s, qsizetype from, qsizetype s
         b[k] = lane(lanes, size_t(k));
     // 32 at a time: most spans and runs end within that, so the loop seldom turns.
     for (qsizetype i = from; i < size; i += 32) {
-        const uint32_t mask = blockMask<N>(load16(s, i, size), b)
-            | (blockMask<N>(load16(s, i + 16, size), b) << 16);
+        __m128i x0;
+        __m128i x1;
+#if !defined(PM_CHECKED_READS)
+        // As in load16: from inside the line and within one page.
+        if ((reinterpret_cast<uintptr_t>(s + i) & 4095) <= 4096 - 32) {
+            x0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+        } else
+#endif
+        {
+            x0 = load16(s, i, size);
+            x1 = load16(s, i + 16, size);
+        }
+        const uint32_t mask = blockMask<N>(x0, b) | (blockMask<N>(x1, b) << 16);
         if (mask) {
             const qsizetype at = i + __builtin_ctz(mask);
             return at < size ? at : size;
@@ -183,24 +142,6 @@ inline qsizetype findBytes(const unsigned char* s, qsizetype from, qsizetype siz
             return i;
     }
     return size;
-#endif
-}
-
-/// Fills [at, at + length) with `value`, and may fill up to 63 bytes after it.
-inline void fillAhead(uint8_t* at, uint8_t value, qsizetype length)
-{
-#if defined(__SSE2__)
-    const __m128i v = _mm_set1_epi8(char(value));
-    qsizetype k = 0;
-    do {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + k), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + k + 16), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + k + 32), v);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + k + 48), v);
-        k += 64;
-    } while (k < length);
-#else
-    std::memset(at, value, size_t(length));
 #endif
 }
 
@@ -246,27 +187,11 @@ qsizetype findShortFolded(const Ch* chars, qsizetype from, qsizetype size,
 {
     const char16_t first = text.front();
     const qsizetype last = size - qsizetype(text.size());
-    if constexpr (sizeof(Ch) == 1) {
-        if (first > 0xFF)
-            return -1;
-        const bool letter = first >= u'a' && first <= u'z';
-        const uint8_t both[2] = { uint8_t(first), uint8_t(letter ? first - 32 : first) };
-        const ByteSet firsts(both, 2);
-        for (qsizetype q = from; q <= last; ++q) {
-            q = firsts.find(chars, q, last + 1);
-            if (q > last)
-                return -1;
-            if (equalsFolded(chars, size, q, text, 1))
-                return q;
-        }
-        return -1;
-    } else {
-        for (qsizetype q = from; q <= last; ++q) {
-            if (fold(char16_t(chars[q])) == first && equalsFolded(chars, size, q, text, 1))
-                return q;
-        }
-        return -1;
+    for (qsizetype q = from; q <= last; ++q) {
+        if (fold(char16_t(chars[q])) == first && equalsFolded(chars, size, q, text, 1))
+            return q;
     }
+    return -1;
 }
 
 /// Marks every place in the line where `text` stands, overlapping ones included, in one pass.
@@ -345,7 +270,7 @@ void ColorRuleMatcher::rebuild()
             const bool letter = first >= u'a' && first <= u'z';
             const uint8_t both[2] = { uint8_t(first), uint8_t(first - 32) };
             compiled.closeFirst.set(both, letter ? 2 : 1);
-            compiled.closeFirstLatin1 = true;
+            compiled.shortLatin1Close = compiled.close.size() <= kLongClosing;
         }
         if (compiled.open.size() > kLongOpening)
             compiled.openBorders = prefixFunction(compiled.open);
@@ -354,7 +279,8 @@ void ColorRuleMatcher::rebuild()
         if (open.front() < 256)
             byFirst[open.front()].push_back(index);
         else
-            m_byFirstWide[open.front()].push_back({ index, open.size() > 1 ? open[1] : char16_t(0) });
+            m_byFirstWide[open.front()].push_back(
+                { index, open.size() > 1 ? open[1] : char16_t(0) });
     }
 
     m_groups.clear();
@@ -389,6 +315,8 @@ void ColorRuleMatcher::rebuild()
 
     m_startCount = 0;
     for (size_t c = 0; c < 256; ++c) {
+        m_groupOfByte[c] = m_groupOf[fold(char16_t(c))];
+        m_foldByte[c] = uint8_t(fold(char16_t(c)));
         m_canStart[c] = m_groupOf[fold(char16_t(c))] >= 0;
         if (m_canStart[c]) {
             if (m_startCount < kFewStarts)
@@ -459,6 +387,26 @@ const ColorRuleMatcher::Compiled* ColorRuleMatcher::ruleAt(const Ch* chars, qsiz
     return nullptr;
 }
 
+const ColorRuleMatcher::Compiled* ColorRuleMatcher::ruleAtLatin1(const unsigned char* chars,
+                                                                qsizetype size, qsizetype p)
+{
+    const int16_t group = m_groupOfByte[chars[p]];
+    if (group < 0)
+        return nullptr;
+    const size_t k = p + 1 < size ? m_foldByte[chars[p + 1]] : kLineEnds;
+    const FirstGroup& candidates = m_groups[size_t(group)];
+    const int32_t decided = candidates.decided[k];
+    if (decided != kCheck)
+        return decided >= 0 ? &m_compiled[size_t(decided)] : nullptr;
+    const auto& offsets = candidates.offsets;
+    for (uint32_t i = offsets[k]; i < offsets[k + 1]; ++i) {
+        Compiled& rule = m_compiled[m_candidates[i]];
+        if (opensAt(rule, chars, size, p, 2))
+            return &rule;
+    }
+    return nullptr;
+}
+
 template <typename Ch>
 qsizetype ColorRuleMatcher::spanEnd(const Compiled& rule, const Ch* chars, qsizetype size,
                                     qsizetype p, int32_t& state) const
@@ -484,7 +432,7 @@ qsizetype ColorRuleMatcher::nextStart(const Ch* chars, qsizetype from, qsizetype
         if (m_startCount == 0)
             return size;
         if (m_startCount <= kFewStarts)
-            return ByteSet(m_starts.data(), m_startCount).find(chars, from, size);
+            return findBytes(chars, from, size, m_startLanes);
         for (; from < size; ++from) {
             if (m_canStart[chars[from]])
                 return from;
@@ -505,7 +453,11 @@ template <typename Ch>
 int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
 {
     const qsizetype p = m_parser.position();
-    const Compiled* rule = ruleAt(chars, size, p);
+    const Compiled* rule;
+    if constexpr (sizeof(Ch) == 1)
+        rule = ruleAtLatin1(chars, size, p);
+    else
+        rule = ruleAt(chars, size, p);
     if (!rule) {
         // While state 0 is ours alone, each character of a run where no rule can start would
         // come back here and get kNoRule in state 0: taking the run at once paints the same.
@@ -515,7 +467,10 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
         return kNoRule;
     }
     int32_t state = 0;
-    m_parser.setPosition(spanEnd(*rule, chars, size, p, state));
+    if constexpr (sizeof(Ch) == 1)
+        m_parser.setPosition(spanEndLatin1(*rule, chars, size, p, state));
+    else
+        m_parser.setPosition(spanEnd(*rule, chars, size, p, state));
     m_parser.setState(state);
     return rule->styleIndex;
 }
@@ -563,7 +518,7 @@ bool ColorRuleMatcher::colourLine(const Ch* chars, qsizetype size, uint8_t* colo
 qsizetype ColorRuleMatcher::spanEndLatin1(const Compiled& rule, const unsigned char* chars,
                                          qsizetype size, qsizetype p, int32_t& state) const
 {
-    if (rule.close.empty() || rule.close.size() > kLongClosing || !rule.closeFirstLatin1)
+    if (!rule.shortLatin1Close)
         return spanEnd(rule, chars, size, p, state);
     state = 0;
     const qsizetype last = size - qsizetype(rule.close.size());
@@ -582,46 +537,34 @@ bool ColorRuleMatcher::colourLatin1(const unsigned char* chars, qsizetype size, 
 {
     // Inside the line every span leaves state 0; only one that runs to the end leaves 10.
     const bool ours = m_parser.handlesWholly(0, &ColorRuleMatcher::call, this);
-    if (m_paint.size() < size_t(size + kPaintSlack))
-        m_paint.resize(size_t(size + kPaintSlack));
-    uint8_t* paint = m_paint.data();
-    // Every token is painted into m_paint, and the colours are copied out in stretches that
-    // end where a span must stay unwritten.
-    qsizetype copied = m_parser.position();
-    qsizetype p = copied;
+    qsizetype p = m_parser.position();
     int32_t state = m_parser.state();
+    // Characters no rule takes are painted with kNoRule's low byte: paint them all now and
+    // the rules' spans over them.
+    constexpr auto kNoRulePaint = uint8_t(kNoRule & 0xFF);
+    std::memset(colors + p, kNoRulePaint, size_t(size - p));
     for (;;) {
         qsizetype end;
-        if (const Compiled* rule = ruleAt(chars, size, p)) {
+        if (const Compiled* rule = ruleAtLatin1(chars, size, p)) {
             end = spanEndLatin1(*rule, chars, size, p, state);
-            if (rule->styleIndex == 0 || rule->styleIndex == -1) {
-                std::memcpy(colors + copied, paint + copied, size_t(p - copied));
-                copied = end;
-                if (rule->styleIndex == 0) {
-                    // Token 0 ends the pass; the rest of the line stays unwritten too.
-                    m_parser.setPosition(end);
-                    m_parser.setState(state);
-                    return true;
-                }
-            } else {
-                fillAhead(paint + p, uint8_t(rule->styleIndex & 0xFF), end - p);
+            if (rule->styleIndex == 0) {
+                // Token 0 ends the pass: its span and the rest of the line stay unwritten.
+                std::memset(colors + p, 0, size_t(size - p));
+                m_parser.setPosition(end);
+                m_parser.setState(state);
+                return true;
             }
+            const uint8_t paint = rule->styleIndex == -1 ? 0 : uint8_t(rule->styleIndex & 0xFF);
+            if (paint != kNoRulePaint)
+                std::memset(colors + p, paint, size_t(end - p));
         } else {
-            if (!ours)
-                end = p + 1;
-            else if (m_startCount == 0)
-                end = size;
-            else if (m_startCount <= kFewStarts)
-                end = findBytes(chars, p + 1, size, m_startLanes);
-            else
-                end = nextStart(chars, p + 1, size);
+            end = ours ? nextStart(chars, p + 1, size) : p + 1;
             state = 0;
-            fillAhead(paint + p, uint8_t(kNoRule & 0xFF), end - p);
         }
         p = end;
         if (p >= size || !ours) {
-            if (p > copied)
-                std::memcpy(colors + copied, paint + copied, size_t(p - copied));
+            if (p < size)
+                std::memset(colors + p, 0, size_t(size - p));
             m_parser.setPosition(p);
             m_parser.setState(state);
             return p >= size;

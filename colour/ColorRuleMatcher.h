@@ -35,8 +35,9 @@ public:
     int32_t colorRuleToken();
 
     /// Up to four bytes, each repeated in 16 lanes, to compare 16 characters with at once.
-    /// Unused places repeat the first byte.
+    /// Public only for the search helpers beside the class.
     struct ByteLanes {
+        /// invariant: places from `count` on repeat the first byte
         alignas(16) std::array<std::array<uint8_t, 16>, 4> lanes {};
         int count = 0;
         void set(const uint8_t* bytes, int count);
@@ -62,7 +63,9 @@ private:
         /// Short closing texts that start with a Latin-1 character: that character, both
         /// cases of it when it is a letter.
         ByteLanes closeFirst;
-        bool closeFirstLatin1 = false;
+        /// The closing text is no longer than kLongClosing and starts with a Latin-1
+        /// character, so that closeFirst holds it.
+        bool shortLatin1Close = false;
     };
 
     static int32_t call(void* owner, TDCParser& parser);
@@ -75,14 +78,18 @@ private:
     void rebuild();
     /// `known`: how many leading characters are already known to be equal.
     template <typename Ch>
-    Q_ALWAYS_INLINE bool opensAt(Compiled& rule, const Ch* chars, qsizetype size, qsizetype p, size_t known);
+    Q_ALWAYS_INLINE bool opensAt(Compiled& rule, const Ch* chars, qsizetype size, qsizetype p,
+                                 size_t known);
     /// The first rule in list order whose opening text stands at `p`, or null.
     template <typename Ch>
     Q_ALWAYS_INLINE const Compiled* ruleAt(const Ch* chars, qsizetype size, qsizetype p);
     /// Where the span of `rule` opened at `p` ends, and the state it leaves.
     template <typename Ch>
-    Q_ALWAYS_INLINE qsizetype spanEnd(const Compiled& rule, const Ch* chars, qsizetype size, qsizetype p,
-                      int32_t& state) const;
+    Q_ALWAYS_INLINE qsizetype spanEnd(const Compiled& rule, const Ch* chars, qsizetype size,
+                                      qsizetype p, int32_t& state) const;
+    /// ruleAt for a line of Latin-1 bytes.
+    Q_ALWAYS_INLINE const Compiled* ruleAtLatin1(const unsigned char* chars, qsizetype size,
+                                                 qsizetype p);
     /// The first position in [from, size) where some rule can start, or `size`.
     template <typename Ch>
     Q_ALWAYS_INLINE qsizetype nextStart(const Ch* chars, qsizetype from, qsizetype size) const;
@@ -90,7 +97,7 @@ private:
     int32_t match(const Ch* chars, qsizetype size);
     template <typename Ch>
     bool colourLine(const Ch* chars, qsizetype size, uint8_t* colors);
-    /// colourLine for a line stored as Latin-1 bytes, looking for bytes 16 at a time.
+    /// colourLine for a line stored as Latin-1 bytes, looking for bytes 32 at a time.
     bool colourLatin1(const unsigned char* chars, qsizetype size, uint8_t* colors);
     Q_ALWAYS_INLINE qsizetype spanEndLatin1(const Compiled& rule, const unsigned char* chars,
                                             qsizetype size, qsizetype p, int32_t& state) const;
@@ -125,6 +132,9 @@ private:
     std::array<int16_t, 256> m_groupOf {};
     /// Rules by a first character above Latin-1, in list order.
     QHash<char16_t, std::vector<Candidate>> m_byFirstWide;
+    /// m_groupOf and fold() by the line's own byte.
+    std::array<int16_t, 256> m_groupOfByte {};
+    std::array<uint8_t, 256> m_foldByte {};
     /// By the line's own character (not folded): true when some rule can start there.
     /// invariant: m_canStart[c] == (m_groupOf[fold(c)] >= 0)
     std::array<bool, 256> m_canStart {};
@@ -135,11 +145,6 @@ private:
     std::array<uint8_t, kFewStarts> m_starts {};
     int m_startCount = 0;
     ByteLanes m_startLanes; ///< m_starts, when m_startCount <= kFewStarts
-
-    /// Latin-1 lines are painted here first; it holds at least kPaintSlack bytes more than
-    /// the line, so that spans can be filled in whole blocks.
-    static constexpr qsizetype kPaintSlack = 64;
-    std::vector<uint8_t> m_paint;
     uint64_t m_builtGeneration = 0;
     bool m_built = false;
 };
