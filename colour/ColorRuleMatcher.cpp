@@ -194,6 +194,22 @@ qsizetype findShortFolded(const Ch* chars, qsizetype from, qsizetype size,
     return -1;
 }
 
+/// findShortFolded for a Latin-1 line, where `firsts` holds the text's first character in
+/// both cases.
+inline qsizetype findShortLatin1(const unsigned char* chars, qsizetype from, qsizetype size,
+                                 const std::u16string& text, const ColorRuleMatcherLanes& firsts)
+{
+    const qsizetype last = size - qsizetype(text.size());
+    for (qsizetype q = from; q <= last; ++q) {
+        q = findBytes(chars, q, last + 1, firsts);
+        if (q > last)
+            return -1;
+        if (equalsFolded(chars, size, q, text, 1))
+            return q;
+    }
+    return -1;
+}
+
 /// Marks every place in the line where `text` stands, overlapping ones included, in one pass.
 template <typename Ch>
 void markFolded(const Ch* chars, qsizetype size, const std::u16string& text,
@@ -248,8 +264,8 @@ bool ColorRuleMatcher::callLine(void* owner, TDCParser& parser, uint8_t* colorDa
     const LineText& line = parser.line();
     if (line.isWide())
         return self->colourLine(line.utf16(), line.size(), colorData);
-    return self->colourLatin1(reinterpret_cast<const unsigned char*>(line.latin1()), line.size(),
-                              colorData);
+    return self->colourLine(reinterpret_cast<const unsigned char*>(line.latin1()), line.size(),
+                            colorData);
 }
 
 void ColorRuleMatcher::rebuild()
@@ -349,6 +365,8 @@ template <typename Ch>
 const ColorRuleMatcher::Compiled* ColorRuleMatcher::ruleAt(const Ch* chars, qsizetype size,
                                                            qsizetype p)
 {
+    if constexpr (sizeof(Ch) == 1)
+        return ruleAtLatin1(chars, size, p);
     const char16_t first = fold(char16_t(chars[p]));
     if (first < 256) {
         const int16_t group = m_groupOf[first];
@@ -416,9 +434,15 @@ qsizetype ColorRuleMatcher::spanEnd(const Compiled& rule, const Ch* chars, qsize
         return p + qsizetype(rule.open.size());
     // The closing text is looked for from the opening text itself, so a rule that closes with
     // its own opening text spans only that text.
-    const qsizetype q = rule.close.size() > kLongClosing
-        ? findFolded(chars, p, size, rule.close, rule.closeBorders)
-        : findShortFolded(chars, p, size, rule.close);
+    qsizetype q;
+    if (rule.close.size() > kLongClosing)
+        q = findFolded(chars, p, size, rule.close, rule.closeBorders);
+    else if constexpr (sizeof(Ch) == 1)
+        q = rule.shortLatin1Close
+            ? findShortLatin1(chars, p, size, rule.close, rule.closeFirst)
+            : -1; // it starts above Latin-1
+    else
+        q = findShortFolded(chars, p, size, rule.close);
     if (q >= 0)
         return q + qsizetype(rule.close.size());
     state = kOpenSpanState;
@@ -453,11 +477,7 @@ template <typename Ch>
 int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
 {
     const qsizetype p = m_parser.position();
-    const Compiled* rule;
-    if constexpr (sizeof(Ch) == 1)
-        rule = ruleAtLatin1(chars, size, p);
-    else
-        rule = ruleAt(chars, size, p);
+    const Compiled* rule = ruleAt(chars, size, p);
     if (!rule) {
         // While state 0 is ours alone, each character of a run where no rule can start would
         // come back here and get kNoRule in state 0: taking the run at once paints the same.
@@ -467,10 +487,7 @@ int32_t ColorRuleMatcher::match(const Ch* chars, qsizetype size)
         return kNoRule;
     }
     int32_t state = 0;
-    if constexpr (sizeof(Ch) == 1)
-        m_parser.setPosition(spanEndLatin1(*rule, chars, size, p, state));
-    else
-        m_parser.setPosition(spanEnd(*rule, chars, size, p, state));
+    m_parser.setPosition(spanEnd(*rule, chars, size, p, state));
     m_parser.setState(state);
     return rule->styleIndex;
 }
@@ -490,63 +507,6 @@ bool ColorRuleMatcher::colourLine(const Ch* chars, qsizetype size, uint8_t* colo
         qsizetype end;
         if (const Compiled* rule = ruleAt(chars, size, p)) {
             end = spanEnd(*rule, chars, size, p, state);
-            if (rule->styleIndex == 0) {
-                // Token 0 ends the pass: its span and the rest of the line stay unwritten.
-                std::memset(colors + p, 0, size_t(size - p));
-                m_parser.setPosition(end);
-                m_parser.setState(state);
-                return true;
-            }
-            const uint8_t paint = rule->styleIndex == -1 ? 0 : uint8_t(rule->styleIndex & 0xFF);
-            if (paint != kNoRulePaint)
-                std::memset(colors + p, paint, size_t(end - p));
-        } else {
-            end = ours ? nextStart(chars, p + 1, size) : p + 1;
-            state = 0;
-        }
-        p = end;
-        if (p >= size || !ours) {
-            if (p < size)
-                std::memset(colors + p, 0, size_t(size - p));
-            m_parser.setPosition(p);
-            m_parser.setState(state);
-            return p >= size;
-        }
-    }
-}
-
-qsizetype ColorRuleMatcher::spanEndLatin1(const Compiled& rule, const unsigned char* chars,
-                                         qsizetype size, qsizetype p, int32_t& state) const
-{
-    if (!rule.shortLatin1Close)
-        return spanEnd(rule, chars, size, p, state);
-    state = 0;
-    const qsizetype last = size - qsizetype(rule.close.size());
-    for (qsizetype q = p; q <= last; ++q) {
-        q = findBytes(chars, q, last + 1, rule.closeFirst);
-        if (q > last)
-            break;
-        if (equalsFolded(chars, size, q, rule.close, 1))
-            return q + qsizetype(rule.close.size());
-    }
-    state = kOpenSpanState;
-    return size;
-}
-
-bool ColorRuleMatcher::colourLatin1(const unsigned char* chars, qsizetype size, uint8_t* colors)
-{
-    // Inside the line every span leaves state 0; only one that runs to the end leaves 10.
-    const bool ours = m_parser.handlesWholly(0, &ColorRuleMatcher::call, this);
-    qsizetype p = m_parser.position();
-    int32_t state = m_parser.state();
-    // Characters no rule takes are painted with kNoRule's low byte: paint them all now and
-    // the rules' spans over them.
-    constexpr auto kNoRulePaint = uint8_t(kNoRule & 0xFF);
-    std::memset(colors + p, kNoRulePaint, size_t(size - p));
-    for (;;) {
-        qsizetype end;
-        if (const Compiled* rule = ruleAtLatin1(chars, size, p)) {
-            end = spanEndLatin1(*rule, chars, size, p, state);
             if (rule->styleIndex == 0) {
                 // Token 0 ends the pass: its span and the rest of the line stay unwritten.
                 std::memset(colors + p, 0, size_t(size - p));

@@ -93,14 +93,13 @@ private:
     /// The first position in [from, size) where some rule can start, or `size`.
     template <typename Ch>
     Q_ALWAYS_INLINE qsizetype nextStart(const Ch* chars, qsizetype from, qsizetype size) const;
+    /// colorRuleToken on the line's characters.
     template <typename Ch>
     int32_t match(const Ch* chars, qsizetype size);
+    /// The line routine (see TDCParser::registerLineRoutine): paints the characters no rule
+    /// takes first, then each rule's span over them.
     template <typename Ch>
     bool colourLine(const Ch* chars, qsizetype size, uint8_t* colors);
-    /// colourLine for a line stored as Latin-1 bytes, looking for bytes 32 at a time.
-    bool colourLatin1(const unsigned char* chars, qsizetype size, uint8_t* colors);
-    Q_ALWAYS_INLINE qsizetype spanEndLatin1(const Compiled& rule, const unsigned char* chars,
-                                            qsizetype size, qsizetype p, int32_t& state) const;
 
     TDCParser& m_parser;
     const TRules& m_rules;
