@@ -40,10 +40,11 @@ public:
 
     /// Lets the line pass hand stretches of a line to `line` while the current state's table
     /// holds (routine, owner) in every entry. `line` is called at a token boundary before the
-    /// line's end; it must paint, move the position and set the state exactly as calling
-    /// `routine` token by token would, and return true when the pass is over (the line's end,
-    /// or a token 0), or false at a token boundary in a state not wholly handled by
-    /// (routine, owner), leaving the rest of the colour data untouched.
+    /// line's end; it must leave the colour data, the position and the state as calling
+    /// `routine` token by token would, given colour data that comes zero-filled as the parse
+    /// event promises (so it may write zeros where the tokens write nothing). It returns true
+    /// when the pass is over (the line's end, or a token 0), or false at a token boundary in a
+    /// state not wholly handled by (routine, owner), with the colour data from there on zero.
     void registerLineRoutine(Routine routine, void* owner, LineRoutine line);
 
     /// True when every entry of the state's table, wide characters included, holds
