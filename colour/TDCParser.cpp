@@ -39,6 +39,33 @@ void TDCParser::registerHandler(const QList<int32_t>& states, Routine routine, v
         if (chars.wide)
             table[kWideEntry] = { routine, owner };
     }
+    updateWhole();
+}
+
+void TDCParser::registerLineRoutine(Routine routine, void* owner, LineRoutine line)
+{
+    m_lineRoutines.push_back({ { routine, owner }, line });
+    updateWhole();
+}
+
+void TDCParser::updateWhole()
+{
+    m_whole.assign(m_tables.size(), Whole());
+    for (size_t state = 0; state < m_tables.size(); ++state) {
+        const Table& table = *m_tables[state];
+        const Handler first = table[0];
+        bool same = first.routine != nullptr;
+        for (size_t c = 1; same && c < table.size(); ++c)
+            same = table[c].routine == first.routine && table[c].owner == first.owner;
+        if (!same)
+            continue;
+        Whole& whole = m_whole[state];
+        whole.handler = first;
+        for (const LineHandler& l : m_lineRoutines) {
+            if (l.handler.routine == first.routine && l.handler.owner == first.owner)
+                whole.line = l.line;
+        }
+    }
 }
 
 template <typename Ch>
@@ -73,6 +100,15 @@ template <typename Ch>
 void TDCParser::run(const Ch* chars, qsizetype size, uint8_t* colorData)
 {
     for (;;) {
+        if (m_position < size && m_state >= 0 && size_t(m_state) < m_whole.size()) {
+            const Whole& whole = m_whole[size_t(m_state)];
+            if (whole.line) {
+                m_tokenStart = m_position;
+                if (whole.line(whole.handler.owner, *this, colorData))
+                    return;
+                // It stopped in a state it does not wholly handle: go on token by token.
+            }
+        }
         const int32_t token = nextToken(chars, size);
         if (token == 0)
             return;

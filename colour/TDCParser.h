@@ -20,6 +20,9 @@ public:
     /// 0 ends the line pass, -1 means no token (its span is not painted), anything else paints
     /// the span with its low 8 bits.
     using Routine = int32_t (*)(void* owner, TDCParser& parser);
+    /// Colours a stretch of the line at once, painting `colorData` itself; see
+    /// registerLineRoutine. Returns true when the line pass is over.
+    using LineRoutine = bool (*)(void* owner, TDCParser& parser, uint8_t* colorData);
 
     /// Characters a handler is registered for. Characters above U+00FF share one entry.
     struct TCharSet {
@@ -34,6 +37,25 @@ public:
     /// Negative states have no table and are ignored.
     void registerHandler(const QList<int32_t>& states, Routine routine, void* owner,
                          const TCharSet& chars);
+
+    /// Lets the line pass hand stretches of a line to `line` while the current state's table
+    /// holds (routine, owner) in every entry. `line` is called at a token boundary before the
+    /// line's end; it must leave the colour data, the position and the state as calling
+    /// `routine` token by token would, given colour data that comes zero-filled as the parse
+    /// event promises (so it may write zeros where the tokens write nothing). It returns true
+    /// when the pass is over (the line's end, or a token 0), or false at a token boundary in a
+    /// state not wholly handled by (routine, owner), with the colour data from there on zero.
+    void registerLineRoutine(Routine routine, void* owner, LineRoutine line);
+
+    /// True when every entry of the state's table, wide characters included, holds
+    /// (routine, owner).
+    bool handlesWholly(int32_t state, Routine routine, const void* owner) const
+    {
+        if (state < 0 || size_t(state) >= m_whole.size())
+            return false;
+        const Whole& whole = m_whole[size_t(state)];
+        return whole.handler.routine == routine && whole.handler.owner == owner;
+    }
 
     /// The line pass. `AColorData` holds StrData.size() bytes. Returns the end state.
     int32_t parseLine(const LineText& StrData, int32_t InitState, uint8_t* AColorData);
@@ -67,6 +89,20 @@ private:
 
     /// Index = state number; every state up to the highest registered one has a table.
     std::vector<std::unique_ptr<Table>> m_tables;
+
+    struct LineHandler {
+        Handler handler;
+        LineRoutine line;
+    };
+    std::vector<LineHandler> m_lineRoutines;
+    /// By state, beside m_tables: the handler held by every entry of the table (empty when the
+    /// entries differ) and its line routine, if one was registered for it.
+    struct Whole {
+        Handler handler;
+        LineRoutine line = nullptr;
+    };
+    std::vector<Whole> m_whole;
+    void updateWhole();
 
     const LineText* m_line = nullptr;
     int32_t m_state = 0;

@@ -6,6 +6,9 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 namespace {
 
 /// A line in the storage's own layout: one byte per character while all are Latin-1.
@@ -143,9 +146,25 @@ private slots:
     void hugeRuleDoesNotHang();
     void matchesReferenceOnRandomLines_data();
     void matchesReferenceOnRandomLines();
+    void linesEndingAtAnUnreadablePage();
+    void handlerBesideTheMatcherIsStillCalled_data();
+    void handlerBesideTheMatcherIsStillCalled();
     void handlerThatDoesNotConsumeStillProgresses();
     void onlyRegisteredCharactersAndStatesCallTheHandler();
 };
+
+namespace {
+/// Takes one character; registered beside the matcher, it stops the matcher handling its
+/// state alone.
+int32_t takeOneAsSix(void* calls, TDCParser& parser)
+{
+    if (calls)
+        ++*static_cast<int*>(calls);
+    parser.setPosition(parser.position() + 1);
+    parser.setState(0);
+    return 6;
+}
+} // namespace
 
 void tst_Highlighting::singleLine_data()
 {
@@ -307,61 +326,155 @@ void tst_Highlighting::hugeRuleDoesNotHang()
 void tst_Highlighting::matchesReferenceOnRandomLines_data()
 {
     QTest::addColumn<QString>("alphabet");
+    QTest::addColumn<QString>("ruleAlphabet");
     QTest::addColumn<int>("maxOpen");
     QTest::addColumn<int>("maxLine");
 
     // Few characters, so that openings, closings and case variants collide often.
-    QTest::newRow("short rules, mixed characters")
-        << QStringLiteral("<>!-\"aAbB&;\u00e9\u00c9 \u201c\u201d") << 3 << 40;
+    const QString mixed = QStringLiteral("<>!-\"aAbB&;\u00e9\u00c9 \u201c\u201d");
+    QTest::newRow("short rules, mixed characters") << mixed << mixed << 3 << 40;
     // Openings long enough to take the once-per-line search.
-    QTest::newRow("long rules, two letters") << QStringLiteral("aAb") << 40 << 160;
+    QTest::newRow("long rules, two letters")
+        << QStringLiteral("aAb") << QStringLiteral("aAb") << 40 << 160;
+    // Long runs where no rule starts and spans many blocks of 16 long, around few places
+    // where rules start or close.
+    QTest::newRow("long lines, rules start rarely")
+        << QString(40, u'x') + QStringLiteral("  <>&;-aA\u00e9") << QStringLiteral("<>&;-aA")
+        << 3 << 300;
 }
 
 void tst_Highlighting::matchesReferenceOnRandomLines()
 {
     QFETCH(QString, alphabet);
+    QFETCH(QString, ruleAlphabet);
     QFETCH(int, maxOpen);
     QFETCH(int, maxLine);
     QRandomGenerator random(20261210);
-    const auto text = [&](int minLength, int maxLength) {
+    const auto text = [&](const QString& from, int minLength, int maxLength) {
         QString s;
         const int length = minLength + random.bounded(maxLength - minLength + 1);
         for (int i = 0; i < length; ++i)
-            s += alphabet.at(random.bounded(alphabet.size()));
+            s += from.at(random.bounded(from.size()));
         return s;
     };
     const int styles[] = { -1, 0, 1, 2, 3, 7, 255, 300 };
 
+    // The matcher alone in both states colours whole lines itself; beside another handler
+    // (for a character no line holds) it must go token by token in that state.
     TRules rules;
-    TDCParser parser;
-    ColorRuleMatcher matcher(parser, rules);
+    TDCParser alone;
+    ColorRuleMatcher matcherAlone(alone, rules);
+    TDCParser besideIn0;
+    ColorRuleMatcher matcherBesideIn0(besideIn0, rules);
+    besideIn0.registerHandler({ 0 }, &takeOneAsSix, nullptr, TDCParser::TCharSet::of(u"\u0001"));
+    TDCParser besideIn10;
+    ColorRuleMatcher matcherBesideIn10(besideIn10, rules);
+    besideIn10.registerHandler({ ColorRuleMatcher::kOpenSpanState }, &takeOneAsSix, nullptr,
+                               TDCParser::TCharSet::of(u"\u0001"));
+    const std::pair<const char*, TDCParser*> parsers[]
+        = { { "alone", &alone }, { "beside in 0", &besideIn0 }, { "beside in 10", &besideIn10 } };
+
     for (int set = 0; set < 300; ++set) {
         rules.clear();
         const int ruleCount = random.bounded(12);
         for (int r = 0; r < ruleCount; ++r)
-            rules.add().setValues(QStringLiteral("r"), text(maxOpen / 2, maxOpen),
+            rules.add().setValues(QStringLiteral("r"), text(ruleAlphabet, maxOpen / 2, maxOpen),
                                   styles[random.bounded(8)],
-                                  random.bounded(2) ? text(0, maxOpen) : QString());
+                                  random.bounded(2) ? text(ruleAlphabet, 0, maxOpen) : QString());
         for (int l = 0; l < 40; ++l) {
-            const QString line = text(0, maxLine);
+            const QString line = text(alphabet, 0, maxLine);
             const int32_t init = random.bounded(2) ? 10 : 0;
             const Pass expected = referencePass(line, init, rules);
-            for (bool wide : { false, true }) {
-                const Pass actual = runPass(parser, line, init, wide);
-                if (actual.colors != expected.colors || actual.endState != expected.endState) {
+            for (const auto& [name, parser] : parsers) {
+                for (bool wide : { false, true }) {
+                    const Pass actual = runPass(*parser, line, init, wide);
+                    if (actual.colors == expected.colors && actual.endState == expected.endState)
+                        continue;
                     QString ruleList;
                     for (qsizetype i = 0; i < rules.count(); ++i)
                         ruleList += rules.at(i).OpenTag() + u'|' + rules.at(i).CloseTag() + u'|'
                             + QString::number(rules.at(i).StyleIndex()) + u' ';
-                    QFAIL(qPrintable(QStringLiteral("line [%1] rules [%2]: %3/%4 expected %5/%6")
-                                         .arg(line, ruleList, QString::fromLatin1(actual.colors.toHex()))
-                                         .arg(actual.endState)
-                                         .arg(QString::fromLatin1(expected.colors.toHex()))
-                                         .arg(expected.endState)));
+                    QFAIL(qPrintable(
+                        QStringLiteral("%1%2: line [%3] rules [%4]: %5/%6 expected %7/%8")
+                            .arg(QLatin1String(name), wide ? QStringLiteral(", wide") : QString(),
+                                 line, ruleList, QString::fromLatin1(actual.colors.toHex()))
+                            .arg(actual.endState)
+                            .arg(QString::fromLatin1(expected.colors.toHex()))
+                            .arg(expected.endState)));
                 }
             }
         }
     }
+}
+
+void tst_Highlighting::linesEndingAtAnUnreadablePage()
+{
+    // Lines whose last byte is the last readable one, and lines that start a page: looking
+    // at many characters at once must never read into the page after the line, nor before it.
+    const auto pageSize = size_t(sysconf(_SC_PAGESIZE));
+    void* map = mmap(nullptr, 3 * pageSize, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    QVERIFY(map != MAP_FAILED);
+    auto* bytes = static_cast<char*>(map);
+    QCOMPARE(mprotect(bytes, pageSize, PROT_NONE), 0);
+    QCOMPARE(mprotect(bytes + 2 * pageSize, pageSize, PROT_NONE), 0);
+    char* const pageStart = bytes + pageSize;
+    char* const pageEnd = bytes + 2 * pageSize;
+
+    TRules rules;
+    setRules(rules, { QStringLiteral("<!--|-->|5"), QStringLiteral("<|>|3"),
+                      QStringLiteral("&amp;||7") });
+    TDCParser parser;
+    ColorRuleMatcher matcher(parser, rules);
+    const QByteArray pattern = QByteArrayLiteral("ab <x> &amp; <!-- c --> <open");
+    for (qsizetype size = 1; size <= 70; ++size) {
+        QByteArray text;
+        while (text.size() < size)
+            text += pattern;
+        text.truncate(size);
+        const Pass expected = referencePass(QString::fromLatin1(text), 0, rules);
+        for (char* at : { pageEnd - size, pageStart }) {
+            std::memcpy(at, text.constData(), size_t(size));
+            QByteArray colors(size, '\0');
+            const int32_t end = parser.parseLine(LineText(at, size), 0,
+                                                 reinterpret_cast<uint8_t*>(colors.data()));
+            QCOMPARE(picture(colors), picture(expected.colors));
+            QCOMPARE(end, expected.endState);
+        }
+    }
+    munmap(map, 3 * pageSize);
+}
+
+void tst_Highlighting::handlerBesideTheMatcherIsStillCalled_data()
+{
+    QTest::addColumn<int>("initState");
+    QTest::addColumn<QString>("colors");
+    QTest::addColumn<int>("calls");
+
+    QTest::newRow("from state 0") << 0 << QStringLiteral(".6333..6") << 2;
+    // State 10 is still the matcher's alone: it colours on from there until the handler's
+    // state 0 comes back.
+    QTest::newRow("from state 10") << 10 << QStringLiteral(".6333..6") << 2;
+}
+
+void tst_Highlighting::handlerBesideTheMatcherIsStillCalled()
+{
+    QFETCH(int, initState);
+    QFETCH(QString, colors);
+    QFETCH(int, calls);
+
+    TRules rules;
+    setRules(rules, { QStringLiteral("<|>|3") });
+    TDCParser parser;
+    ColorRuleMatcher matcher(parser, rules);
+    int called = 0;
+    parser.registerHandler({ 0 }, &takeOneAsSix, &called, TDCParser::TCharSet::of(u"x"));
+    // The 'x' after 'a' and the last one are the handler's; the one inside the tag is not,
+    // as the tag's span takes it.
+    const Pass pass = runPass(parser, QStringLiteral("ax<x>yax"), initState);
+    QCOMPARE(picture(pass.colors), colors);
+    QCOMPARE(pass.endState, 0);
+    QCOMPARE(called, calls);
 }
 
 namespace {
