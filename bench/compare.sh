@@ -24,9 +24,10 @@ LINES=$(wc -l < "$FILE")
 TMP=$(mktemp -d)
 trap 'rm -rf "$TMP"' EXIT
 
-# median wall time (ms) and mean user+sys time (ms) of a command, from hyperfine's runs
+# median wall time (ms) and mean user+sys time (ms) of a command, from hyperfine's runs.
+# Output goes through a pipe: GNU grep stops at the first match when it writes to /dev/null.
 timeit() { # name command
-    hyperfine --style none --runs "$RUNS" --warmup 1 -i --export-json "$TMP/$1.json" "$2" >/dev/null
+    hyperfine --style none --runs "$RUNS" --warmup 1 -i --output=pipe --export-json "$TMP/$1.json" "$2" >/dev/null
     python3 - "$TMP/$1.json" <<'PY'
 import json, statistics, sys
 r = json.load(open(sys.argv[1]))["results"][0]
@@ -50,6 +51,10 @@ read -r FIND_W FIND_C < <(timeit find "$BENCH find '$FILE' '$TEXT'")
 read -r GREP_W GREP_C < <(timeit grep "grep -ci '$TEXT' '$FILE'")
 read -r FINDW_W FINDW_C < <(timeit findw "$BENCH find '$FILE' '$TEXT' --whole")
 read -r GREPW_W GREPW_C < <(timeit grepw "grep -wci '$TEXT' '$FILE'")
+read -r COLOUR_W COLOUR_C < <(timeit colour "$BENCH colour '$FILE'")
+read -r GREPT_W GREPT_C < <(timeit grept "grep -c '<' '$FILE'")
+COLOURPASS_W=$(python3 -c "print('%.1f' % ($COLOUR_W - $LOAD_W))")
+COLOURPASS_C=$(python3 -c "print('%.1f' % ($COLOUR_C - $LOAD_C))")
 RSS=$(peakrss "$BENCH" load "$FILE")
 VIMRSS=$(peakrss vim -u NONE -es -c q "$FILE")
 
@@ -58,6 +63,7 @@ printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "figure" "ours wall" "ours cpu" 
 printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "load + expandTabs vs vim (ms)" "$LOAD_W" "$LOAD_C" "$VIM_W" "$VIM_C" "$(ratio "$LOAD_W" "$VIM_W")" "$(ratio "$LOAD_C" "$VIM_C")" "<= 1.5"
 printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "find vs grep -ci (ms)" "$FIND_W" "$FIND_C" "$GREP_W" "$GREP_C" "$(ratio "$FIND_W" "$GREP_W")" "$(ratio "$FIND_C" "$GREP_C")" "<= 3"
 printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "find --whole vs grep -wci (ms)" "$FINDW_W" "$FINDW_C" "$GREPW_W" "$GREPW_C" "$(ratio "$FINDW_W" "$GREPW_W")" "$(ratio "$FINDW_C" "$GREPW_C")" "<= 1.5"
+printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "colour - load vs grep -c '<' (ms)" "$COLOURPASS_W" "$COLOURPASS_C" "$GREPT_W" "$GREPT_C" "$(ratio "$COLOURPASS_W" "$GREPT_W")" "$(ratio "$COLOURPASS_C" "$GREPT_C")" "<= 10"
 printf '%-36s %12s %12s %12s %12s %8s %8s %s\n' "load peak RSS vs file size (KiB)" "$RSS" "" "$((SIZE / 1024))" "" "$(ratio "$RSS" "$((SIZE / 1024))")" "" "<= 2 (vim: ${VIMRSS} KiB)"
 
 if [ -x "$MICRO" ]; then
