@@ -104,6 +104,8 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    if (m_windows)
+        m_windows->formDestroying();
     closeSplashScreen();
     // FormDestroy: nothing may reach a window that is going away.
     TStatusSink* const current = setStatusSink(nullptr);

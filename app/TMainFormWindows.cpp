@@ -107,6 +107,12 @@ TMainFormWindows::~TMainFormWindows()
     delete m_temporaryWindow;
 }
 
+void TMainFormWindows::formDestroying()
+{
+    if (m_parts.area)
+        disconnect(m_parts.area, nullptr, this, nullptr);
+}
+
 TMDIChild* TMainFormWindows::findDocumentWindow(const QString& caption) const
 {
     const QList<TMDIChild*> windows = documentWindows();

@@ -39,6 +39,9 @@ public:
     /// Installs itself as the document host and the template host.
     explicit TMainFormWindows(const TMainFormParts& parts);
     ~TMainFormWindows() override;
+    /// The form is being destroyed: its menus must not be touched any more, although the MDI
+    /// area still reports activations while its windows are hidden and taken down.
+    void formDestroying();
 
     TToolWindow* toolWindow() const { return m_toolWindow; }
     TImagePreviewWindow* imagePreview() const { return m_imagePreview; }

@@ -4,6 +4,7 @@
 #include "app/TMainForm.h"
 #include "app/global_utl.h"
 #include "app/startup_utl.h"
+#include "document/Childwin.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/RegFileStore.h"
 #include "platform/ScriptedDialogs.h"
@@ -40,6 +41,7 @@ private slots:
     void closeRefusedByAStep_data();
     void closeRefusedByAStep();
     void failedSaveIsReported();
+    void destroyedWithDocumentsOpen();
 };
 
 void TestMainForm::initTestCase()
@@ -145,6 +147,21 @@ void TestMainForm::hintLeavesReadyAlone()
     QApplication::sendEvent(&form, &tip);
     QCOMPARE(form.statusText(), u"Creates a new document"_qs);
     QVERIFY(form.isReady());
+}
+
+void TestMainForm::destroyedWithDocumentsOpen()
+{
+    // Leaving the event loop without closing the window (a quit from outside, say) takes the
+    // form down with its document windows still in it.
+    pm::MemorySettingsStore store;
+    pm::SettingsStore* previous = pm::setSettingsStore(&store);
+    auto* form = new TMainForm;
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    QVERIFY(newDocument());
+    QVERIFY(newDocument());
+    delete form;
+    pm::setSettingsStore(previous);
 }
 
 void TestMainForm::startAndCloseCreatesTheStore()
