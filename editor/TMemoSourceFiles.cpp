@@ -152,7 +152,7 @@ public:
         // Line breaks are found 64 bytes at a time, then taken one by one from the mask, so
         // a short line costs a few instructions rather than a search of its own.
         char* lineStart = p;
-        bool highBefore = false; ///< a non-ASCII byte between lineStart and the block
+        bool highBefore = false; ///< a non-ASCII byte from lineStart up to the current block
         for (char* block = p; block < end; block += 64) {
             uint64_t breaks, high;
             blockMasks(block, breaks, high);
@@ -184,7 +184,7 @@ public:
             }
             if (lineStart < block + 64) {
                 const qsizetype from = lineStart > block ? lineStart - block : 0;
-                highBefore |= from < 64 && (high & (~uint64_t(0) << from)) != 0;
+                highBefore |= (high & (~uint64_t(0) << from)) != 0;
             }
         }
         flushSpans(buf);
