@@ -92,6 +92,25 @@ void BM_EnterAndUndo(benchmark::State& state)
     }
 }
 
+/// A keystroke and its undo in the middle of one 10 MB line (a minified page, say).
+void BM_TypeCharAndUndoLongLine(benchmark::State& state)
+{
+    static std::unique_ptr<TMemoSource> doc = [] {
+        auto s = std::make_unique<TMemoSource>();
+        QString line;
+        while (line.size() < (10 << 20))
+            line += QStringLiteral("<td class=\"c%1\">cell</td>").arg(line.size() % 97);
+        s->setText(line);
+        return s;
+    }();
+    TMemoSource& s = *doc;
+    s.setCaret(s.lineLength(0) / 2, 0);
+    for (auto _ : state) {
+        s.keyChar(u'x');
+        s.Undo();
+    }
+}
+
 /// A keystroke and the colours of a 60-line window below it, as a repaint asks for them.
 void BM_TypeCharAndRecolourWindow(benchmark::State& state)
 {
@@ -149,5 +168,6 @@ BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TypeChar)->Arg(0)->Arg(50)->Arg(100);
 BENCHMARK(BM_UndoTypedChar)->Arg(0)->Arg(50)->Arg(100);
 BENCHMARK(BM_TypeCharAndUndo)->Arg(0)->Arg(50)->Arg(100);
+BENCHMARK(BM_TypeCharAndUndoLongLine)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EnterAndUndo)->Arg(0)->Arg(50)->Arg(100);
 BENCHMARK(BM_TypeCharAndRecolourWindow)->Arg(0)->Arg(50)->Arg(100);

@@ -320,6 +320,35 @@ void TLineStore::setWide(qsizetype i, const char16_t* s, qsizetype n)
     assign(r, p, n > 0 ? uint32_t(n) | TLineRec::kWide : 0);
 }
 
+void TLineStore::insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetype n)
+{
+    TLineRec& r = m_lines[i];
+    const auto* old = static_cast<const char*>(r.text);
+    const qsizetype size = r.size();
+    char* p = static_cast<char*>(allocateOrThrow(size_t(size + n), 1));
+    if (at > 0)
+        std::memcpy(p, old, size_t(at));
+    std::memcpy(p + at, s, size_t(n));
+    if (size > at)
+        std::memcpy(p + at + n, old + at, size_t(size - at));
+    assign(r, p, uint32_t(size + n));
+}
+
+void TLineStore::removeLatin1(qsizetype i, qsizetype at, qsizetype n)
+{
+    TLineRec& r = m_lines[i];
+    const auto* old = static_cast<const char*>(r.text);
+    const qsizetype size = r.size();
+    const qsizetype kept = at + n < size ? size - n : trimmedLength(old, at);
+    char* p = kept > 0 ? static_cast<char*>(allocateOrThrow(size_t(kept), 1)) : nullptr;
+    if (p) {
+        std::memcpy(p, old, size_t(std::min(at, kept)));
+        if (at + n < size)
+            std::memcpy(p + at, old + at + n, size_t(size - at - n));
+    }
+    assign(r, p, uint32_t(kept));
+}
+
 void TLineStore::set(qsizetype i, QStringView s)
 {
     const char16_t* u = s.utf16();

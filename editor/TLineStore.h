@@ -262,6 +262,12 @@ public:
     void setLatin1(qsizetype i, const char* s, qsizetype n);
     /// Same for UTF-16 known to hold a character above 255, already trimmed.
     void setWide(qsizetype i, const char16_t* s, qsizetype n);
+    /// Puts `n` Latin-1 characters into narrow line i at column `at` (<= its size), copying
+    /// the line once. The caller trims what would end the line.
+    void insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetype n);
+    /// Takes [at, at + n) out of narrow line i, copying the line once; a cut at the end
+    /// drops the blanks it leaves there.
+    void removeLatin1(qsizetype i, qsizetype at, qsizetype n);
     /// Appends a line; used by the file reader.
     void appendLatin1(const char* s, qsizetype n);
     /// Appends Latin-1 lines found at `spans` in `src`, copying the bytes they cover a block's

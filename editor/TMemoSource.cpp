@@ -389,6 +389,8 @@ void TMemoSource::recInsert(const QString& text, int* endColumn, int* endLine)
 {
     const int c0 = m_caret.m_column;
     const int l0 = m_caret.m_line;
+    if (recInsertNarrow(text, endColumn, endLine))
+        return;
     QStringList segs = text.split(u'\n');
     const int k = int(segs.size()) - 1;
     // Where the caret belongs, counting blanks that the store is about to trim.
@@ -425,18 +427,108 @@ void TMemoSource::recInsert(const QString& text, int* endColumn, int* endLine)
         lines.set(l0 + k, QString(segs[k] + rest));
     }
     const int ce = k == 0 ? c0 + int(segs[0].size()) : int(segs[k].size());
+    insertedAtCaret(ce, k, count);
+}
+
+bool TMemoSource::recInsertNarrow(const QString& text, int* endColumn, int* endLine)
+{
+    // Typing into a Latin-1 line goes straight to its bytes: a 10 MB line is copied once, not
+    // turned into a string and back several times.
+    const int c0 = m_caret.m_column;
+    const int l0 = m_caret.m_line;
+    TLineStore& lines = m_d->lines;
+    const TLineRec& rec = lines.rec(l0);
+    if (rec.wide() || text.contains(u'\n')
+        || std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+        return false;
+    const qsizetype size = rec.size();
+    QByteArray add = text.toLatin1();
+    qsizetype count = add.size();
+    if (c0 >= size) {
+        // The text ends the line: its trailing blanks go, and spaces fill up to the caret.
+        add.truncate(trimmedLength(add.constData(), add.size()));
+        count = add.size();
+        add.prepend(QByteArray(c0 - size, ' '));
+    }
+    if (size + add.size() > TLineRec::kMaxSize)
+        return false;
+    if (endColumn)
+        *endColumn = c0 + int(text.size());
+    if (endLine)
+        *endLine = l0;
+    if (count == 0)
+        return true;
+    lines.insertLatin1(l0, std::min<qsizetype>(c0, size), add.constData(), add.size());
+    insertedAtCaret(c0 + int(count), 0, count);
+    return true;
+}
+
+void TMemoSource::insertedAtCaret(int endColumn, int breaks, qint64 count)
+{
+    const int c0 = m_caret.m_column;
+    const int l0 = m_caret.m_line;
     for (TPosition* p : m_positions) {
         if (p == &m_caret)
             continue;
         if (p->m_line == l0 && p->m_column >= c0) {
-            p->m_column = ce + (p->m_column - c0);
-            p->m_line = l0 + k;
+            p->m_column = endColumn + (p->m_column - c0);
+            p->m_line = l0 + breaks;
         } else if (p->m_line > l0) {
-            p->m_line += k;
+            p->m_line += breaks;
         }
     }
     record(ukTextInserted, int32_t(std::min<qint64>(count, INT32_MAX)), 0);
-    noteTextChange(l0, l0 + k, k);
+    noteTextChange(l0, l0 + breaks, breaks);
+}
+
+bool TMemoSource::recDeleteAcross(qint64 count, QString& deleted, int& endLine, int& endColumn)
+{
+    TLineStore& lines = m_d->lines;
+    const int c0 = m_caret.m_column;
+    const int l0 = m_caret.m_line;
+    const int last = lineCount() - 1;
+    QString line = lines.string(l0);
+    if (line.size() <= c0) {
+        if (l0 >= last)
+            return false; // nothing but virtual space up to the end of the document
+        line += QString(c0 - line.size(), u' ');
+    }
+    const qint64 avail = line.size() - c0;
+    if (count <= avail) {
+        endColumn = c0 + int(count);
+        deleted = line.mid(c0, count);
+        line.remove(c0, count);
+        lines.set(l0, line);
+        return true;
+    }
+    deleted = line.mid(c0);
+    qint64 remaining = count - avail;
+    endColumn = int(line.size());
+    while (remaining > 0 && endLine < last) {
+        // Crossing a line break costs one; then take from the next line.
+        --remaining;
+        ++endLine;
+        deleted += u'\n';
+        const int len = lineLength(endLine);
+        if (remaining <= len) {
+            endColumn = int(remaining);
+            remaining = 0;
+        } else {
+            endColumn = len;
+            remaining -= len;
+        }
+        const LineText t = lines.text(endLine);
+        if (t.isWide())
+            deleted.append(reinterpret_cast<const QChar*>(t.utf16()), endColumn);
+        else
+            deleted.append(QLatin1StringView(t.latin1(), endColumn));
+    }
+    line.truncate(c0);
+    line += lines.string(endLine).mid(endColumn);
+    lines.set(l0, line);
+    if (endLine > l0)
+        lines.remove(l0 + 1, endLine - l0);
+    return true;
 }
 
 void TMemoSource::recDelete(qint64 count)
@@ -446,50 +538,16 @@ void TMemoSource::recDelete(qint64 count)
     TLineStore& lines = m_d->lines;
     const int c0 = m_caret.m_column;
     const int l0 = m_caret.m_line;
-    const int last = lineCount() - 1;
-    QString line = lines.string(l0);
-    if (line.size() <= c0) {
-        if (l0 >= last)
-            return; // nothing but virtual space up to the end of the document
-        line += QString(c0 - line.size(), u' ');
-    }
     QString deleted;
     int endLine = l0;
-    int endColumn;
-    const qint64 avail = line.size() - c0;
-    if (count <= avail) {
-        endColumn = c0 + int(count);
-        deleted = line.mid(c0, count);
-        line.remove(c0, count);
-        lines.set(l0, line);
-    } else {
-        deleted = line.mid(c0);
-        qint64 remaining = count - avail;
-        endColumn = int(line.size());
-        while (remaining > 0 && endLine < last) {
-            // Crossing a line break costs one; then take from the next line.
-            --remaining;
-            ++endLine;
-            deleted += u'\n';
-            const int len = lineLength(endLine);
-            if (remaining <= len) {
-                endColumn = int(remaining);
-                remaining = 0;
-            } else {
-                endColumn = len;
-                remaining -= len;
-            }
-            const LineText t = lines.text(endLine);
-            if (t.isWide())
-                deleted.append(reinterpret_cast<const QChar*>(t.utf16()), endColumn);
-            else
-                deleted.append(QLatin1StringView(t.latin1(), endColumn));
-        }
-        line.truncate(c0);
-        line += lines.string(endLine).mid(endColumn);
-        lines.set(l0, line);
-        if (endLine > l0)
-            lines.remove(l0 + 1, endLine - l0);
+    int endColumn = c0 + int(std::min<qint64>(count, INT32_MAX));
+    const TLineRec& rec = lines.rec(l0);
+    if (!rec.wide() && c0 < rec.size() && count <= rec.size() - c0) {
+        // Within one Latin-1 line: straight on its bytes, as in recInsertNarrow.
+        deleted = QString::fromLatin1(static_cast<const char*>(rec.text) + c0, count);
+        lines.removeLatin1(l0, c0, count);
+    } else if (!recDeleteAcross(count, deleted, endLine, endColumn)) {
+        return;
     }
     for (TPosition* p : m_positions) {
         if (p == &m_caret)

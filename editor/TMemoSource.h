@@ -273,6 +273,13 @@ private:
     /// puts the caret after it.
     void recInsertAtCaret(const QString& text);
     void recDelete(qint64 count);
+    /// recDelete's general case: the deleted text, and where it ended; false when there was
+    /// nothing but virtual space to delete.
+    bool recDeleteAcross(qint64 count, QString& deleted, int& endLine, int& endColumn);
+    /// recInsert for text without line breaks into a Latin-1 line; false when it does not apply.
+    bool recInsertNarrow(const QString& text, int* endColumn, int* endLine);
+    /// Moves the positions after the caret past text just inserted there, and records it.
+    void insertedAtCaret(int endColumn, int breaks, qint64 count);
     void recSplit();
     void recJoin();
     void noteTextChange(int first, int last, int lineDelta);
