@@ -1,7 +1,7 @@
 /** @file TImagePreviewWindow.cpp ** The image preview window. **/
 #include "app/TImagePreviewWindow.h"
 
-#include "document/picture_utl.h"
+#include "document/common/picture_utl.h"
 
 #include <QLabel>
 #include <QMovie>

@@ -2,11 +2,13 @@
 #include "app/TMainForm.h"
 
 #include "app/TMainFormWindows.h"
-#include "app/errors_utl.h"
-#include "app/settings_utl.h"
+#include "app/TToolWindow.h"
 #include "app/startup_utl.h"
+#include "core/errors_utl.h"
+#include "core/settings_utl.h"
 #include "platform/RegFileStore.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,7 +74,7 @@ private:
     const bool& m_ready;
 };
 
-TMainForm::TMainForm(QWidget* parent)
+TMainForm::TMainForm(TStartupSteps* steps, QWidget* parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
@@ -93,12 +95,13 @@ TMainForm::TMainForm(QWidget* parent)
     parts.openAction = m_openAction;
     parts.aboutAction = m_aboutAction;
     m_windows = new TMainFormWindows(parts);
+    m_steps = steps ? steps : m_windows;
 
     mainForm = this;
     setStatusSink(this);
 
     // FormCreate
-    initializeApplication(this);
+    initializeApplication(*this, *m_steps);
     ready = false;
 }
 
@@ -193,6 +196,24 @@ void TMainForm::setProgress(int position, int maximum)
     progBar->repaint();
 }
 
+void TMainForm::busyChanged(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::resultRowAdded(const QStringList& columns)
+{
+    m_windows->toolWindow()->addResultRow(columns);
+}
+
+void TMainForm::resultsPageShown()
+{
+    m_windows->showResultsPage();
+}
+
 void TMainForm::showHint(const QString& hint)
 {
     m_statusText->setText(hint);
@@ -222,7 +243,7 @@ void TMainForm::FormShow()
     if (m_shown)
         return;
     m_shown = true;
-    finishStartup(this);
+    finishStartup(*m_steps);
     ready = true;
     m_picture->update();
     emit startupFinished();
@@ -232,12 +253,10 @@ void TMainForm::closeEvent(QCloseEvent* e)
 {
     // FormClose: refused until every step agreed.
     e->ignore();
-    if (startupHooks.closeDocumentWindows && !startupHooks.closeDocumentWindows())
-        return;
-    if (startupHooks.askSaveProject && !startupHooks.askSaveProject())
+    if (!m_steps->closeDocumentWindows() || !m_steps->askSaveProject())
         return;
     e->accept();
-    if (!saveSettings(settingsKey)) {
+    if (!saveSettings(settingsKey, m_windows)) {
         QString reason;
         if (const auto* file = dynamic_cast<const pm::RegFileStore*>(&pm::settingsStore()))
             reason = QStringLiteral("\r\n") + file->lastError();

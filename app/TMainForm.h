@@ -1,7 +1,7 @@
 /** @file TMainForm.h ** The main window: the MDI frame with its small menu and the status area. **/
 #pragma once
 
-#include "app/status_utl.h"
+#include "core/status_utl.h"
 
 #include <QMainWindow>
 
@@ -11,14 +11,16 @@ class QMdiArea;
 class QMenu;
 class QProgressBar;
 class TMainFormWindows;
+class TStartupSteps;
 class TStatusPicture;
 
 class TMainForm : public QMainWindow, public TStatusSink
 {
     Q_OBJECT
 public:
-    /// Runs the start-up sequence (FormCreate) and registers as the status sink.
-    explicit TMainForm(QWidget* parent = nullptr);
+    /// Runs the start-up sequence (FormCreate) and registers as the status sink. `steps` carry
+    /// out the start-up and shutdown steps; null: the form's own document side.
+    explicit TMainForm(TStartupSteps* steps = nullptr, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     /// Panel 1 := text; ready := the text contains "Ready"; repainted at once.
@@ -51,6 +53,9 @@ public:
     // TStatusSink
     void statusChanged(const QString& text) override { setStatus(text); }
     void progressChanged(int position, int maximum) override { setProgress(position, maximum); }
+    void busyChanged(bool busy) override;
+    void resultRowAdded(const QStringList& columns) override;
+    void resultsPageShown() override;
 
 signals:
     /// Emitted when the first show has finished and the window is ready.
@@ -85,7 +90,8 @@ private:
     TStatusPicture* m_picture = nullptr; ///< panel 0, 18 pixels, drawn here
     QLabel* m_statusText = nullptr; ///< panel 1
     TMainFormWindows* m_windows = nullptr; ///< child QObject; exists before FormCreate runs
+    TStartupSteps* m_steps = nullptr; ///< never null once constructed
 };
 
-/// The one main window while it exists (plug-in callbacks and later parts reach it here).
+/// The one main window while it exists (the plug-in callbacks reach it here).
 extern TMainForm* mainForm;

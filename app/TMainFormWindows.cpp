@@ -4,11 +4,11 @@
 #include "app/THotkeyPanel.h"
 #include "app/TImagePreviewWindow.h"
 #include "app/TToolWindow.h"
-#include "app/global_utl.h"
-#include "app/hotkeys_utl.h"
-#include "app/reopen_utl.h"
 #include "app/startup_utl.h"
-#include "app/status_utl.h"
+#include "core/global_utl.h"
+#include "core/hotkeys_utl.h"
+#include "core/reopen_utl.h"
+#include "core/status_utl.h"
 #include "document/Childwin.h"
 #include "editor/TDCMemo.h"
 #include "platform/Dialogs.h"
@@ -29,19 +29,9 @@
 #include <QToolBar>
 #include <QUrl>
 
-namespace {
-TMainFormWindows* g_instance = nullptr;
-} // namespace
-
-TMainFormWindows* TMainFormWindows::instance()
-{
-    return g_instance;
-}
-
 TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     : QObject(parts.form), m_parts(parts)
 {
-    g_instance = this;
     QMainWindow* form = m_parts.form;
     m_toolWindow = new TToolWindow(form);
     form->addDockWidget(Qt::LeftDockWidgetArea, m_toolWindow);
@@ -91,17 +81,12 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
         connect(m_parts.aboutAction, &QAction::triggered, this, [this] { showAbout(); });
 
     m_previousDocumentHost = setDocumentHost(this);
-    m_previousTemplateHost = setTemplateHost(this);
 }
 
 TMainFormWindows::~TMainFormWindows()
 {
-    if (g_instance == this)
-        g_instance = nullptr;
     if (documentHost() == this)
         setDocumentHost(m_previousDocumentHost);
-    if (&templateHost() == this)
-        setTemplateHost(m_previousTemplateHost);
     if (hotkeyAssignmentActive())
         endHotkeyAssignment();
     delete m_temporaryWindow;
@@ -238,8 +223,7 @@ void TMainFormWindows::startHotkeyAssignment()
     QMenuBar* menu = currentHotkeyMenu();
     if (documentWindows().isEmpty() || !menu || hotkeyAssignmentActive())
         return;
-    beginHotkeyAssignment(menu);
-    setHotkeySource([this] { return m_hotkeyPanel->hotkey(); });
+    beginHotkeyAssignment(menu, [this] { return m_hotkeyPanel->hotkey(); });
     m_hotkeyPanel->hotkeyBox()->clear();
     placeHotkeyPanel();
     m_hotkeyPanel->show();
@@ -257,7 +241,6 @@ void TMainFormWindows::finishHotkeyAssignment(bool ok)
     if (!hotkeyAssignmentActive())
         return;
     endHotkeyAssignment();
-    setHotkeySource({});
     if (m_hotkeyEditorWindow) {
         m_hotkeyEditorWindow->editor()->setEnabled(true);
         m_hotkeyEditorWindow->setFocus();
@@ -289,29 +272,6 @@ void TMainFormWindows::documentWindowClosed(TMDIChild* window)
 {
     mergeMenus(window);
     UpdateMenuItems(window);
-}
-
-void TMainFormWindows::setStatus(const QString& text)
-{
-    ::setStatus(text);
-}
-
-void TMainFormWindows::setProgress(int position, int maximum)
-{
-    ::setProgress(position, maximum);
-}
-
-void TMainFormWindows::setBusyCursor(bool busy)
-{
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void TMainFormWindows::addResultRow(const QStringList& columns)
-{
-    m_toolWindow->addResultRow(columns);
 }
 
 void TMainFormWindows::showResultsPage()
@@ -356,66 +316,92 @@ bool TMainFormWindows::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void TMainFormWindows::installStartupHooks()
-{
-    // Each step acts on the instance living when it runs, and does nothing without one.
-    auto with = [](auto step) {
-        return [step] {
-            if (TMainFormWindows* w = instance())
-                step(w);
-        };
-    };
-    startupHooks.afterFileNames
-        = with([](TMainFormWindows* w) { w->m_toolWindow->setFilterList(fileDialogFilter); });
-    startupHooks.loadFileReopenList = [] { loadReopenList(fileReopenList, fileReopenSection); };
-    startupHooks.loadProjectReopenList
-        = [] { loadReopenList(projectReopenList, projectReopenSection); };
-    startupHooks.initializeToolsWindow = with([](TMainFormWindows* w) {
-        TToolWindow* tools = w->m_toolWindow;
-        tools->setFloating(!globalOptions.toolsWindowDocked);
-        if (!globalOptions.toolsWindowDocked)
-            tools->move(globalOptions.toolsWindowLeft, globalOptions.toolsWindowTop);
-        tools->setVisible(globalOptions.toolsWindowVisible);
-        if (toolsWindowActivePage >= 0 && toolsWindowActivePage < tools->pages()->count())
-            tools->pages()->setCurrentIndex(toolsWindowActivePage);
-    });
-    startupHooks.loadLastProject = with([](TMainFormWindows* w) {
-        if (!projectFileName.isEmpty() && w->onLoadProject)
-            w->onLoadProject(projectFileName);
-        w->m_toolWindow->setFolder(projectDir);
-    });
-    startupHooks.installHandlers = with([](TMainFormWindows* w) {
-        w->m_toolWindow->setFilterList(fileDialogFilter);
-        w->applyImagePreviewVisible();
-    });
-    startupHooks.loadReopenMenus = with([](TMainFormWindows* w) { w->rebuildFrameReopenMenu(); });
-    startupHooks.loadDynamicMenus = with([](TMainFormWindows* w) {
-        // A window of its own, never shown: its menu is what the toolbar file names.
-        delete w->m_temporaryWindow;
-        w->m_temporaryWindow = new TMDIChild;
-        loadDynamicMenus(dynamicMenusFileName, w->m_temporaryWindow->mainMenu(), 3,
-                         [](QAction*) {});
-    });
-    startupHooks.loadToolbars = with([](TMainFormWindows* w) {
-        if (w->onLoadToolbars && w->m_temporaryWindow)
-            w->onLoadToolbars(w->m_temporaryWindow->mainMenu());
-        delete w->m_temporaryWindow;
-        w->m_temporaryWindow = nullptr;
-    });
-    startupHooks.openCommandLineDocument = [](const QString& f) { openCommandLineDocument(f); };
-    startupHooks.openCommandLineProject = [](const QString& f) { loadProjectFile(f); };
-    startupHooks.closeDocumentWindows = [] { return closeAllDocuments(); };
+// --- Start-up and shutdown steps ---------------------------------------------------------
 
-    settingsHooks.applyToolsWindowPage = [](int page) {
-        if (TMainFormWindows* w = instance())
-            if (page >= 0 && page < w->m_toolWindow->pages()->count())
-                w->m_toolWindow->pages()->setCurrentIndex(page);
-    };
-    settingsHooks.beforeSave = with([](TMainFormWindows* w) {
-        if (w->m_toolWindow->isFloating()) {
-            globalOptions.toolsWindowLeft = w->m_toolWindow->x();
-            globalOptions.toolsWindowTop = w->m_toolWindow->y();
-        }
-        toolsWindowActivePage = w->m_toolWindow->pages()->currentIndex();
-    });
+void TMainFormWindows::afterFileNames()
+{
+    m_toolWindow->setFilterList(fileDialogFilter);
+}
+
+void TMainFormWindows::loadFileReopenList()
+{
+    loadReopenList(fileReopenList, fileReopenSection);
+}
+
+void TMainFormWindows::loadProjectReopenList()
+{
+    loadReopenList(projectReopenList, projectReopenSection);
+}
+
+void TMainFormWindows::initializeToolsWindow()
+{
+    TToolWindow* tools = m_toolWindow;
+    tools->setFloating(!globalOptions.toolsWindowDocked);
+    if (!globalOptions.toolsWindowDocked)
+        tools->move(globalOptions.toolsWindowLeft, globalOptions.toolsWindowTop);
+    tools->setVisible(globalOptions.toolsWindowVisible);
+    applyToolsWindowPage(toolsWindowActivePage);
+}
+
+void TMainFormWindows::loadLastProject()
+{
+    if (!projectFileName.isEmpty() && onLoadProject)
+        onLoadProject(projectFileName);
+    m_toolWindow->setFolder(projectDir);
+}
+
+void TMainFormWindows::installHandlers()
+{
+    m_toolWindow->setFilterList(fileDialogFilter);
+    applyImagePreviewVisible();
+}
+
+void TMainFormWindows::loadReopenMenus()
+{
+    rebuildFrameReopenMenu();
+}
+
+void TMainFormWindows::loadDynamicMenus()
+{
+    // A window of its own, never shown: its menu is what the toolbar file names.
+    delete m_temporaryWindow;
+    m_temporaryWindow = new TMDIChild;
+    ::loadDynamicMenus(dynamicMenusFileName, m_temporaryWindow->mainMenu(), 3, [](QAction*) {});
+}
+
+void TMainFormWindows::loadToolbars()
+{
+    // The toolbar file is read against the temporary window's menu, which goes afterwards.
+    delete m_temporaryWindow;
+    m_temporaryWindow = nullptr;
+}
+
+void TMainFormWindows::openCommandLineDocument(const QString& fileName)
+{
+    ::openCommandLineDocument(fileName);
+}
+
+void TMainFormWindows::openCommandLineProject(const QString& fileName)
+{
+    loadProjectFile(fileName);
+}
+
+bool TMainFormWindows::closeDocumentWindows()
+{
+    return closeAllDocuments();
+}
+
+void TMainFormWindows::applyToolsWindowPage(int page)
+{
+    if (page >= 0 && page < m_toolWindow->pages()->count())
+        m_toolWindow->pages()->setCurrentIndex(page);
+}
+
+void TMainFormWindows::beforeSave()
+{
+    if (m_toolWindow->isFloating()) {
+        globalOptions.toolsWindowLeft = m_toolWindow->x();
+        globalOptions.toolsWindowTop = m_toolWindow->y();
+    }
+    toolsWindowActivePage = m_toolWindow->pages()->currentIndex();
 }

@@ -3,8 +3,9 @@
  ** them. The main window owns one and hands it its frame parts. **/
 #pragma once
 
+#include "app/startup_utl.h"
+#include "core/settings_utl.h"
 #include "document/TDocumentHost.h"
-#include "templates/TTemplateHost.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,11 +33,14 @@ struct TMainFormParts {
     QAction* aboutAction = nullptr;
 };
 
-class TMainFormWindows : public QObject, public TDocumentHost, public TTemplateHost
+class TMainFormWindows : public QObject,
+                         public TDocumentHost,
+                         public TStartupSteps,
+                         public TSettingsWindows
 {
     Q_OBJECT
 public:
-    /// Installs itself as the document host and the template host.
+    /// Installs itself as the document host.
     explicit TMainFormWindows(const TMainFormParts& parts);
     ~TMainFormWindows() override;
     /// The form is being destroyed: its menus must not be touched any more, although the MDI
@@ -58,17 +62,29 @@ public:
     void setToolbarsVisible(bool visible);
     /// Ends the hotkey assignment: OK saves the keys and applies them again.
     void finishHotkeyAssignment(bool ok);
+    /// Makes the results list the tools window's active page.
+    void showResultsPage();
 
-    /// The one living instance (the main window's), or null.
-    static TMainFormWindows* instance();
-    /// Fills the start-up and settings seams that belong to the document side; they act on
-    /// the instance living when they run. The program entry calls this before creating the
-    /// main window.
-    static void installStartupHooks();
-    /// The toolbar file is read against the temporary window's menu here.
-    std::function<void(QMenuBar* documentMenu)> onLoadToolbars;
     /// Projects are loaded here.
     std::function<void(const QString& fileName)> onLoadProject;
+
+    // TStartupSteps
+    void afterFileNames() override;
+    void loadFileReopenList() override;
+    void loadProjectReopenList() override;
+    void initializeToolsWindow() override;
+    void loadLastProject() override;
+    void installHandlers() override;
+    void loadReopenMenus() override;
+    void loadDynamicMenus() override;
+    void loadToolbars() override;
+    void openCommandLineDocument(const QString& fileName) override;
+    void openCommandLineProject(const QString& fileName) override;
+    bool closeDocumentWindows() override;
+
+    // TSettingsWindows
+    void applyToolsWindowPage(int page) override;
+    void beforeSave() override;
 
     // TDocumentHost
     QMdiArea* mdiArea() override { return m_parts.area; }
@@ -85,13 +101,6 @@ public:
     void showAbout() override;
     void documentWindowClosed(TMDIChild* window) override;
 
-    // TTemplateHost
-    void setStatus(const QString& text) override;
-    void setProgress(int position, int maximum) override;
-    void setBusyCursor(bool busy) override;
-    void addResultRow(const QStringList& columns) override;
-    void showResultsPage() override;
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -106,5 +115,4 @@ private:
     QPointer<TMDIChild> m_hotkeyEditorWindow; ///< its editor is disabled while assigning
     TMDIChild* m_temporaryWindow = nullptr;  ///< start-up's menu window, freed after toolbars
     TDocumentHost* m_previousDocumentHost = nullptr;
-    TTemplateHost* m_previousTemplateHost = nullptr;
 };

@@ -1,25 +1,18 @@
 /** @file main.cpp ** Program entry: the command-line tool mode, then the main window and its
  ** message loop. **/
 #include "app/TMainForm.h"
-#include "app/TMainFormWindows.h"
-#include "app/global_utl.h"
-#include "app/programForms.h"
 #include "app/startup_utl.h"
 #include "platform/QtDialogs.h"
+#include "templates/dynamicMenus_utl.h"
 
 #include <QApplication>
 #include <QTextStream>
 #include <QTimer>
 
-#ifdef PAGEMASON_CHECK_MENUS
-#include "templates/dynamicMenus_utl.h"
-#endif
-
 #include <unistd.h>
 
 int main(int argc, char** argv)
 {
-#ifdef PAGEMASON_CHECK_MENUS
     // Tool mode: check a menus file and report on standard output, without any window.
     if (argc > 1 && qstrcmp(argv[1], "--check-menus") == 0) {
         QCoreApplication tool(argc, argv);
@@ -30,7 +23,6 @@ int main(int argc, char** argv)
         }
         return checkMenusFile(QString::fromLocal8Bit(argv[2]), out);
     }
-#endif
 
     // Chromium refuses to run as root with its sandbox on (CI runs as root).
     if (detectWebBrowserControl() && ::geteuid() == 0
@@ -46,11 +38,8 @@ int main(int argc, char** argv)
     pm::setDialogs(&dialogs);
     commandLineArguments = QApplication::arguments().mid(1);
 
-    TMainFormWindows::installStartupHooks();
-    installProgramForms();
     TMainForm form;
-    if (startupHooks.createForms)
-        startupHooks.createForms();
+    createProgramForms(form);
 
     // For start-up timing: leave as soon as the first show has finished.
     if (qEnvironmentVariableIntValue("PAGEMASON_EXIT_WHEN_READY") == 1)

@@ -2,8 +2,11 @@
 #include "app/startup_utl.h"
 
 #include "app/TMainForm.h"
+#include "app/TMainFormWindows.h"
 #include "app/TsplashScreen.h"
-#include "app/settings_utl.h"
+#include "core/settings_utl.h"
+#include "document/Childwin.h"
+#include "templates/wizard/TinputWizard.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -13,7 +16,6 @@
 
 #include <memory>
 
-TStartupHooks startupHooks;
 QStringList commandLineArguments;
 std::function<void(const QString&)> startupStatusObserver;
 
@@ -31,13 +33,6 @@ void waitPainting(int milliseconds)
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     // Paints and timers run; the user's input waits until the splash has gone.
     loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-void step(const QString& status, const std::function<void()>& hook)
-{
-    showSplashStatus(status);
-    if (hook)
-        hook();
 }
 
 } // namespace
@@ -74,13 +69,12 @@ void showSplashStatus(const QString& text)
         splash->showStatus(text);
 }
 
-void initializeApplication(TMainForm* form)
+void initializeApplication(TMainForm& form, TStartupSteps& steps)
 {
-    Q_UNUSED(form);
     webBrowserControlAvailable = detectWebBrowserControl();
     setApplicationFolder(executableFolder());
     // Everything that reads a setting comes after this, the splash decision included.
-    loadSettings(settingsKey);
+    loadSettings(settingsKey, form.windows());
 
     if (globalOptions.showSplash) {
         splash = std::make_unique<TsplashScreen>();
@@ -90,30 +84,38 @@ void initializeApplication(TMainForm* form)
 
     showSplashStatus(QStringLiteral("Setting filenames..."));
     setFileNames();
-    if (startupHooks.afterFileNames)
-        startupHooks.afterFileNames();
+    steps.afterFileNames();
 
-    step(QStringLiteral("Loading file reopen list..."), startupHooks.loadFileReopenList);
-    step(QStringLiteral("Loading project reopen list..."), startupHooks.loadProjectReopenList);
-    step(QStringLiteral("Initializing tools window..."), startupHooks.initializeToolsWindow);
-    step(QStringLiteral("Loading last project..."), startupHooks.loadLastProject);
+    showSplashStatus(QStringLiteral("Loading file reopen list..."));
+    steps.loadFileReopenList();
+    showSplashStatus(QStringLiteral("Loading project reopen list..."));
+    steps.loadProjectReopenList();
+    showSplashStatus(QStringLiteral("Initializing tools window..."));
+    steps.initializeToolsWindow();
+    showSplashStatus(QStringLiteral("Loading last project..."));
+    steps.loadLastProject();
 
     showSplashStatus(QStringLiteral("Setting some internal stuff..."));
-    if (form)
-        form->statusBar()->setVisible(globalOptions.statusBarVisible);
+    form.statusBar()->setVisible(globalOptions.statusBarVisible);
     parserDelimiters = QStringLiteral("{}+-/*():=,;><$.#[]^@&~|%'<>") + QChar(u'\t');
-    if (startupHooks.installHandlers)
-        startupHooks.installHandlers();
+    steps.installHandlers();
 }
 
-void finishStartup(TMainForm* form)
+void createProgramForms(TMainForm& form)
 {
-    Q_UNUSED(form);
-    step(QStringLiteral("Loading reopen menu items..."), startupHooks.loadReopenMenus);
-    step(QStringLiteral("Loading dynamic menus..."), startupHooks.loadDynamicMenus);
-    step(QStringLiteral("Loading dynamic toolbars..."), startupHooks.loadToolbars);
+    installInputWizard(&form, activeWizardDocument());
+}
+
+void finishStartup(TStartupSteps& steps)
+{
+    showSplashStatus(QStringLiteral("Loading reopen menu items..."));
+    steps.loadReopenMenus();
+    showSplashStatus(QStringLiteral("Loading dynamic menus..."));
+    steps.loadDynamicMenus();
+    showSplashStatus(QStringLiteral("Loading dynamic toolbars..."));
+    steps.loadToolbars();
     showSplashStatus(QStringLiteral("Proccessing command line parameters..."));
-    processCommandLine();
+    processCommandLine(steps);
 
     if (splash) {
         showSplashStatus(QStringLiteral("Done"));
@@ -129,7 +131,7 @@ void closeSplashScreen()
     splash.reset();
 }
 
-void processCommandLine()
+void processCommandLine(TStartupSteps& steps)
 {
     for (const QString& argument : std::as_const(commandLineArguments)) {
         if (!QFileInfo::exists(argument))
@@ -137,10 +139,10 @@ void processCommandLine()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         // A substring of the whole path, not an extension test, as users' shortcuts rely on.
         const QString lower = argument.toLower();
-        if (lower.contains(u".htm") && startupHooks.openCommandLineDocument)
-            startupHooks.openCommandLineDocument(argument);
-        if (lower.contains(u".pmp") && startupHooks.openCommandLineProject)
-            startupHooks.openCommandLineProject(argument);
+        if (lower.contains(u".htm"))
+            steps.openCommandLineDocument(argument);
+        if (lower.contains(u".pmp"))
+            steps.openCommandLineProject(argument);
         QApplication::restoreOverrideCursor();
     }
 }

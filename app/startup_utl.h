@@ -1,5 +1,5 @@
 /** @file startup_utl.h ** What happens between launch and ready, and again at shutdown: the
- ** start-up steps with their splash texts, the command line, and the seams later parts fill. **/
+ ** start-up steps with their splash texts, and the command line. **/
 #pragma once
 
 #include <QString>
@@ -9,33 +9,33 @@
 class TMainForm;
 class TsplashScreen;
 
-/// Steps of start-up and shutdown that belong to other parts of the program. Each is called at
-/// its place in the sequence; an empty one does nothing.
-struct TStartupHooks
+/// The steps of start-up and shutdown that the main window's parts carry out, called by the
+/// sequence below at their places. The main window's document side carries them out in the
+/// program; a step not overridden does nothing, so tests record only what they look at.
+class TStartupSteps
 {
+public:
+    virtual ~TStartupSteps() = default;
     // initializeApplication
-    std::function<void()> afterFileNames; ///< copy the Open filter to the files page
-    std::function<void()> loadFileReopenList;
-    std::function<void()> loadProjectReopenList;
-    std::function<void()> initializeToolsWindow;
-    std::function<void()> loadLastProject; ///< loadProject(projectFileName), then the folder list
-    std::function<void()> installHandlers; ///< hint, active-form and hotkey handlers, image preview
-    /// Program entry, after the main window: the forms that live hidden for the whole run.
-    std::function<void()> createForms;
+    virtual void afterFileNames() {} ///< copy the Open filter to the files page
+    virtual void loadFileReopenList() {}
+    virtual void loadProjectReopenList() {}
+    virtual void initializeToolsWindow() {}
+    virtual void loadLastProject() {} ///< loadProject(projectFileName), then the folder list
+    virtual void installHandlers() {} ///< hint, active-form and hotkey handlers, image preview
     // first FormShow
-    std::function<void()> loadReopenMenus;
-    std::function<void()> loadDynamicMenus;
-    std::function<void()> loadToolbars;
+    virtual void loadReopenMenus() {}
+    virtual void loadDynamicMenus() {}
+    virtual void loadToolbars() {}
     /// A command-line argument naming an existing file whose path holds ".htm" / ".pmp".
-    std::function<void(const QString& fileName)> openCommandLineDocument;
-    std::function<void(const QString& fileName)> openCommandLineProject;
+    virtual void openCommandLineDocument(const QString& fileName) { (void)fileName; }
+    virtual void openCommandLineProject(const QString& fileName) { (void)fileName; }
     // FormClose
     /// Closes every document window, last to first; false when the user cancelled.
-    std::function<bool()> closeDocumentWindows;
+    virtual bool closeDocumentWindows() { return true; }
     /// Asks to save a modified project; false when the user cancelled.
-    std::function<bool()> askSaveProject;
+    virtual bool askSaveProject() { return true; }
 };
-extern TStartupHooks startupHooks;
 
 /// The program's arguments after its own name (set by the program entry).
 extern QStringList commandLineArguments;
@@ -47,11 +47,14 @@ extern std::function<void(int milliseconds)> splashWait;
 
 /// Runs from the main window's creation: paths, settings, splash, file names, reopen lists,
 /// tools window, last project, handlers.
-void initializeApplication(TMainForm* form);
+void initializeApplication(TMainForm& form, TStartupSteps& steps);
+/// The program entry's step after the main window exists: the forms that live hidden for the
+/// whole run (the wizard's page templates) and the installed input wizard.
+void createProgramForms(TMainForm& form);
 /// Runs once from the main window's first show, ending with the splash closed and ready.
-void finishStartup(TMainForm* form);
+void finishStartup(TStartupSteps& steps);
 /// Opens the documents and the project named on the command line.
-void processCommandLine();
+void processCommandLine(TStartupSteps& steps);
 /// Sets the splash's status text and repaints it at once; nothing when there is no splash.
 void showSplashStatus(const QString& text);
 /// The splash window while it is up, else null.

@@ -1,5 +1,5 @@
 /** @file micro_wizard.cpp ** Time to open the input wizard for a template with 20 requests. **/
-#include "app/global_utl.h"
+#include "core/global_utl.h"
 #include "templates/requestSyntax.h"
 #include "templates/wizard/inputForm.h"
 #include "templates/wizard/inputTemplatesFrm.h"

@@ -2,9 +2,9 @@
  ** and saves them to the colour rules file. **/
 #include "colour/TcustomRulesDlg.h"
 
-#include "app/global_utl.h"
 #include "colour/TnewStyleDlg.h"
 #include "colour/customRules_utl.h"
+#include "core/global_utl.h"
 #include "editor/colorValue_utl.h"
 #include "platform/Dialogs.h"
 
@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <functional>
 
-std::function<void()> TcustomRulesDlg::recolorDocuments;
 
 namespace {
 
@@ -321,8 +320,7 @@ void TcustomRulesDlg::okBtnClick()
     // A failed save has been reported; staying open keeps the user's edits.
     if (!saveColorRules(colorRules, colorRulesFileName))
         return;
-    if (recolorDocuments)
-        recolorDocuments();
+    emit rulesSaved();
     accept();
 }
 

@@ -24,9 +24,6 @@ public:
     /// Runs the style dialog modally; true when the user pressed OK. Tests replace it.
     using StyleDialogRunner = std::function<bool(TnewStyleDlg& dialog)>;
 
-    /// Called after OK has saved the file; the document windows reload their styles from it.
-    static std::function<void()> recolorDocuments;
-
     explicit TcustomRulesDlg(QWidget* parent = nullptr);
     void setStyleDialogRunner(StyleDialogRunner runner) { m_runStyleDialog = std::move(runner); }
 
@@ -46,6 +43,10 @@ public:
     QPushButton* updateStyleBtn;
     QPushButton* cancelBtn;
     QPushButton* okBtn;
+
+signals:
+    /// OK has saved the file; the document windows reload their styles from it.
+    void rulesSaved();
 
 public slots:
     void reject() override;

@@ -1,8 +1,8 @@
 /** @file customRules_utl.cpp ** The global rule set and the colour rules file. **/
 #include "colour/customRules_utl.h"
 
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,16 +1,17 @@
 /** @file Childwin.cpp ** The document window and the document operations. **/
 #include "document/Childwin.h"
 
-#include "app/settings_utl.h"
-#include "app/hotkeys_utl.h"
-#include "app/reopen_utl.h"
-#include "app/status_utl.h"
 #include "colour/ColorRuleMatcher.h"
 #include "colour/TcustomRulesDlg.h"
 #include "colour/customRules_utl.h"
+#include "core/hotkeys_utl.h"
+#include "core/reopen_utl.h"
+#include "core/settings_utl.h"
+#include "core/status_utl.h"
 #include "document/TDocumentHost.h"
+#include "document/common/TWizardDocument.h"
+#include "document/common/files_utl.h"
 #include "document/editCommands_utl.h"
-#include "document/files_utl.h"
 #include "editor/TDCMemo.h"
 #include "editor/TGoToLineDlg.h"
 #include "editor/TSearchOptions.h"
@@ -357,6 +358,7 @@ void TMDIChild::buildMenus()
     connect(addItem(options, "ColorRulesItem", QStringLiteral("&Color rules...")),
             &QAction::triggered, this, [this] {
                 TcustomRulesDlg dialog(this);
+                connect(&dialog, &TcustomRulesDlg::rulesSaved, &dialog, &recolorAllDocuments);
                 dialog.exec();
             });
     addItem(options, "CustomizeToolbarsItem", QStringLiteral("Customize &toolbars..."));
@@ -548,6 +550,45 @@ TMDIChild* activeDocumentWindow()
     if (!sub)
         sub = area->currentSubWindow();
     return sub ? qobject_cast<TMDIChild*>(sub->widget()) : nullptr;
+}
+
+void recolorAllDocuments()
+{
+    for (TMDIChild* w : documentWindows()) {
+        w->setupColouring();
+        w->editor()->viewport()->update();
+    }
+}
+
+namespace {
+
+/// Follows whichever document window is active, so the wizard needs it handed over only once.
+class TActiveWizardDocument : public TWizardDocument
+{
+public:
+    QString text() const override
+    {
+        TMDIChild* w = activeDocumentWindow();
+        return w ? w->source().text() : QString();
+    }
+    QString fileName() const override
+    {
+        TMDIChild* w = activeDocumentWindow();
+        return w ? w->fileName : QString();
+    }
+    bool saveWithDialog() override
+    {
+        TMDIChild* w = activeDocumentWindow();
+        return w && saveAs(w);
+    }
+};
+
+} // namespace
+
+TWizardDocument* activeWizardDocument()
+{
+    static TActiveWizardDocument document;
+    return &document;
 }
 
 TMDIChild* newDocument()

@@ -17,6 +17,7 @@ class QMenuBar;
 class QTabWidget;
 class ColorRuleMatcher;
 class TDCMemo;
+class TWizardDocument;
 
 class TMDIChild : public QMainWindow, private TMemoListener
 {
@@ -107,6 +108,11 @@ extern int fileDialogFilterIndex;
 /// The filter of the shared Open and Save dialogs, in their own "Name|mask|..." form.
 extern const QString fileDialogFilter;
 
+/// Every document window takes its styles from the colour rules file again and repaints.
+void recolorAllDocuments();
+/// The active document window as the wizard sees it (nothing while none is open).
+TWizardDocument* activeWizardDocument();
+
 TMDIChild* newDocument();
 TMDIChild* createDocumentWindow(const QString& caption, bool bare);
 /// Opens a document, a project or a picture by extension; asks for a name when `name` is
@@ -130,5 +136,5 @@ void rebuildAllReopenMenus();
 /// A document named on the command line: loaded as it is (tabs kept), not added to the reopen
 /// list. Null when it could not be read (the user is told).
 TMDIChild* openCommandLineDocument(const QString& fileName);
-/// The seam through which the command line and openFile load a project.
+/// Loads a project through the main window, which shows its project page.
 void loadProjectFile(const QString& fileName);

@@ -1,13 +1,13 @@
 /** @file editCommands_utl.cpp ** Typing aids and editing commands of a document window. **/
 #include "document/editCommands_utl.h"
 
-#include "app/settings_utl.h"
+#include "core/settings_utl.h"
 #include "document/Childwin.h"
 #include "document/TfontDlg.h"
-#include "document/string_utl.h"
+#include "document/common/TWizardDocument.h"
+#include "document/common/string_utl.h"
 #include "editor/TDCMemo.h"
 #include "templates/dynamicMenus_utl.h"
-#include "templates/wizard/TWizardDocument.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -1,7 +1,7 @@
 /** @file dynamicMenusBar.cpp ** Builds the dynamic menus into a menu bar. **/
 #include "templates/dynamicMenusBar.h"
 
-#include "app/errors_utl.h"
+#include "core/errors_utl.h"
 #include "templates/TMenusFile.h"
 #include "templates/dynamicMenus_utl.h"
 

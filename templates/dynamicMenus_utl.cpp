@@ -1,13 +1,13 @@
 /** @file dynamicMenus_utl.cpp ** Running entries into documents and checking the menus file. **/
 #include "templates/dynamicMenus_utl.h"
 
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
+#include "core/status_utl.h"
 #include "editor/TMemoSource.h"
 #include "platform/Dialogs.h"
 #include "templates/TMenusFile.h"
 #include "templates/TRequestActions.h"
-#include "templates/TTemplateHost.h"
 #include "templates/requestSyntax.h"
 #include "templates/templateRunner.h"
 
@@ -98,7 +98,7 @@ void insertAutoInsertTags(TMemoSource& editor)
 {
     if (!globalOptions.autoInsertTags)
         return;
-    templateHost().setStatus(QStringLiteral("Inserting auto-insert tags...."));
+    setStatus(QStringLiteral("Inserting auto-insert tags...."));
     const QString result = runTemplate(menuEntryTexts.value(0), QStringLiteral("New HTML"));
     insertResult(result, editor);
 }
@@ -115,14 +115,14 @@ bool checkMenusFileAfterSave(const QString& savedFileName, const QStringList& li
         if (check.ok)
             continue;
         failed = true;
-        templateHost().addResultRow({QStringLiteral("Syntax error: ") + shortErrorMessage(check.code),
+        addResultRow({QStringLiteral("Syntax error: ") + shortErrorMessage(check.code),
                                      info.absolutePath() + u'/', info.fileName(),
                                      QString::number(i), QString::number(check.position)});
     }
     if (failed) {
         showError(14, QStringLiteral("There were errors in the Dynamic Menus file:\r\n")
                           + savedFileName);
-        templateHost().showResultsPage();
+        showResultsPage();
     } else {
         pm::dialogs().message(
             pm::Dialogs::Kind::Information,

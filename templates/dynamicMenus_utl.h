@@ -29,7 +29,7 @@ void dynamicMenuItemClick(int32_t tag, const QString& caption, TMemoSource* targ
 void insertAutoInsertTags(TMemoSource& editor);
 
 /// After a document was saved as `savedFileName`: when that is the menus file, checks each
-/// of its `lines`, lists the failing ones through the template host and tells the user.
+/// of its `lines`, lists the failing ones in the results list and tells the user.
 /// Returns false when the file is not the menus file.
 bool checkMenusFileAfterSave(const QString& savedFileName, const QStringList& lines);
 

@@ -1,8 +1,8 @@
 /** @file requestSyntax.cpp ** The request syntax of templates. **/
 #include "templates/requestSyntax.h"
 
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
 
 const QStringList requestTypeNames = {
     QStringLiteral("unknown"), QString(),

@@ -1,10 +1,10 @@
 /** @file templateRunner.cpp ** Runs a template up to the text that is typed into the document. **/
 #include "templates/templateRunner.h"
 
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
+#include "core/status_utl.h"
 #include "templates/TRequestActions.h"
-#include "templates/TTemplateHost.h"
 #include "templates/requestSyntax.h"
 
 #include <climits>
@@ -88,7 +88,7 @@ bool isSuffixStop(QChar c)
     return c == u' ' || c == u'>' || c == u'{';
 }
 
-/// Progress through the host, only when the shown percentage changes.
+/// Progress shown only when the shown percentage changes.
 class Progress
 {
 public:
@@ -98,7 +98,7 @@ public:
         if (percent == m_shown)
             return;
         m_shown = percent;
-        templateHost().setProgress(int(qMin<qsizetype>(position, INT_MAX)),
+        setProgress(int(qMin<qsizetype>(position, INT_MAX)),
                                    int(qMin<qsizetype>(maximum, INT_MAX)));
     }
 
@@ -117,13 +117,12 @@ QString runTemplate(const QString& templateText, const QString& title)
 
 QString runTemplateCore(const QString& templateText, const QString& title)
 {
-    TTemplateHost& host = templateHost();
     bool busy = false;
     auto finish = [&](const QString& status) {
-        host.setProgress(100, 100);
+        setProgress(100, 100);
         if (busy)
-            host.setBusyCursor(false);
-        host.setStatus(status);
+            setBusyCursor(false);
+        setStatus(status);
         return QString();
     };
 
@@ -131,9 +130,9 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         if (!tagEditState.ok)
             return finish(QStringLiteral("Error. Ready"));
 
-        host.setBusyCursor(true);
+        setBusyCursor(true);
         busy = true;
-        host.setStatus(QStringLiteral("Checking tag syntax..."));
+        setStatus(QStringLiteral("Checking tag syntax..."));
         if (!checkTemplateSyntaxAndReport(templateText))
             return finish(QStringLiteral("Error in tag syntax. Ready"));
 
@@ -170,9 +169,9 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             const int type = request.type;
             if (type == rtRun) {
                 requestActions().runRequestAction(request.parameters);
-                host.setProgress(100, 100);
-                host.setBusyCursor(false);
-                host.setStatus(QStringLiteral("Ready"));
+                setProgress(100, 100);
+                setBusyCursor(false);
+                setStatus(QStringLiteral("Ready"));
                 return QString();
             }
             if (!(isWizardRequestType(type) || type == rtMsg || type == rtMenuCommand
@@ -243,12 +242,12 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             if (!tagEditState.ok)
                 return finish(QStringLiteral("Error. Ready"));
         }
-        host.setProgress(100, 100);
-        host.setBusyCursor(false);
+        setProgress(100, 100);
+        setBusyCursor(false);
         busy = false;
 
         if (pages.isEmpty()) {
-            host.setStatus(QStringLiteral("Ready"));
+            setStatus(QStringLiteral("Ready"));
             return t;
         }
         if (pages.size() > maxWizardPages) {
@@ -259,12 +258,12 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                           + dynamicMenusFileName + QStringLiteral(")."));
             return finish(QStringLiteral("Error. Ready"));
         }
-        host.setStatus(QStringLiteral("Waiting for user input..."));
+        setStatus(QStringLiteral("Waiting for user input..."));
         TWizard* w = wizard();
         if (!w || !w->run(title, pages, steps))
             return finish(QStringLiteral("User canceled wizard. Ready"));
         t = substituteAnswers(t, pages);
-        host.setStatus(QStringLiteral("Ready"));
+        setStatus(QStringLiteral("Ready"));
         return t;
     } catch (const std::exception&) {
         showError(14, QStringLiteral("An error has occured while trying to parse the text "

@@ -9,7 +9,7 @@ bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
 {
     if (pages.isEmpty()) // messages alone show no wizard
         return true;
-    TinputDlg dialog(m_parent);
+    TinputDlg dialog(m_parent, m_document);
     QList<int> runnerPage; // by dialog page index
     QList<bool> added(pages.size(), false);
     const auto addPage = [&](int p) {
@@ -39,12 +39,12 @@ bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
     return true;
 }
 
-TWizard* installInputWizard(QWidget* mainWindow)
+TWizard* installInputWizard(QWidget* mainWindow, TWizardDocument* activeDocument)
 {
     auto* templates = new TinputTemplates(mainWindow);
     templates->hide();
     static TinputWizard inputWizard(nullptr);
-    inputWizard = TinputWizard(mainWindow);
+    inputWizard = TinputWizard(mainWindow, activeDocument);
     setWizard(&inputWizard);
     return &inputWizard;
 }

@@ -1,14 +1,14 @@
 /** @file inputForm.cpp ** The input wizard. **/
 #include "templates/wizard/inputForm.h"
 
-#include "app/global_utl.h"
-#include "document/picture_utl.h"
-#include "document/string_utl.h"
+#include "core/global_utl.h"
+#include "document/common/TWizardDocument.h"
+#include "document/common/picture_utl.h"
+#include "document/common/string_utl.h"
 #include "platform/Dialogs.h"
 #include "templates/requestSyntax.h"
 #include "templates/wizard/TColorButton.h"
 #include "templates/wizard/TProfileFile.h"
-#include "templates/wizard/TWizardDocument.h"
 #include "templates/wizard/TgetColorFrm.h"
 #include "templates/wizard/TwizardPage.h"
 #include "templates/wizard/Urlform.h"
@@ -81,7 +81,8 @@ std::function<int32_t(int32_t, QWidget*)> TinputDlg::colorChooser = [](int32_t c
 const QString TinputDlg::badImageSizeMessage =
     QStringLiteral("The width and the height of a picture must be whole numbers.");
 
-TinputDlg::TinputDlg(QWidget* parent) : QDialog(parent)
+TinputDlg::TinputDlg(QWidget* parent, TWizardDocument* document)
+    : QDialog(parent), m_document(document)
 {
     m_templates = TinputTemplates::instance();
     if (!m_templates) // no start-up form (tests, tools): a private one lives with the dialog
@@ -167,9 +168,8 @@ void TinputDlg::setupPage(int k, int type, const QString& parameters)
     case rtAttList: {
         if (parameters.isEmpty())
             break;
-        TWizardDocument* document = wizardDocument();
-        if (document)
-            page->control<QListWidget>(attList)->addItems(attListValues(document->text(), parameters));
+        if (m_document)
+            page->control<QListWidget>(attList)->addItems(attListValues(m_document->text(), parameters));
         break;
     }
     case rtList: {
@@ -525,8 +525,8 @@ void TinputDlg::collectAnswer(int k)
     if (!m_collecting)
         return;
     TwizardPage* page = m_pages.at(k);
-    const auto relativeFile = [](const QString& text) {
-        return unixPathIfWanted(makeRelativePath(text, wizardDocument()));
+    const auto relativeFile = [this](const QString& text) {
+        return unixPathIfWanted(makeRelativePath(text, m_document));
     };
     QString answer;
     switch (page->tag()) {

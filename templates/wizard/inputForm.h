@@ -12,6 +12,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
+class TWizardDocument;
 class TinputTemplates;
 class TwizardPage;
 
@@ -19,7 +20,9 @@ class TinputDlg : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TinputDlg(QWidget* parent = nullptr);
+    /// `document` is the document the answers are for (attlist values, relative paths); null
+    /// when there is none.
+    explicit TinputDlg(QWidget* parent = nullptr, TWizardDocument* document = nullptr);
     ~TinputDlg() override;
 
     /// Adds a request's page (a copy of the template page of its type) and its step, and sets
@@ -105,6 +108,7 @@ private:
     bool handleKey(QObject* watched, class QKeyEvent* key);
 
     TinputTemplates* m_templates = nullptr;
+    TWizardDocument* m_document = nullptr;
     QList<TwizardPage*> m_pages;
     QList<Step> m_steps;
     QString m_title;

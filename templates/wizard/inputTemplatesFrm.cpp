@@ -1,7 +1,7 @@
 /** @file inputTemplatesFrm.cpp ** The hidden form of wizard page templates. **/
 #include "templates/wizard/inputTemplatesFrm.h"
 
-#include "app/global_utl.h"
+#include "core/global_utl.h"
 #include "templates/requestSyntax.h"
 #include "templates/wizard/TColorButton.h"
 #include "templates/wizard/TProfileFile.h"

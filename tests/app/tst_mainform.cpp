@@ -1,9 +1,11 @@
 /** @file tst_mainform.cpp ** The main window frame: menu, status text and picture, progress bar,
  ** hints, and closing that saves the settings. **/
-#include "app/StatusRecorder.h"
 #include "app/TMainForm.h"
-#include "app/global_utl.h"
+#include "app/TMainFormWindows.h"
+#include "app/TToolWindow.h"
 #include "app/startup_utl.h"
+#include "core/StatusRecorder.h"
+#include "core/global_utl.h"
 #include "document/Childwin.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/RegFileStore.h"
@@ -13,10 +15,15 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusTipEvent>
+#include <QTreeWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
+
+/// Start-up steps that do nothing: the frame alone.
+TStartupSteps noSteps;
 
 QImage picture(TMainForm& form)
 {
@@ -37,6 +44,7 @@ private slots:
     void progress_data();
     void progress();
     void hintLeavesReadyAlone();
+    void resultsReachTheToolsWindow();
     void startAndCloseCreatesTheStore();
     void closeRefusedByAStep_data();
     void closeRefusedByAStep();
@@ -51,14 +59,13 @@ void TestMainForm::initTestCase()
 
 void TestMainForm::cleanup()
 {
-    startupHooks = TStartupHooks();
     globalOptions = optns();
 }
 
 void TestMainForm::frame()
 {
     pm::MemorySettingsStore store;
-    TMainForm form;
+    TMainForm form(&noSteps);
     QCOMPARE(form.windowTitle(), u"Pagemason"_qs);
     QCOMPARE(form.size(), QSize(720, 502));
     QVERIFY(form.mdiArea());
@@ -92,7 +99,7 @@ void TestMainForm::status()
     QFETCH(QString, text);
     QFETCH(bool, ready);
     pm::MemorySettingsStore store;
-    TMainForm form;
+    TMainForm form(&noSteps);
     form.FormShow();
     form.show();
     form.setStatus(QStringLiteral("Ready"));
@@ -123,7 +130,7 @@ void TestMainForm::progress()
     QFETCH(int, maximum);
     QFETCH(int, value);
     pm::MemorySettingsStore store;
-    TMainForm form;
+    TMainForm form(&noSteps);
     ::setProgress(position, maximum);
     QCOMPARE(form.progressBar()->value(), value);
     if (maximum > 0)
@@ -140,7 +147,7 @@ void TestMainForm::progress()
 void TestMainForm::hintLeavesReadyAlone()
 {
     pm::MemorySettingsStore store;
-    TMainForm form;
+    TMainForm form(&noSteps);
     form.FormShow();
     form.setStatus(QStringLiteral("Ready"));
     QStatusTipEvent tip(QStringLiteral("Creates a new document"));
@@ -149,13 +156,30 @@ void TestMainForm::hintLeavesReadyAlone()
     QVERIFY(form.isReady());
 }
 
+void TestMainForm::resultsReachTheToolsWindow()
+{
+    pm::MemorySettingsStore store;
+    TMainForm form(&noSteps);
+    TToolWindow* tools = form.windows()->toolWindow();
+    tools->pages()->setCurrentIndex(TToolWindow::OpenFilesPage);
+    addResultRow({ u"Syntax error: x"_qs, u"/site/"_qs, u"a.mnu"_qs, u"3"_qs, u"7"_qs });
+    showResultsPage();
+    QCOMPARE(tools->results()->topLevelItemCount(), 1);
+    QCOMPARE(tools->results()->topLevelItem(0)->text(2), u"a.mnu"_qs);
+    QCOMPARE(tools->pages()->currentIndex(), int(TToolWindow::ResultsPage));
+    setBusyCursor(true);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    setBusyCursor(false);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
 void TestMainForm::destroyedWithDocumentsOpen()
 {
     // Leaving the event loop without closing the window (a quit from outside, say) takes the
     // form down with its document windows still in it.
     pm::MemorySettingsStore store;
     pm::SettingsStore* previous = pm::setSettingsStore(&store);
-    auto* form = new TMainForm;
+    auto* form = new TMainForm(&noSteps);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
     QVERIFY(newDocument());
@@ -171,7 +195,7 @@ void TestMainForm::startAndCloseCreatesTheStore()
     pm::RegFileStore store(file);
     pm::SettingsStore* previous = pm::setSettingsStore(&store);
     {
-        TMainForm form;
+        TMainForm form(&noSteps);
         form.FormShow();
         form.show();
         QVERIFY(!QFile::exists(file)); // start-up never writes
@@ -214,15 +238,20 @@ void TestMainForm::closeRefusedByAStep()
     QFETCH(bool, closes);
     pm::MemorySettingsStore store;
     QStringList steps;
-    startupHooks.closeDocumentWindows = [&] {
+    struct CloseSteps : TStartupSteps {
+        std::function<bool()> windows, project;
+        bool closeDocumentWindows() override { return windows(); }
+        bool askSaveProject() override { return project(); }
+    } closeSteps;
+    closeSteps.windows = [&] {
         steps.append(u"windows"_qs);
         return windowsClose;
     };
-    startupHooks.askSaveProject = [&] {
+    closeSteps.project = [&] {
         steps.append(u"project"_qs);
         return projectAnswered;
     };
-    TMainForm form;
+    TMainForm form(&closeSteps);
     form.FormShow();
     form.show();
     QCOMPARE(form.close(), closes);
@@ -241,7 +270,7 @@ void TestMainForm::failedSaveIsReported()
     pm::SettingsStore* previous = pm::setSettingsStore(&store);
     pm::ScriptedDialogs dialogs;
     {
-        TMainForm form;
+        TMainForm form(&noSteps);
         form.FormShow();
         QVERIFY(form.close()); // the program still ends
     }

@@ -4,9 +4,10 @@
 #include "app/TImagePreviewWindow.h"
 #include "app/TMainFormWindows.h"
 #include "app/TToolWindow.h"
-#include "app/global_utl.h"
-#include "app/hotkeys_utl.h"
-#include "app/reopen_utl.h"
+#include "core/global_utl.h"
+#include "core/hotkeys_utl.h"
+#include "core/reopen_utl.h"
+#include "core/status_utl.h"
 #include "document/Childwin.h"
 #include "editor/TDCMemo.h"
 #include "platform/MemorySettingsStore.h"
@@ -53,6 +54,20 @@ void writeFile(const QString& path, const QByteArray& bytes)
     f.write(bytes);
 }
 
+/// Hands results to the tools window, as the main window does.
+class ResultsSink : public TStatusSink
+{
+public:
+    TMainFormWindows* windows = nullptr;
+    void statusChanged(const QString&) override {}
+    void progressChanged(int, int) override {}
+    void resultRowAdded(const QStringList& columns) override
+    {
+        windows->toolWindow()->addResultRow(columns);
+    }
+    void resultsPageShown() override { windows->showResultsPage(); }
+};
+
 const QStringList documentMenus { "&File", "&Edit", "&View", "&Tags", "&Window", "&Options", "&Help" };
 
 } // namespace
@@ -86,6 +101,8 @@ private slots:
         m_reopen = parts.reopenMenu;
         m_windows = new TMainFormWindows(parts);
         m_windows->onLoadProject = [this](const QString& f) { m_projects.append(f); };
+        m_sink.windows = m_windows;
+        setStatusSink(&m_sink);
         m_form.resize(720, 502);
         m_form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_form));
@@ -93,6 +110,7 @@ private slots:
     void cleanupTestCase()
     {
         closeAll();
+        setStatusSink(nullptr);
         delete m_windows;
         pm::setSettingsStore(nullptr);
     }
@@ -235,7 +253,7 @@ private slots:
 
     void resultsList()
     {
-        m_windows->addResultRow({ QStringLiteral("Syntax error: x"), QStringLiteral("3") });
+        m_windows->toolWindow()->addResultRow({ QStringLiteral("Syntax error: x"), QStringLiteral("3") });
         m_windows->showResultsPage();
         QTreeWidget* results = m_windows->toolWindow()->results();
         QCOMPARE(results->topLevelItemCount(), 1);
@@ -326,6 +344,7 @@ private:
     QMdiArea* m_area = nullptr;
     QMenu* m_reopen = nullptr;
     TMainFormWindows* m_windows = nullptr;
+    ResultsSink m_sink;
     QStringList m_projects;
 };
 

@@ -3,8 +3,8 @@
  ** the one-time first show and the command line. **/
 #include "app/TMainForm.h"
 #include "app/TsplashScreen.h"
-#include "app/global_utl.h"
 #include "app/startup_utl.h"
+#include "core/global_utl.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
 
@@ -14,25 +14,51 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
 
 const QString splashKey = QStringLiteral("Software\\Orvane\\Pagemason\\Splash");
 
-/// Every hook appends its name to `log`.
-void recordHooks(QStringList& log)
+/// Every step appends its name to `log`.
+class RecordingSteps : public TStartupSteps
 {
-    auto hook
-        = [&log](const QString& name) { return [&log, name] { log.append(u"hook:"_qs + name); }; };
-    startupHooks.afterFileNames = hook(u"afterFileNames"_qs);
-    startupHooks.loadFileReopenList = hook(u"loadFileReopenList"_qs);
-    startupHooks.loadProjectReopenList = hook(u"loadProjectReopenList"_qs);
-    startupHooks.initializeToolsWindow = hook(u"initializeToolsWindow"_qs);
-    startupHooks.loadLastProject = hook(u"loadLastProject"_qs);
-    startupHooks.installHandlers = hook(u"installHandlers"_qs);
-    startupHooks.loadReopenMenus = hook(u"loadReopenMenus"_qs);
-    startupHooks.loadDynamicMenus = hook(u"loadDynamicMenus"_qs);
-    startupHooks.loadToolbars = hook(u"loadToolbars"_qs);
+public:
+    explicit RecordingSteps(QStringList& log) : m_log(log) { }
+    void afterFileNames() override { hook(u"afterFileNames"_qs); }
+    void loadFileReopenList() override { hook(u"loadFileReopenList"_qs); }
+    void loadProjectReopenList() override { hook(u"loadProjectReopenList"_qs); }
+    void initializeToolsWindow() override { hook(u"initializeToolsWindow"_qs); }
+    void loadLastProject() override { hook(u"loadLastProject"_qs); }
+    void installHandlers() override { hook(u"installHandlers"_qs); }
+    void loadReopenMenus() override { hook(u"loadReopenMenus"_qs); }
+    void loadDynamicMenus() override { hook(u"loadDynamicMenus"_qs); }
+    void loadToolbars() override { hook(u"loadToolbars"_qs); }
+
+private:
+    void hook(const QString& name) { m_log.append(u"hook:"_qs + name); }
+    QStringList& m_log;
+};
+
+/// Steps that run one function each where a test looks.
+class Steps : public TStartupSteps
+{
+public:
+    std::function<void()> lastProject, dynamicMenus, toolbars;
+    std::function<void(const QString&)> document, project;
+    void loadLastProject() override { call(lastProject); }
+    void loadDynamicMenus() override { call(dynamicMenus); }
+    void loadToolbars() override { call(toolbars); }
+    void openCommandLineDocument(const QString& f) override { if (document) document(f); }
+    void openCommandLineProject(const QString& f) override { if (project) project(f); }
+
+private:
+    static void call(const std::function<void()>& f) { if (f) f(); }
+};
+
+/// Records the splash texts and waits in `log`.
+void recordSplash(QStringList& log)
+{
     startupStatusObserver = [&log](const QString& text) { log.append(u"status:"_qs + text); };
     splashWait = [&log](int ms) {
         log.append(u"wait:"_qs + QString::number(ms));
@@ -57,7 +83,6 @@ private slots:
 
 void TestStartup::cleanup()
 {
-    startupHooks = TStartupHooks();
     startupStatusObserver = nullptr;
     commandLineArguments.clear();
     globalOptions = optns();
@@ -90,9 +115,10 @@ void TestStartup::stepsInOrder()
     store.writeString(splashKey, u"Show splash screen"_qs, showSplash);
     store.writeString(splashKey, u"Splash screen seconds"_qs, seconds);
     QStringList log;
-    recordHooks(log);
+    RecordingSteps steps(log);
+    recordSplash(log);
 
-    TMainForm form;
+    TMainForm form(&steps);
     QCOMPARE(splashScreen() != nullptr, showSplash == u"1");
     QVERIFY(!form.isReady());
     form.FormShow();
@@ -123,10 +149,11 @@ void TestStartup::splashShowsEachStatus()
 {
     pm::MemorySettingsStore store; // splash on by default
     QStringList seen;
-    startupHooks.loadDynamicMenus = [&seen] { seen.append(splashScreen()->statusText()); };
-    startupHooks.loadLastProject = [&seen] { seen.append(splashScreen()->statusText()); };
+    Steps steps;
+    steps.dynamicMenus = [&seen] { seen.append(splashScreen()->statusText()); };
+    steps.lastProject = [&seen] { seen.append(splashScreen()->statusText()); };
     splashWait = [](int) {};
-    TMainForm form;
+    TMainForm form(&steps);
     TsplashScreen* splash = splashScreen();
     QVERIFY(splash);
     QVERIFY(splash->windowFlags() & Qt::FramelessWindowHint);
@@ -141,8 +168,9 @@ void TestStartup::firstShowRunsOnce()
     pm::MemorySettingsStore store;
     store.writeString(splashKey, u"Show splash screen"_qs, u"0"_qs);
     int toolbarsLoaded = 0;
-    startupHooks.loadToolbars = [&toolbarsLoaded] { ++toolbarsLoaded; };
-    TMainForm form;
+    Steps steps;
+    steps.toolbars = [&toolbarsLoaded] { ++toolbarsLoaded; };
+    TMainForm form(&steps);
     QSignalSpy finished(&form, &TMainForm::startupFinished);
     form.show();
     QCOMPARE(toolbarsLoaded, 0); // the first show's body runs from the event loop
@@ -195,10 +223,11 @@ void TestStartup::commandLine()
     QDir::setCurrent(dir.path()); // arguments are passed on exactly as written
     QStringList opened;
     QStringList loaded;
-    startupHooks.openCommandLineDocument = [&opened](const QString& f) { opened.append(f); };
-    startupHooks.openCommandLineProject = [&loaded](const QString& f) { loaded.append(f); };
+    Steps steps;
+    steps.document = [&opened](const QString& f) { opened.append(f); };
+    steps.project = [&loaded](const QString& f) { loaded.append(f); };
     commandLineArguments = arguments;
-    processCommandLine();
+    processCommandLine(steps);
     QDir::setCurrent(previous);
     QCOMPARE(opened, documents);
     QCOMPARE(loaded, projects);

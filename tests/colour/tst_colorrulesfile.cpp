@@ -1,7 +1,7 @@
 /** @file tst_colorrulesfile.cpp ** Reading and writing the colour rules file. **/
-#include "app/global_utl.h"
 #include "colour/ColorRuleMatcher.h"
 #include "colour/customRules_utl.h"
+#include "core/global_utl.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
 /** @file tst_customrulesdlg.cpp ** The colour rules dialog and the style dialog, driven offscreen. **/
-#include "app/global_utl.h"
 #include "colour/TcustomRulesDlg.h"
 #include "colour/TnewStyleDlg.h"
 #include "colour/customRules_utl.h"
+#include "core/global_utl.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <QComboBox>
@@ -98,14 +98,12 @@ void tst_CustomRulesDlg::init()
     colorRules.TextStyles = TRules::defaultTextStyles();
     m_boxes = new pm::ScriptedDialogs;
     m_recolored = 0;
-    TcustomRulesDlg::recolorDocuments = [this] { ++m_recolored; };
 }
 
 void tst_CustomRulesDlg::cleanup()
 {
     delete m_boxes;
     m_boxes = nullptr;
-    TcustomRulesDlg::recolorDocuments = nullptr;
     colorRules.clear();
 }
 
@@ -343,12 +341,12 @@ void tst_CustomRulesDlg::okSavesAndRecolours()
     dlg.show();
     clickRule(dlg, 1);
     QTest::mouseClick(dlg.deleteRuleBtn, Qt::LeftButton);
-    TcustomRulesDlg::recolorDocuments = [this] {
+    connect(&dlg, &TcustomRulesDlg::rulesSaved, this, [this] {
         // The documents reload from the file, so it must be written first.
         TRules fromFile;
         if (loadColorRules(fromFile, colorRulesFileName) && fromFile.count() == 2)
             ++m_recolored;
-    };
+    });
     QTest::mouseClick(dlg.okBtn, Qt::LeftButton);
     QCOMPARE(m_recolored, 1);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -360,6 +358,7 @@ void tst_CustomRulesDlg::okSavesAndRecolours()
 void tst_CustomRulesDlg::okWithAFailedSaveStaysOpen()
 {
     TcustomRulesDlg dlg;
+    connect(&dlg, &TcustomRulesDlg::rulesSaved, this, [this] { ++m_recolored; });
     dlg.show();
     colorRulesFileName = m_dir.filePath(QStringLiteral("no such folder/Pagemason.colors"));
     QTest::mouseClick(dlg.okBtn, Qt::LeftButton);
@@ -373,6 +372,7 @@ void tst_CustomRulesDlg::okWithAFailedSaveStaysOpen()
 void tst_CustomRulesDlg::cancelChangesNothing()
 {
     TcustomRulesDlg dlg;
+    connect(&dlg, &TcustomRulesDlg::rulesSaved, this, [this] { ++m_recolored; });
     dlg.show();
     dlg.nameEdit->setText(QStringLiteral("X"));
     dlg.opentagEdit->setPlainText(QStringLiteral("x"));

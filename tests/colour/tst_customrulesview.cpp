@@ -1,7 +1,7 @@
 /** @file tst_customrulesview.cpp ** An editor control gets its styles from the colour rules file. **/
-#include "app/global_utl.h"
 #include "colour/customRulesView_utl.h"
 #include "colour/customRules_utl.h"
+#include "core/global_utl.h"
 #include "editor/TDCMemo.h"
 #include "platform/ScriptedDialogs.h"
 

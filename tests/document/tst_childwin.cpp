@@ -1,9 +1,9 @@
 /** @file tst_childwin.cpp ** Document windows: captions, saving, the close question, the status
  ** bar, opening by extension and the command line. **/
-#include "app/global_utl.h"
-#include "app/hotkeys_utl.h"
-#include "app/reopen_utl.h"
 #include "app/startup_utl.h"
+#include "core/global_utl.h"
+#include "core/hotkeys_utl.h"
+#include "core/reopen_utl.h"
 #include "document/Childwin.h"
 #include "document/TDocumentHost.h"
 #include "editor/TDCMemo.h"
@@ -384,13 +384,14 @@ private slots:
             writeFile(f, "\tx\r\n");
         m_host.projects.clear();
         fileReopenList.clear();
-        // The start-up sequence's loop over the arguments, with the seams as the main window
-        // fills them.
-        startupHooks.openCommandLineDocument = [](const QString& f) { openCommandLineDocument(f); };
-        startupHooks.openCommandLineProject = [](const QString& f) { loadProjectFile(f); };
+        // The start-up sequence's loop over the arguments, with the steps the main window
+        // takes.
+        struct CommandLineSteps : TStartupSteps {
+            void openCommandLineDocument(const QString& f) override { ::openCommandLineDocument(f); }
+            void openCommandLineProject(const QString& f) override { loadProjectFile(f); }
+        } steps;
         commandLineArguments = { a, b, txt, inHtmFolder, m_dir.filePath(QStringLiteral("gone.htm")) };
-        processCommandLine();
-        startupHooks = TStartupHooks();
+        processCommandLine(steps);
         QCOMPARE(captions(), (QStringList { a, inHtmFolder }));
         QCOMPARE(m_host.projects, QStringList { b });
         const QList<TMDIChild*> windows = documentWindows();

@@ -1,7 +1,7 @@
 /** @file tst_editcommands.cpp ** A document window's typing aids and editing commands, driven
  ** through its editor and menus: "<BR>" on Enter, typing over a selection, closing-tag
  ** completion, the WaCkY case, opening the selected name and dropped file names. **/
-#include "app/global_utl.h"
+#include "core/global_utl.h"
 #include "document/Childwin.h"
 #include "document/TDocumentHost.h"
 #include "document/editCommands_utl.h"

@@ -1,6 +1,6 @@
 /** @file tst_fontdlg.cpp ** The "Font" dialog's results, and "C&hange Font..." applying them to
  ** the editor font and the font settings. **/
-#include "app/settings_utl.h"
+#include "core/settings_utl.h"
 #include "document/Childwin.h"
 #include "document/TfontDlg.h"
 #include "document/editCommands_utl.h"

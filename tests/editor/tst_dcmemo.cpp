@@ -122,6 +122,8 @@ bool noTextEdits(const TMemoSource& source)
 
 } // namespace
 
+Q_DECLARE_METATYPE(StorageEdit)
+
 class tst_DCMemo : public QObject
 {
     Q_OBJECT
@@ -1265,7 +1267,6 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(StorageEdit)
 
 QTEST_MAIN(tst_DCMemo)
 #include "tst_dcmemo.moc"

@@ -1,11 +1,11 @@
 /** @file tst_checkmenusfile.cpp ** The command-line check of a menus file, the check after the menus
  ** file is saved, and the shipped menus file. **/
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
+#include "core/status_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/TMenusFile.h"
 #include "templates/TScriptedWizard.h"
-#include "templates/TTemplateHost.h"
 #include "templates/dynamicMenus_utl.h"
 #include "templates/requestSyntax.h"
 #include "templates/templateRunner.h"
@@ -19,13 +19,15 @@ namespace {
 const QString dataDir = QStringLiteral(TEST_DATA_DIR "/templates/");
 const QString shippedFile = QStringLiteral(TEST_DATA_DIR "/../../shipped/default.mnu");
 
-class RowsHost : public TTemplateHost
+class RowsHost : public TStatusSink
 {
 public:
-    RowsHost() { setTemplateHost(this); }
-    ~RowsHost() override { setTemplateHost(nullptr); }
-    void addResultRow(const QStringList& columns) override { rows << columns; }
-    void showResultsPage() override { ++resultsShown; }
+    RowsHost() { setStatusSink(this); }
+    ~RowsHost() override { setStatusSink(nullptr); }
+    void statusChanged(const QString&) override {}
+    void progressChanged(int, int) override {}
+    void resultRowAdded(const QStringList& columns) override { rows << columns; }
+    void resultsPageShown() override { ++resultsShown; }
     QList<QStringList> rows;
     int resultsShown = 0;
 };

@@ -1,10 +1,10 @@
 /** @file tst_dynamicmenus.cpp ** Typing a template's result into the text storage, the click on an
  ** entry and the auto-insert text of new documents. **/
-#include "app/global_utl.h"
+#include "core/global_utl.h"
+#include "core/status_utl.h"
 #include "editor/TMemoSource.h"
 #include "templates/TRequestActions.h"
 #include "templates/TScriptedWizard.h"
-#include "templates/TTemplateHost.h"
 #include "templates/dynamicMenus_utl.h"
 #include "templates/templateRunner.h"
 
@@ -26,12 +26,13 @@ public:
     QStringList calls;
 };
 
-class StatusHost : public TTemplateHost
+class StatusHost : public TStatusSink
 {
 public:
-    StatusHost() { setTemplateHost(this); }
-    ~StatusHost() override { setTemplateHost(nullptr); }
-    void setStatus(const QString& text) override { statuses << text; }
+    StatusHost() { setStatusSink(this); }
+    ~StatusHost() override { setStatusSink(nullptr); }
+    void statusChanged(const QString& text) override { statuses << text; }
+    void progressChanged(int, int) override {}
     QStringList statuses;
 };
 

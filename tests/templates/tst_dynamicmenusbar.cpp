@@ -1,6 +1,6 @@
 /** @file tst_dynamicmenusbar.cpp ** Menus built into a menu bar from the menus file, and the plain
  ** text wizard. **/
-#include "app/errors_utl.h"
+#include "core/errors_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/TtextWizard.h"
 #include "templates/dynamicMenusBar.h"

@@ -1,12 +1,11 @@
 /** @file tst_templaterunner.cpp ** Running templates: tag case, prefixes and suffixes, placeholders,
  ** command requests, status texts and failures. **/
-#include "app/errors_utl.h"
-#include "app/global_utl.h"
-#include "app/status_utl.h"
+#include "core/errors_utl.h"
+#include "core/global_utl.h"
+#include "core/status_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/TRequestActions.h"
 #include "templates/TScriptedWizard.h"
-#include "templates/TTemplateHost.h"
 #include "templates/requestSyntax.h"
 #include "templates/templateRunner.h"
 
@@ -15,14 +14,14 @@
 
 namespace {
 
-class RecordingHost : public TTemplateHost
+class RecordingHost : public TStatusSink
 {
 public:
-    RecordingHost() { setTemplateHost(this); }
-    ~RecordingHost() override { setTemplateHost(nullptr); }
-    void setStatus(const QString& text) override { statuses << text; }
-    void setProgress(int position, int maximum) override { lastProgress = {position, maximum}; }
-    void setBusyCursor(bool on) override { busy = on; }
+    RecordingHost() { setStatusSink(this); }
+    ~RecordingHost() override { setStatusSink(nullptr); }
+    void statusChanged(const QString& text) override { statuses << text; }
+    void progressChanged(int position, int maximum) override { lastProgress = {position, maximum}; }
+    void busyChanged(bool on) override { busy = on; }
     QStringList statuses;
     QPair<int, int> lastProgress{-1, -1};
     bool busy = false;
@@ -223,11 +222,11 @@ void tst_TemplateRunner::statusTexts()
     QVERIFY(!host.busy);
 
     // Without a host of its own the run still reaches the program's status line.
-    setTemplateHost(nullptr);
+    setStatusSink(nullptr);
     setStatus(QStringLiteral("before"));
     runTemplate(QStringLiteral("<B>"), QStringLiteral("T"));
     QCOMPARE(lastStatusText(), QStringLiteral("Ready"));
-    setTemplateHost(&host);
+    setStatusSink(&host);
 }
 
 void tst_TemplateRunner::syntaxErrorIsReportedOnce()

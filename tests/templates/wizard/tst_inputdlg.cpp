@@ -1,13 +1,13 @@
 /** @file tst_inputdlg.cpp ** The input wizard driven offscreen: pages, answers, navigation,
  ** pictures, history and bad input. **/
-#include "app/global_utl.h"
-#include "document/picture_utl.h"
+#include "core/global_utl.h"
+#include "document/common/TWizardDocument.h"
+#include "document/common/picture_utl.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/requestSyntax.h"
 #include "templates/templateRunner.h"
 #include "templates/wizard/TColorButton.h"
 #include "templates/wizard/TProfileFile.h"
-#include "templates/wizard/TWizardDocument.h"
 #include "templates/wizard/TgetColorFrm.h"
 #include "templates/wizard/TinputWizard.h"
 #include "templates/wizard/TwizardPage.h"
@@ -44,12 +44,9 @@ public:
     bool saveWithDialog() override { return false; }
 };
 
-/// Installs a document for the wizard while it lives.
+/// The document the wizard works on.
 struct DocumentScope {
     FakeDocument doc;
-    TWizardDocument* previous;
-    DocumentScope() : previous(setWizardDocument(&doc)) {}
-    ~DocumentScope() { setWizardDocument(previous); }
 };
 
 void writeFile(const QString& name, const QByteArray& bytes)
@@ -148,7 +145,7 @@ void tst_InputDlg::pickedFileMadeRelative()
     scope.doc.name = QStringLiteral("/srv/site/index.html");
     writeFile(historyFileName, "[filename]\r\nold.htm=\r\n");
     TinputTemplates templates;
-    TinputDlg dlg;
+    TinputDlg dlg(nullptr, &scope.doc);
     dlg.addPage(rtFile, QStringLiteral("File"), QStringLiteral("HTML files|*.htm;*.html"),
                 QString(), QString(), false);
     QVERIFY(dlg.start(QStringLiteral("Link")));
@@ -232,7 +229,7 @@ void tst_InputDlg::otherPages()
 {
     DocumentScope scope;
     scope.doc.body = QStringLiteral("<a name=\"Top\"></a><A NAME=\"End\">");
-    TinputDlg dlg;
+    TinputDlg dlg(nullptr, &scope.doc);
     dlg.addPage(rtString, QStringLiteral("s"), QString(), QString(), QString(), false);
     dlg.addPage(rtNumber, QStringLiteral("n"), QString(), QString(), QString(), false);
     dlg.addPage(rtUrl, QStringLiteral("u"), QString(), QString(), QString(), false);
@@ -582,7 +579,7 @@ void tst_InputDlg::badParameters()
     pm::ScriptedDialogs dialogs;
     DocumentScope scope;
     scope.doc.body = QStringLiteral("<a name=x>");
-    TinputDlg dlg;
+    TinputDlg dlg(nullptr, &scope.doc);
     dlg.addPage(rtList, QStringLiteral("l"), QStringLiteral("'a','1','b"), QString(), QString(), false);
     dlg.addPage(rtAttList, QStringLiteral("a"), QStringLiteral("<a"), QString(), QString(), false);
     dlg.addPage(rtAttList, QStringLiteral("a"), QString(), QString(), QString(), false);

@@ -1,9 +1,9 @@
 /** @file tst_wizardanswers.cpp ** Answer formats, parameter parsing, the number filter and
  ** relative paths. **/
-#include "app/global_utl.h"
+#include "core/global_utl.h"
+#include "document/common/TFakeWizardDocument.h"
+#include "document/common/string_utl.h"
 #include "platform/ScriptedDialogs.h"
-#include "templates/wizard/TFakeWizardDocument.h"
-#include "document/string_utl.h"
 #include "templates/wizard/wizardAnswers_utl.h"
 
 #include <QtTest>

@@ -1,5 +1,0 @@
-# Tests of the text storage model and the line search.
-pm_add_test(tst_memosource SOURCES tst_memosource.cpp LIBS pm_editor_model)
-pm_add_test(tst_memofiles SOURCES tst_memofiles.cpp LIBS pm_editor_model)
-pm_add_test(tst_findtext SOURCES tst_findtext.cpp LIBS pm_editor_model)
-pm_add_test(tst_linestore SOURCES tst_linestore.cpp LIBS pm_editor_model)
