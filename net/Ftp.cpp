@@ -136,6 +136,8 @@ void TStarFtp::Connect()
     setOnSocketConnect([this](TStarSocket*) { controlConnected(); });
     setOnSocketRead([this](TStarSocket*) { controlRead(); });
     setOnSocketClose([this](TStarSocket*) { controlClosed(); });
+    // Room to write is no reply: the wait for one goes on.
+    setOnSocketWrite([this](TStarSocket*) { armReplyTimeout(); });
 
     CreateSocket();
     if (socketErrorCheck())
@@ -309,8 +311,7 @@ void TStarFtp::handleReply(const QByteArray& line)
         }
         m_dataConnection->setOnSocketClose([this](TStarSocket*) { transferClosed(); });
         m_dataConnection->setOnSocketRead(nullptr);
-        // The name was checked when the store started and cannot have changed since.
-        if (sendCommand("STOR " + m_remoteFile.toUtf8(), csStor) && m_acceptWaiting) {
+        if (sendCommand("STOR " + m_storeName.toUtf8(), csStor) && m_acceptWaiting) {
             m_acceptWaiting = false;
             storeAccept();
         }
@@ -453,6 +454,8 @@ void TStarFtp::StoreFile()
         postReady();
         return;
     }
+    // Taken now: the name was checked, and later changes belong to the next store.
+    m_storeName = m_remoteFile;
     m_success = true;
     m_pendingCompletion = completionFileStored;
     m_lastFtpError = 0;

@@ -236,6 +236,8 @@ private:
     bool m_storeReadyPosted = false;
     /// Counts store endings, so that a send loop notices its store is over.
     uint64_t m_storeRun = 0;
+    /// The remote name of the running store.
+    QString m_storeName;
     /// The local file of the store, open from StoreFile until the data side ends.
     QFile m_file;
     int m_lastFtpError = 0;
