@@ -2,6 +2,7 @@
 #include "net/Ftp.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPointer>
 
@@ -13,6 +14,9 @@ namespace {
 constexpr int kQuitMessage = 1026;
 constexpr int kReadyMessage = 1028;
 constexpr int kBlockSize = 2048;
+/// While a file is sent the event loop runs at least this often (and whenever the socket is
+/// full), not after every block: the GUI stays as responsive and the sending costs less.
+constexpr int kEventSliceMs = 5;
 
 /// A command argument must not be able to end its line and start another.
 bool safeArgument(const QString& text)
@@ -528,6 +532,8 @@ void TStarFtp::storeAccept()
     if (!storeGoesOn())
         return;
     char block[kBlockSize];
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
     for (int64_t left = size; left > 0;) {
         const int length = int(std::min<int64_t>(kBlockSize, left));
         // A file that shrank or cannot be read must not end as a stored short copy.
@@ -539,11 +545,15 @@ void TStarFtp::storeAccept()
         int sent = 0;
         bool blocked = false;
         while (sent < length) {
-            QCoreApplication::processEvents(
-                blocked ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
-            if (!storeGoesOn())
-                return;
-            const int n = m_dataConnection->SendData(block + sent, length - sent);
+            if (blocked || sinceEvents.hasExpired(kEventSliceMs)) {
+                QCoreApplication::processEvents(
+                    blocked ? QEventLoop::WaitForMoreEvents : QEventLoop::AllEvents);
+                if (!storeGoesOn())
+                    return;
+                sinceEvents.start();
+            }
+            // Blocks but the last go out as the system sees fit, in large segments.
+            const int n = m_dataConnection->SendData(block + sent, length - sent, left > length);
             if (m_dataConnection->LastError() != 0) {
                 if (m_storeAborted) {
                     // The server said it dropped the transfer; this is how that looks here.

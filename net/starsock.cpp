@@ -488,7 +488,7 @@ void TStarSocket::AbortSocket()
         m_lastError = closeHandle();
 }
 
-int TStarSocket::SendData(const char* data, int length)
+int TStarSocket::SendData(const char* data, int length, bool moreFollows)
 {
     if (m_socket == kInvalidSocket) {
         m_lastError = WSAENOTSOCK;
@@ -496,7 +496,7 @@ int TStarSocket::SendData(const char* data, int length)
     }
     ssize_t n;
     do {
-        n = ::send(m_socket, data, size_t(length), MSG_NOSIGNAL);
+        n = ::send(m_socket, data, size_t(length), MSG_NOSIGNAL | (moreFollows ? MSG_MORE : 0));
     } while (n < 0 && errno == EINTR);
     if (n >= 0) {
         m_lastError = 0;

@@ -117,7 +117,9 @@ public:
     void AcceptFrom(TStarSocket* listener);
     /// Back to having no socket: a pending lookup is dropped and the countdown stopped.
     void AbortSocket();
-    int SendData(const char* data, int length);
+    /// `moreFollows` tells the system that more data comes at once, so that small pieces
+    /// may travel together.
+    int SendData(const char* data, int length, bool moreFollows = false);
     int ReceiveData(char* buffer, int length);
     QString LocalAddressText();
     uint16_t LocalPort();
