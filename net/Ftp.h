@@ -238,6 +238,7 @@ private:
     uint64_t m_storeRun = 0;
     /// The remote name of the running store.
     QString m_storeName;
+    QByteArray m_sendBuffer;
     /// The local file of the store, open from StoreFile until the data side ends.
     QFile m_file;
     int m_lastFtpError = 0;
