@@ -267,7 +267,7 @@ void TMainFormWindows::placeImagePreview()
     QPoint at;
     if (m_toolWindow->isVisible() && !m_toolWindow->isFloating()) {
         const QRect tools(m_toolWindow->mapToGlobal(QPoint(0, 0)), m_toolWindow->size());
-        at = QPoint(tools.right() + 1 + gap, tools.top());
+        at = QPoint(tools.right() + 1 + gap, tools.top() + gap);
     } else if (m_parts.area) {
         at = m_parts.area->mapToGlobal(QPoint(gap, gap));
     } else {
