@@ -443,8 +443,13 @@ private slots:
         if (area.width() > 400)
             QVERIFY(subs[0]->geometry() != subs[1]->geometry());
 
-        // A maximised window makes the next one maximised too.
+        // A maximised window makes the next one maximised too, also while another window
+        // (a dialog, the preview) is the active one.
         subs.last()->showMaximized();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
         auto* next = qobject_cast<QMdiSubWindow*>(newDocument()->parentWidget());
         QVERIFY(next->isMaximized());
         m_host.area.hide();
