@@ -4,6 +4,7 @@
 #include "app/THotkeyPanel.h"
 #include "app/TImagePreviewWindow.h"
 #include "app/TToolWindow.h"
+#include "app/TsplashScreen.h"
 #include "app/startup_utl.h"
 #include "app/windowPlacement_utl.h"
 #include "core/global_utl.h"
@@ -36,8 +37,9 @@
 
 namespace {
 
-/// An application-wide filter that only looks for modal windows going away: once one has
-/// gone, the keyboard goes back to the work in the frame.
+/// An application-wide filter that only looks for modal windows: one that comes up during
+/// start-up is not left under the splash (which stays on top), and once one has gone, the
+/// keyboard goes back to the work in the frame.
 class TModalCloseWatcher : public QObject
 {
 public:
@@ -50,10 +52,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Hide && watched->isWidgetType()) {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::Show || type == QEvent::Hide) && watched->isWidgetType()) {
             const auto* widget = static_cast<const QWidget*>(watched);
-            if (widget->isWindow() && widget->isModal())
+            if (!widget->isWindow() || !widget->isModal())
+                return false;
+            if (type == QEvent::Hide)
                 QTimer::singleShot(0, m_windows, &TMainFormWindows::giveKeyboardToWork);
+            else if (TsplashScreen* splash = splashScreen())
+                splash->hide();
         }
         return false;
     }
@@ -418,8 +425,10 @@ void TMainFormWindows::giveKeyboardToWork()
     QWidget* focus = form->focusWidget();
     const bool elsewhere = focus && focus->isVisible() && focus->isEnabled()
         && !(m_parts.area && m_parts.area->isAncestorOf(focus));
-    if (!elsewhere && !document->editor()->hasFocus())
-        document->editor()->setFocus(Qt::ActiveWindowFocusReason);
+    // In preview mode the editor is hidden and the page view keeps what it has.
+    TDCMemo* editor = document->editor();
+    if (!elsewhere && editor->isVisible() && !editor->hasFocus())
+        editor->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 bool TMainFormWindows::eventFilter(QObject* watched, QEvent* event)

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -689,6 +690,28 @@ void loadProjectFile(const QString& fileName)
         g_host->openProject(fileName);
 }
 
+namespace {
+
+/// Whether a document can be read at all, before a window is made for it: a window that
+/// closes again at once is only noise. A failure is told with the file's name.
+bool documentReadable(const QString& name)
+{
+    QFile file(name);
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    pm::dialogs().error(QStringLiteral("Cannot open the file\r\n") + name + QStringLiteral("\r\n")
+                        + file.errorString());
+    return false;
+}
+
+void reportLoadFailure(const QString& name, const QString& error)
+{
+    pm::dialogs().error(QStringLiteral("Cannot open the file\r\n") + name + QStringLiteral("\r\n")
+                        + error);
+}
+
+} // namespace
+
 TMDIChild* openFile(const QString& requested, bool bare)
 {
     BusyCursor busy;
@@ -704,7 +727,7 @@ TMDIChild* openFile(const QString& requested, bool bare)
                    || ext == QLatin1String(".jpg") || ext == QLatin1String(".bmp")) {
             if (g_host)
                 g_host->showImagePreview(name);
-        } else {
+        } else if (documentReadable(name)) {
             setStatus(QStringLiteral("Creating new window..."));
             window = createDocumentWindow(name, bare);
             if (window) {
@@ -713,7 +736,7 @@ TMDIChild* openFile(const QString& requested, bool bare)
                 if (!window->source().loadFile(name, &error)) {
                     // Nothing was loaded: an empty window under the file's name would invite
                     // saving it over the file.
-                    pm::dialogs().error(error);
+                    reportLoadFailure(name, error);
                     window->source().setModified(false);
                     if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
                         sub->close();
@@ -877,13 +900,15 @@ void rebuildAllReopenMenus()
 TMDIChild* openCommandLineDocument(const QString& fileName)
 {
     BusyCursor busy;
+    if (!documentReadable(fileName))
+        return nullptr;
     // Unlike File > Open: tabs stay and the reopen list is not touched.
     TMDIChild* window = createDocumentWindow(fileName, false);
     if (!window)
         return nullptr;
     QString error;
     if (!window->source().LoadFromFile(fileName, &error)) {
-        pm::dialogs().error(error);
+        reportLoadFailure(fileName, error);
         window->source().setModified(false);
         if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
             sub->close();

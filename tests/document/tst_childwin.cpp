@@ -420,6 +420,29 @@ private slots:
         QVERIFY(!fileReopenList.contains(a));
     }
 
+    void unreadableFileOpensNoWindow_data()
+    {
+        QTest::addColumn<bool>("commandLine");
+        QTest::newRow("File > Open") << false;
+        QTest::newRow("command line") << true;
+    }
+    void unreadableFileOpensNoWindow()
+    {
+        QFETCH(bool, commandLine);
+        if (geteuid() == 0)
+            QSKIP("the superuser reads every file");
+        const QString path = m_dir.filePath(QStringLiteral("locked.html"));
+        writeFile(path, "x");
+        QFile::setPermissions(path, QFile::WriteOwner);
+        TMDIChild* w = commandLine ? openCommandLineDocument(path) : openFile(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(!w);
+        QVERIFY(documentWindows().isEmpty());
+        QCOMPARE(m_dialogs.shown().size(), 1);
+        QVERIFY(m_dialogs.shown().first().text.startsWith(
+            QStringLiteral("Cannot open the file\r\n") + path + QStringLiteral("\r\n")));
+    }
+
     void newWindowsOpenInsideTheArea_data()
     {
         QTest::addColumn<QSize>("area");
