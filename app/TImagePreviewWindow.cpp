@@ -3,6 +3,7 @@
 
 #include "document/common/picture_utl.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMovie>
 #include <QPixmap>
@@ -50,4 +51,11 @@ bool TImagePreviewWindow::showPicture(const QString& fileName, QString* error)
 bool TImagePreviewWindow::isAnimating() const
 {
     return m_movie && m_movie->state() == QMovie::Running;
+}
+
+void TImagePreviewWindow::closeEvent(QCloseEvent* event)
+{
+    QDockWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit closedByUser();
 }

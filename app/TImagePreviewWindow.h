@@ -20,6 +20,13 @@ public:
     QSize pictureSize() const { return m_size; }
     bool isAnimating() const;
 
+signals:
+    /// Its own close box was used (not a hide by the program).
+    void closedByUser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QScrollArea* m_scroll = nullptr;
     QLabel* previewImage = nullptr;

@@ -102,6 +102,7 @@ TMainForm::TMainForm(TStartupSteps* steps, QWidget* parent)
 
     // FormCreate
     initializeApplication(*this, *m_steps);
+    m_windows->placeMainWindow();
     ready = false;
 }
 
@@ -244,6 +245,8 @@ void TMainForm::FormShow()
         return;
     m_shown = true;
     finishStartup(*m_steps);
+    // Typing goes into the document at once: the splash has gone and nobody clicked yet.
+    m_windows->giveKeyboardToWork();
     ready = true;
     m_picture->update();
     emit startupFinished();

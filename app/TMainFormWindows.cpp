@@ -4,7 +4,9 @@
 #include "app/THotkeyPanel.h"
 #include "app/TImagePreviewWindow.h"
 #include "app/TToolWindow.h"
+#include "app/TsplashScreen.h"
 #include "app/startup_utl.h"
+#include "app/windowPlacement_utl.h"
 #include "core/global_utl.h"
 #include "core/hotkeys_utl.h"
 #include "core/reopen_utl.h"
@@ -19,6 +21,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QKeySequenceEdit>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -26,8 +29,47 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
+
+namespace {
+
+/// An application-wide filter that only looks for modal windows: one that comes up during
+/// start-up is not left under the splash (which stays on top), and once one has gone, the
+/// keyboard goes back to the work in the frame.
+class TModalCloseWatcher : public QObject
+{
+public:
+    explicit TModalCloseWatcher(TMainFormWindows* windows)
+        : QObject(windows)
+        , m_windows(windows)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::Show || type == QEvent::Hide) && watched->isWidgetType()) {
+            const auto* widget = static_cast<const QWidget*>(watched);
+            if (!widget->isWindow() || !widget->isModal())
+                return false;
+            if (type == QEvent::Hide)
+                QTimer::singleShot(0, m_windows, &TMainFormWindows::giveKeyboardToWork);
+            else if (TsplashScreen* splash = splashScreen())
+                splash->hide();
+        }
+        return false;
+    }
+
+private:
+    TMainFormWindows* m_windows;
+};
+
+} // namespace
 
 TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     : QObject(parts.form), m_parts(parts)
@@ -55,6 +97,13 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     form->addDockWidget(Qt::RightDockWidgetArea, m_imagePreview);
     m_imagePreview->setFloating(true);
     m_imagePreview->hide();
+    connect(m_imagePreview, &TImagePreviewWindow::closedByUser, this, [this] {
+        // Its own close box is the View menu's toggle too: an empty preview must not come
+        // back at the next start.
+        globalOptions.imagePreviewVisible = false;
+        if (TMDIChild* w = activeDocumentWindow())
+            w->FormActivate();
+    });
 
     m_hotkeyPanel = new THotkeyPanel(form);
     m_hotkeyPanel->hide();
@@ -63,6 +112,8 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
 
     form->setAcceptDrops(true);
     form->installEventFilter(this);
+    // Sees modal dialogs close, to hand the keyboard back to the text.
+    qApp->installEventFilter(new TModalCloseWatcher(this));
 
     if (m_parts.area) {
         connect(m_parts.area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
@@ -163,14 +214,14 @@ void TMainFormWindows::addOpenedFile(const QString& caption, TMDIChild* window)
     m_toolWindow->addOpenedFile(caption, window);
 }
 
-void TMainFormWindows::renameOpenedFile(const QString& oldCaption, const QString& newCaption)
+void TMainFormWindows::renameOpenedFile(TMDIChild* window, const QString& newCaption)
 {
-    m_toolWindow->renameOpenedFile(oldCaption, newCaption);
+    m_toolWindow->renameOpenedFile(window, newCaption);
 }
 
-void TMainFormWindows::removeOpenedFile(const QString& caption)
+void TMainFormWindows::removeOpenedFile(TMDIChild* window)
 {
-    m_toolWindow->removeOpenedFile(caption);
+    m_toolWindow->removeOpenedFile(window);
 }
 
 void TMainFormWindows::showImagePreview(const QString& fileName)
@@ -203,7 +254,60 @@ void TMainFormWindows::applyToolsWindowVisible()
 
 void TMainFormWindows::applyImagePreviewVisible()
 {
-    m_imagePreview->setVisible(globalOptions.imagePreviewVisible);
+    if (!globalOptions.imagePreviewVisible) {
+        m_imagePreview->hide();
+        return;
+    }
+    // Each time it opens it stands beside the tools window, which needs the frame's layout:
+    // until the frame is shown the preview waits for it.
+    if (!m_parts.form->isVisible() || m_imagePreview->isVisible())
+        return;
+    if (m_imagePreview->isFloating())
+        placeImagePreview();
+    m_imagePreview->show();
+}
+
+void TMainFormWindows::placeImagePreview()
+{
+    QMainWindow* form = m_parts.form;
+    constexpr int gap = 8;
+    QPoint at;
+    if (m_toolWindow->isVisible() && !m_toolWindow->isFloating()) {
+        const QRect tools(m_toolWindow->mapToGlobal(QPoint(0, 0)), m_toolWindow->size());
+        at = QPoint(tools.right() + 1 + gap, tools.top() + gap);
+    } else if (m_parts.area) {
+        at = m_parts.area->mapToGlobal(QPoint(gap, gap));
+    } else {
+        at = form->mapToGlobal(QPoint(gap, form->menuBar()->height() + gap));
+    }
+    QRect place(at, m_imagePreview->frameGeometry().size());
+    const QScreen* screen = QGuiApplication::screenAt(form->frameGeometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        place = fitIntoScreen(place, screen->availableGeometry());
+    m_imagePreview->move(place.topLeft());
+}
+
+void TMainFormWindows::placeMainWindow()
+{
+    QMainWindow* form = m_parts.form;
+    const optns& o = globalOptions;
+    const bool stored = o.mainWindowWidth > 0 && o.mainWindowHeight > 0;
+    const QRect wanted(o.mainWindowLeft, o.mainWindowTop, o.mainWindowWidth, o.mainWindowHeight);
+    const QScreen* screen = stored ? QGuiApplication::screenAt(wanted.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The frame must fit too: its margins are known once the window exists, which on X11
+    // with a window manager is only after it is shown (they are small there).
+    form->winId();
+    const QMargins frame = form->windowHandle() ? form->windowHandle()->frameMargins() : QMargins();
+    const QRect available = screen->availableGeometry().marginsRemoved(frame);
+    form->setGeometry(stored ? fitIntoScreen(wanted, available) : firstStartGeometry(available));
+    if (stored && o.mainWindowMaximized)
+        form->setWindowState(form->windowState() | Qt::WindowMaximized);
 }
 
 void TMainFormWindows::applyToolbarsVisible()
@@ -220,9 +324,12 @@ void TMainFormWindows::placeHotkeyPanel()
 
 void TMainFormWindows::startHotkeyAssignment()
 {
-    QMenuBar* menu = currentHotkeyMenu();
-    if (documentWindows().isEmpty() || !menu || hotkeyAssignmentActive())
+    // The window the user works in: the one created last may have closed since.
+    TMDIChild* active = activeDocumentWindow();
+    if (!active || hotkeyAssignmentActive())
         return;
+    QMenuBar* menu = active->mainMenu();
+    setCurrentHotkeyMenu(menu);
     beginHotkeyAssignment(menu, [this] { return m_hotkeyPanel->hotkey(); });
     m_hotkeyPanel->hotkeyBox()->clear();
     placeHotkeyPanel();
@@ -230,7 +337,7 @@ void TMainFormWindows::startHotkeyAssignment()
     m_hotkeyPanel->raise();
     m_toolWindow->hide();
     setToolbarsVisible(false);
-    m_hotkeyEditorWindow = activeDocumentWindow();
+    m_hotkeyEditorWindow = active;
     if (m_hotkeyEditorWindow)
         m_hotkeyEditorWindow->editor()->setEnabled(false);
     m_hotkeyPanel->hotkeyBox()->setFocus();
@@ -279,10 +386,65 @@ void TMainFormWindows::showResultsPage()
     m_toolWindow->pages()->setCurrentIndex(TToolWindow::ResultsPage);
 }
 
+bool TMainFormWindows::openMenuByMnemonic(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers()
+        & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (mods != Qt::AltModifier || event->key() == Qt::Key_Alt)
+        return false;
+    const QKeySequence pressed(QKeyCombination(Qt::AltModifier, Qt::Key(event->key())));
+    QMenuBar* bar = m_parts.form->menuBar();
+    const QList<QAction*> menus = bar->actions();
+    for (QAction* a : menus) {
+        if (!a->isVisible() || !a->isEnabled() || !a->menu()
+            || QKeySequence::mnemonic(a->text()) != pressed)
+            continue;
+        m_parts.form->activateWindow();
+        bar->setActiveAction(a);
+        return true;
+    }
+    return false;
+}
+
+void TMainFormWindows::giveKeyboardToWork()
+{
+    QMainWindow* form = m_parts.form;
+    if (!form->isVisible() || form->isMinimized() || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget())
+        return;
+    // Another window of ours that the user went to keeps the keyboard.
+    QWidget* active = QApplication::activeWindow();
+    if (active && active != form && active->isVisible())
+        return;
+    if (!form->isActiveWindow())
+        form->activateWindow();
+    TMDIChild* document = activeDocumentWindow();
+    if (!document || hotkeyAssignmentActive())
+        return;
+    // Focus left where the user was working outside the documents stays there.
+    QWidget* focus = form->focusWidget();
+    const bool elsewhere = focus && focus->isVisible() && focus->isEnabled()
+        && !(m_parts.area && m_parts.area->isAncestorOf(focus));
+    // In preview mode the editor is hidden and the page view keeps what it has.
+    TDCMemo* editor = document->editor();
+    if (!elsewhere && editor->isVisible() && !editor->hasFocus())
+        editor->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 bool TMainFormWindows::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_parts.form) {
         switch (event->type()) {
+        case QEvent::KeyPress:
+            // An Alt+letter that nothing took, for instance while the window manager has not
+            // made the frame active: the menu bar's own mnemonics open its menu.
+            if (openMenuByMnemonic(static_cast<QKeyEvent*>(event)))
+                return true;
+            break;
+        case QEvent::Show:
+            if (globalOptions.imagePreviewVisible && !m_imagePreview->isVisible())
+                QTimer::singleShot(0, this, &TMainFormWindows::applyImagePreviewVisible);
+            break;
         case QEvent::DragEnter: {
             auto* e = static_cast<QDragEnterEvent*>(event);
             if (e->mimeData()->hasUrls()) {
@@ -388,7 +550,7 @@ void TMainFormWindows::openCommandLineProject(const QString& fileName)
 
 bool TMainFormWindows::closeDocumentWindows()
 {
-    return closeAllDocuments();
+    return closeAllDocumentsForExit();
 }
 
 void TMainFormWindows::applyToolsWindowPage(int page)
@@ -399,6 +561,16 @@ void TMainFormWindows::applyToolsWindowPage(int page)
 
 void TMainFormWindows::beforeSave()
 {
+    // The normal place, also while maximised, so that un-maximising after the next start
+    // gives back the window the user made.
+    const QRect normal = m_parts.form->normalGeometry();
+    if (normal.width() > 0 && normal.height() > 0) {
+        globalOptions.mainWindowLeft = normal.x();
+        globalOptions.mainWindowTop = normal.y();
+        globalOptions.mainWindowWidth = normal.width();
+        globalOptions.mainWindowHeight = normal.height();
+    }
+    globalOptions.mainWindowMaximized = m_parts.form->windowState() & Qt::WindowMaximized;
     if (m_toolWindow->isFloating()) {
         globalOptions.toolsWindowLeft = m_toolWindow->x();
         globalOptions.toolsWindowTop = m_toolWindow->y();

@@ -12,6 +12,7 @@
 #include <functional>
 
 class QAction;
+class QKeyEvent;
 class QMainWindow;
 class QMdiArea;
 class QMenu;
@@ -64,6 +65,13 @@ public:
     void finishHotkeyAssignment(bool ok);
     /// Makes the results list the tools window's active page.
     void showResultsPage();
+    /// The frame's place from the settings: the stored one fitted into its screen, or on the
+    /// first start most of the screen. Runs once the settings are loaded.
+    void placeMainWindow();
+    /// Makes the frame the active window and gives the active document's editor the keyboard,
+    /// unless the user is in another of our windows or outside the documents. Runs at the end
+    /// of start-up and after each modal dialog closes.
+    void giveKeyboardToWork();
 
     /// Projects are loaded here.
     std::function<void(const QString& fileName)> onLoadProject;
@@ -89,8 +97,8 @@ public:
     // TDocumentHost
     QMdiArea* mdiArea() override { return m_parts.area; }
     void addOpenedFile(const QString& caption, TMDIChild* window) override;
-    void renameOpenedFile(const QString& oldCaption, const QString& newCaption) override;
-    void removeOpenedFile(const QString& caption) override;
+    void renameOpenedFile(TMDIChild* window, const QString& newCaption) override;
+    void removeOpenedFile(TMDIChild* window) override;
     void showImagePreview(const QString& fileName) override;
     void openProject(const QString& fileName) override;
     void applyToolsWindowVisible() override;
@@ -106,6 +114,9 @@ protected:
 
 private:
     void placeHotkeyPanel();
+    void placeImagePreview();
+    /// Opens the merged bar's menu whose "&" letter is the Alt+key pressed. True when it did.
+    bool openMenuByMnemonic(const QKeyEvent* event);
     void rebuildFrameReopenMenu();
 
     TMainFormParts m_parts;

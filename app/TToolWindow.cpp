@@ -131,26 +131,40 @@ TToolWindow::TToolWindow(QWidget* parent) : QDockWidget(QStringLiteral("Tools"),
     setWidget(toolPages);
 }
 
+namespace {
+
+TMDIChild* entryWindow(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole).value<QPointer<TMDIChild>>().data();
+}
+
+} // namespace
+
+QListWidgetItem* TToolWindow::openedFileEntry(const TMDIChild* window) const
+{
+    for (int i = 0; i < openedFiles->count(); ++i)
+        if (entryWindow(openedFiles->item(i)) == window)
+            return openedFiles->item(i);
+    return nullptr;
+}
+
 void TToolWindow::addOpenedFile(const QString& caption, TMDIChild* window)
 {
-    if (!openedFiles->findItems(caption, Qt::MatchExactly).isEmpty())
+    if (window && openedFileEntry(window))
         return;
     auto* item = new QListWidgetItem(caption, openedFiles);
     item->setData(Qt::UserRole, QVariant::fromValue(QPointer<TMDIChild>(window)));
 }
 
-void TToolWindow::renameOpenedFile(const QString& oldCaption, const QString& newCaption)
+void TToolWindow::renameOpenedFile(TMDIChild* window, const QString& newCaption)
 {
-    const QList<QListWidgetItem*> items = openedFiles->findItems(oldCaption, Qt::MatchExactly);
-    if (!items.isEmpty())
-        items.first()->setText(newCaption);
+    if (QListWidgetItem* item = openedFileEntry(window))
+        item->setText(newCaption);
 }
 
-void TToolWindow::removeOpenedFile(const QString& caption)
+void TToolWindow::removeOpenedFile(TMDIChild* window)
 {
-    const QList<QListWidgetItem*> items = openedFiles->findItems(caption, Qt::MatchExactly);
-    if (!items.isEmpty())
-        delete items.first();
+    delete openedFileEntry(window);
 }
 
 QStringList TToolWindow::openedFileCaptions() const
@@ -165,8 +179,8 @@ void TToolWindow::activateOpenedFile(QListWidgetItem* item)
 {
     if (!item)
         return;
-    // The entry's window may be gone (two windows share a caption); then nothing happens.
-    const auto window = item->data(Qt::UserRole).value<QPointer<TMDIChild>>();
+    // The entry's window may be gone; then nothing happens.
+    const QPointer<TMDIChild> window = entryWindow(item);
     if (!window)
         return;
     if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {

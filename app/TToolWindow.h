@@ -34,10 +34,10 @@ public:
     /// The project panel's page; the project panel fills it.
     QWidget* projectPanel() const { return projectPage; }
 
-    // The opened-files list, one entry per caption.
+    // The opened-files list: one entry per document window, shown by the window's caption.
     void addOpenedFile(const QString& caption, TMDIChild* window);
-    void renameOpenedFile(const QString& oldCaption, const QString& newCaption);
-    void removeOpenedFile(const QString& caption);
+    void renameOpenedFile(TMDIChild* window, const QString& newCaption);
+    void removeOpenedFile(TMDIChild* window);
     QStringList openedFileCaptions() const;
 
     /// The filter box's entries, from a "Name|mask|Name|mask" filter.
@@ -57,6 +57,7 @@ public:
 
 private:
     void activateOpenedFile(QListWidgetItem* item);
+    QListWidgetItem* openedFileEntry(const TMDIChild* window) const;
 
     QTabWidget* toolPages = nullptr;
     QWidget* openFilesPage = nullptr;

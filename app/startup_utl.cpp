@@ -134,7 +134,8 @@ void closeSplashScreen()
 void processCommandLine(TStartupSteps& steps)
 {
     for (const QString& argument : std::as_const(commandLineArguments)) {
-        if (!QFileInfo::exists(argument))
+        // A folder ("site.htm/") is no file to open either.
+        if (!QFileInfo(argument).isFile())
             continue;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         // A substring of the whole path, not an extension test, as users' shortcuts rely on.

@@ -50,6 +50,17 @@ struct optns
     bool autoCompleteTags = true;
     bool convertUnixStrings = true;
     TPublishSettings publish;
+
+    // Our own values, beyond the designed table.
+    /// Where the Open and Save dialogs start while no project is loaded; empty: the home folder.
+    QString lastDialogFolder;
+    /// The main window's normal (not maximised) place: the position of its frame and the size
+    /// of its inside. A width or height of 0: none was stored yet (the first start).
+    int32_t mainWindowLeft = 0;
+    int32_t mainWindowTop = 0;
+    int32_t mainWindowWidth = 0;
+    int32_t mainWindowHeight = 0;
+    bool mainWindowMaximized = false;
 };
 
 extern optns globalOptions;

@@ -190,6 +190,17 @@ void loadSettings(const QString& key, TSettingsWindows* frame)
         QStringLiteral("Auto lowercase remote filename"), pd.autoLowercaseRemoteFilename);
     p.dialISP = publish.boolean(QStringLiteral("Dial ISP"), pd.dialISP);
 
+    // Our own values.
+    o.lastDialogFolder = files.text(QStringLiteral("Last folder"), defaults.lastDialogFolder);
+    o.mainWindowLeft = windows.int32(QStringLiteral("Main Window left"), defaults.mainWindowLeft);
+    o.mainWindowTop = windows.int32(QStringLiteral("Main Window top"), defaults.mainWindowTop);
+    o.mainWindowWidth
+        = windows.int32(QStringLiteral("Main Window width"), defaults.mainWindowWidth);
+    o.mainWindowHeight
+        = windows.int32(QStringLiteral("Main Window height"), defaults.mainWindowHeight);
+    o.mainWindowMaximized
+        = windows.boolean(QStringLiteral("Main Window maximized"), defaults.mainWindowMaximized);
+
     rebuildEditorFont();
 }
 
@@ -254,6 +265,14 @@ bool saveSettings(const QString& key, TSettingsWindows* frame)
     publish.boolean(
         QStringLiteral("Auto lowercase remote filename"), p.autoLowercaseRemoteFilename);
     publish.boolean(QStringLiteral("Dial ISP"), p.dialISP);
+
+    // Our own values come after the designed ones, so those keep their order.
+    files.text(QStringLiteral("Last folder"), o.lastDialogFolder);
+    windows.integer(QStringLiteral("Main Window left"), o.mainWindowLeft);
+    windows.integer(QStringLiteral("Main Window top"), o.mainWindowTop);
+    windows.integer(QStringLiteral("Main Window width"), o.mainWindowWidth);
+    windows.integer(QStringLiteral("Main Window height"), o.mainWindowHeight);
+    windows.boolean(QStringLiteral("Main Window maximized"), o.mainWindowMaximized);
 
     ok = ok && files.ok() && viewers.ok() && edit.ok() && errors.ok() && windows.ok() && splash.ok()
         && publish.ok();

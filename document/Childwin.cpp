@@ -23,6 +23,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
@@ -141,6 +143,8 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     memo1->setGutterWidth(20);
     memo1->setSelectionStyle(1);
     memo1->setSearchMatchStyle(2);
+    // Giving the window the focus gives it to the text.
+    setFocusProxy(memo1);
     // Mouse presses arrive at the scroll area's viewport, not at the editor itself.
     memo1->viewport()->installEventFilter(this);
     MemoSource1.attach(this);
@@ -183,7 +187,7 @@ TMDIChild::~TMDIChild()
     memo1->setMemoSource(nullptr);
     // FormDestroy: the opened-files entry goes with the window.
     if (g_host)
-        g_host->removeOpenedFile(caption());
+        g_host->removeOpenedFile(this);
 }
 
 void TMDIChild::setCaption(const QString& caption)
@@ -503,24 +507,28 @@ void TMDIChild::rebuildReopenMenu()
     buildReopenMenu(fileReopenList, m_reopenMenu, [](const QString& f) { openFile(f); });
 }
 
+bool TMDIChild::askToSave()
+{
+    if (!MemoSource1.Modified())
+        return true;
+    const auto answer = pm::dialogs().message(pm::Dialogs::Kind::Warning,
+                                              QStringLiteral("Save changes in ") + caption()
+                                                  + QLatin1Char('?'),
+                                              pm::Dialogs::Buttons::YesNoCancel);
+    if (answer == pm::Dialogs::Answer::Yes) {
+        // A save that fails or whose dialog is cancelled keeps the window: closing it would
+        // throw away what the user just asked to keep.
+        return fileName.isEmpty() ? saveAs(this) : saveDocument(fileName, this);
+    }
+    return answer != pm::Dialogs::Answer::Cancel;
+}
+
 void TMDIChild::closeEvent(QCloseEvent* event)
 {
-    if (MemoSource1.Modified()) {
-        const auto answer = pm::dialogs().message(pm::Dialogs::Kind::Warning,
-                                                  QStringLiteral("Save changes in ") + caption()
-                                                      + QLatin1Char('?'),
-                                                  pm::Dialogs::Buttons::YesNoCancel);
-        bool keepOpen = answer == pm::Dialogs::Answer::Cancel;
-        if (answer == pm::Dialogs::Answer::Yes) {
-            // A save that fails or whose dialog is cancelled keeps the window: closing it
-            // would throw away what the user just asked to keep.
-            keepOpen = fileName.isEmpty() ? !saveAs(this) : !saveDocument(fileName, this);
-        }
-        if (keepOpen) {
-            closeCancelled = true;
-            event->ignore();
-            return;
-        }
+    if (!m_saveAnswered && !askToSave()) {
+        closeCancelled = true;
+        event->ignore();
+        return;
     }
     event->accept();
     if (g_host)
@@ -605,14 +613,46 @@ TMDIChild* newDocument()
     return window;
 }
 
+namespace {
+
+/// A new window's place: as large as the area allows less a margin, stepped down and right
+/// from the windows already open, and always wholly inside the area's visible part.
+void placeDocumentWindow(QMdiSubWindow* sub, QMdiArea* area)
+{
+    const QRect visible = area->viewport()->rect();
+    constexpr int margin = 40;
+    constexpr int step = 24;
+    QSize size = visible.size() - QSize(margin, margin);
+    // A small area gets windows as large as itself: smaller ones could not be worked in.
+    if (size.width() < 240 || size.height() < 160)
+        size = visible.size();
+    size = size.expandedTo(QSize(1, 1));
+    const int steps = std::min(visible.width() - size.width(), visible.height() - size.height())
+        / step;
+    int others = 0;
+    const QList<QMdiSubWindow*> subs = area->subWindowList();
+    for (QMdiSubWindow* s : subs)
+        if (s != sub && s->isVisible() && !s->isMinimized())
+            ++others;
+    const int offset = steps > 0 ? (others % (steps + 1)) * step : 0;
+    sub->setGeometry(QRect(visible.topLeft() + QPoint(offset, offset), size));
+}
+
+} // namespace
+
 TMDIChild* createDocumentWindow(const QString& caption, bool bare)
 {
     if (!g_host || !g_host->mdiArea())
         return nullptr;
+    QMdiArea* area = g_host->mdiArea();
+    // A new window follows the one the user works in: maximised when that one is.
+    QMdiSubWindow* previous = area->activeSubWindow() ? area->activeSubWindow()
+                                                       : area->currentSubWindow();
+    const bool maximized = previous && previous->isMaximized();
     auto* window = new TMDIChild;
     window->setCaption(caption);
     window->fileName.clear();
-    QMdiSubWindow* sub = g_host->mdiArea()->addSubWindow(window);
+    QMdiSubWindow* sub = area->addSubWindow(window);
     sub->setWindowTitle(caption);
     if (!bare) {
         QMenuBar* menu = window->mainMenu();
@@ -632,12 +672,15 @@ TMDIChild* createDocumentWindow(const QString& caption, bool bare)
         window->source().setModified(false);
         window->refreshStatusBar();
         g_host->addOpenedFile(caption, window);
-        // Without a size the child opens at its size hint, far too small to edit in.
-        const QSize area = g_host->mdiArea()->viewport()->size();
-        if (area.width() > 200 && area.height() > 150)
-            sub->resize(area.width() - 40, area.height() - 40);
     }
-    sub->show();
+    if (maximized) {
+        sub->showMaximized();
+    } else {
+        placeDocumentWindow(sub, area);
+        sub->show();
+    }
+    // Typing goes into the new text at once, also when the frame becomes active only later.
+    window->editor()->setFocus();
     return window;
 }
 
@@ -646,6 +689,28 @@ void loadProjectFile(const QString& fileName)
     if (g_host)
         g_host->openProject(fileName);
 }
+
+namespace {
+
+/// Whether a document can be read at all, before a window is made for it: a window that
+/// closes again at once is only noise. A failure is told with the file's name.
+bool documentReadable(const QString& name)
+{
+    QFile file(name);
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    pm::dialogs().error(QStringLiteral("Cannot open the file\r\n") + name + QStringLiteral("\r\n")
+                        + file.errorString());
+    return false;
+}
+
+void reportLoadFailure(const QString& name, const QString& error)
+{
+    pm::dialogs().error(QStringLiteral("Cannot open the file\r\n") + name + QStringLiteral("\r\n")
+                        + error);
+}
+
+} // namespace
 
 TMDIChild* openFile(const QString& requested, bool bare)
 {
@@ -662,7 +727,7 @@ TMDIChild* openFile(const QString& requested, bool bare)
                    || ext == QLatin1String(".jpg") || ext == QLatin1String(".bmp")) {
             if (g_host)
                 g_host->showImagePreview(name);
-        } else {
+        } else if (documentReadable(name)) {
             setStatus(QStringLiteral("Creating new window..."));
             window = createDocumentWindow(name, bare);
             if (window) {
@@ -671,7 +736,7 @@ TMDIChild* openFile(const QString& requested, bool bare)
                 if (!window->source().loadFile(name, &error)) {
                     // Nothing was loaded: an empty window under the file's name would invite
                     // saving it over the file.
-                    pm::dialogs().error(error);
+                    reportLoadFailure(name, error);
                     window->source().setModified(false);
                     if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
                         sub->close();
@@ -711,7 +776,7 @@ bool saveDocument(const QString& requested, TMDIChild* window)
         return false;
     }
     if (g_host)
-        g_host->renameOpenedFile(window->caption(), name);
+        g_host->renameOpenedFile(window, name);
     window->fileName = name;
     window->source().setModified(false);
     window->setCaption(name);
@@ -742,18 +807,35 @@ bool saveAs(TMDIChild* window)
     return !name.isEmpty() && saveDocument(name, window);
 }
 
+QString fileDialogFolder()
+{
+    // projectDir starts as the program's own folder and changes only when a project is loaded
+    // or saved; until then the user's own folders are the useful start.
+    if (projectDir != applicationFolder)
+        return projectDir;
+    const QString& last = globalOptions.lastDialogFolder;
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    return QDir::homePath() + QLatin1Char('/');
+}
+
 QString showFileDialog(int mode, int filterIndex)
 {
     pm::Dialogs::FileRequest request;
     request.title = mode == 0 ? QStringLiteral("Open file") : QStringLiteral("Save file");
-    request.folder = projectDir;
+    request.folder = fileDialogFolder();
     request.filter = qtFilter(fileDialogFilter);
     request.filterIndex = filterIndex - 1;
+    QString name;
     if (mode == 0) {
         const QStringList names = pm::dialogs().openFiles(request);
-        return names.isEmpty() ? QString() : names.first();
+        name = names.isEmpty() ? QString() : names.first();
+    } else {
+        name = pm::dialogs().saveFile(request);
     }
-    return pm::dialogs().saveFile(request);
+    if (!name.isEmpty())
+        globalOptions.lastDialogFolder = QFileInfo(name).absolutePath() + QLatin1Char('/');
+    return name;
 }
 
 QString saveTempCopy(TMDIChild* window)
@@ -768,6 +850,29 @@ QString saveTempCopy(TMDIChild* window)
         pm::dialogs().error(QStringLiteral("Cannot save the file\r\n") + tempCopyFileName()
                             + QStringLiteral("\r\n") + error);
     return name;
+}
+
+bool closeAllDocumentsForExit()
+{
+    closeCancelled = false;
+    const QList<TMDIChild*> windows = documentWindows();
+    // Every question first: a Cancel on any of them leaves every window as it was.
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+        if (!windows[i]->askToSave()) {
+            for (TMDIChild* w : windows)
+                w->setSaveAnswered(false);
+            closeCancelled = true;
+            return false;
+        }
+        windows[i]->setSaveAnswered(true);
+    }
+    for (qsizetype i = windows.size() - 1; i >= 0; --i) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(windows[i]->parentWidget()))
+            sub->close();
+        else
+            windows[i]->close();
+    }
+    return documentWindows().isEmpty();
 }
 
 bool closeAllDocuments()
@@ -795,13 +900,15 @@ void rebuildAllReopenMenus()
 TMDIChild* openCommandLineDocument(const QString& fileName)
 {
     BusyCursor busy;
+    if (!documentReadable(fileName))
+        return nullptr;
     // Unlike File > Open: tabs stay and the reopen list is not touched.
     TMDIChild* window = createDocumentWindow(fileName, false);
     if (!window)
         return nullptr;
     QString error;
     if (!window->source().LoadFromFile(fileName, &error)) {
-        pm::dialogs().error(error);
+        reportLoadFailure(fileName, error);
         window->source().setModified(false);
         if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget()))
             sub->close();

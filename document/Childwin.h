@@ -58,6 +58,11 @@ public:
     void setupColouring();
 
     void FormActivate();
+    /// The save question of a modified document: Yes saves it, No lets it go. False when the
+    /// user cancelled or the save did not happen, so the window must stay.
+    bool askToSave();
+    /// The question was asked already: the next close does not ask again.
+    void setSaveAnswered(bool answered) { m_saveAnswered = answered; }
     /// Fills the "Reopen" submenu from the file reopen list.
     void rebuildReopenMenu();
 
@@ -89,6 +94,7 @@ private:
     QMenu* editPop = nullptr;
     QMenu* m_reopenMenu = nullptr;
     QLabel* m_panels[4] = {};
+    bool m_saveAnswered = false;
 
     /// invariant: m_lineLengths[i] == MemoSource1.lineLength(i) for every line, and
     /// m_textSize == sum(m_lineLengths) + 2 * (lineCount() - 1).
@@ -124,13 +130,20 @@ bool saveDocument(const QString& name, TMDIChild* window);
 /// Save: to the window's file, else Save As. True when it was saved.
 bool saveActive(TMDIChild* window);
 bool saveAs(TMDIChild* window);
-/// Mode 0 open, 1 save; `filterIndex` is 1-based. Empty when cancelled.
+/// Mode 0 open, 1 save; `filterIndex` is 1-based. Empty when cancelled. The chosen name's
+/// folder is where the next dialog starts.
 QString showFileDialog(int mode, int filterIndex);
+/// Where the Open and Save dialogs start: the project's folder once a project is loaded, else
+/// the folder last used in either dialog, else the home folder.
+QString fileDialogFolder();
 /// Writes the window's text to the preview copy; returns its name, empty on failure.
 QString saveTempCopy(TMDIChild* window);
 /// Closes document windows from the last to the first until the user cancels. True when all
 /// closed.
 bool closeAllDocuments();
+/// The program's exit: asks the save question of every modified document first, from the last
+/// window to the first, and closes them all only when none was cancelled. True when all closed.
+bool closeAllDocumentsForExit();
 /// Rebuilds the "Reopen" submenu of every document window.
 void rebuildAllReopenMenus();
 /// A document named on the command line: loaded as it is (tabs kept), not added to the reopen

@@ -14,16 +14,17 @@ public:
     /// Where document windows live. Never null while a host is installed.
     virtual QMdiArea* mdiArea() = 0;
 
-    // The tools window's opened-files list, keyed by caption.
+    // The tools window's opened-files list: one entry per window, shown by its caption. Two
+    // windows may show the same file and so the same caption.
     virtual void addOpenedFile(const QString& caption, TMDIChild* window)
     {
         (void)caption, (void)window;
     }
-    virtual void renameOpenedFile(const QString& oldCaption, const QString& newCaption)
+    virtual void renameOpenedFile(TMDIChild* window, const QString& newCaption)
     {
-        (void)oldCaption, (void)newCaption;
+        (void)window, (void)newCaption;
     }
-    virtual void removeOpenedFile(const QString& caption) { (void)caption; }
+    virtual void removeOpenedFile(TMDIChild* window) { (void)window; }
 
     virtual void showImagePreview(const QString& fileName) { (void)fileName; }
     /// Loads a project and brings the tools window's project page to the front.

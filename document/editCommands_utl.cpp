@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -242,8 +243,17 @@ TMDIChild* openSelectedFile(TMDIChild& window)
     if (!source.hasSelection())
         return nullptr;
     const QString name = source.SelText().trimmed();
-    const QFileInfo file(name);
-    if (name.isEmpty() || !file.isFile())
+    if (name.isEmpty())
+        return nullptr;
+    // A relative name in a page names a file beside the page; the program's current folder
+    // is only the second guess.
+    QFileInfo file(name);
+    if (file.isRelative() && !window.fileName.isEmpty()) {
+        const QFileInfo besideDocument(QFileInfo(window.fileName).dir(), name);
+        if (besideDocument.isFile())
+            file = besideDocument;
+    }
+    if (!file.isFile())
         return nullptr;
     return openFile(file.absoluteFilePath());
 }

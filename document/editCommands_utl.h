@@ -26,7 +26,8 @@ void autoCompleteClosingTag(TMDIChild& window);
 /// "&WaCkY selected text": one undo step; does nothing without a selection.
 void wackySelection(TMDIChild& window);
 /// "&Open file (selected text)": opens the selected name when such a file exists (a relative
-/// name is taken from the current folder). Returns the new window, or null.
+/// name is looked for beside the document first, then in the current folder). Returns the new
+/// window, or null.
 TMDIChild* openSelectedFile(TMDIChild& window);
 
 /// Whether a drag from `source` carrying `data` may drop a file name on an editor: only one

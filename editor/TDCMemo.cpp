@@ -799,9 +799,11 @@ void TDCMemo::keyPressEvent(QKeyEvent* event)
         return;
     }
     const Qt::KeyboardModifiers mods = event->modifiers();
-    // Ctrl+Alt is how some layouts reach their third level, so it still types.
-    const bool command = ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier))
-        || (mods & Qt::MetaModifier);
+    // Ctrl+Alt is how some layouts reach their third level, so it still types. Alt alone
+    // types nothing: Alt+letter belongs to the menu bar, and an ignored key goes on to it.
+    const bool ctrl = mods & Qt::ControlModifier;
+    const bool alt = mods & Qt::AltModifier;
+    const bool command = ctrl != alt || (mods & Qt::MetaModifier);
     QString text = event->text();
     if (!command && isTypable(text)) {
         bool used = false;

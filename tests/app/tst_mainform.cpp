@@ -12,6 +12,7 @@
 #include "platform/ScriptedDialogs.h"
 
 #include <QFile>
+#include <QScreen>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusTipEvent>
@@ -50,6 +51,10 @@ private slots:
     void closeRefusedByAStep();
     void failedSaveIsReported();
     void destroyedWithDocumentsOpen();
+    void placeFromTheStore_data();
+    void placeFromTheStore();
+    void placeSurvivesARestart_data();
+    void placeSurvivesARestart();
 };
 
 void TestMainForm::initTestCase()
@@ -67,7 +72,11 @@ void TestMainForm::frame()
     pm::MemorySettingsStore store;
     TMainForm form(&noSteps);
     QCOMPARE(form.windowTitle(), u"Pagemason"_qs);
-    QCOMPARE(form.size(), QSize(720, 502));
+    // The first start takes most of the screen, and all of it lies on the screen.
+    const QRect available = form.screen()->availableGeometry();
+    QVERIFY(available.contains(form.frameGeometry()));
+    QVERIFY(form.width() >= available.width() * 3 / 4);
+    QVERIFY(form.height() >= available.height() * 3 / 4);
     QVERIFY(form.mdiArea());
     QCOMPARE(form.menuBar()->actions().size(), 2);
     QCOMPARE(form.fileMenu()->title(), u"&File"_qs);
@@ -209,8 +218,9 @@ void TestMainForm::startAndCloseCreatesTheStore()
     QCOMPARE(doc.unreadableLineCount(), 0);
     const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason");
     QCOMPARE(doc.value(key, QString()), std::optional<QString>(u"2.3"_qs));
-    const QList<QPair<QString, int>> sections = { { u"Files"_qs, 2 }, { u"Viewers"_qs, 2 },
-        { u"Edit"_qs, 9 }, { u"Errors handeling"_qs, 2 }, { u"Toolbars&Windows"_qs, 8 },
+    // The designed values and our own: "Last folder" and the main window's five.
+    const QList<QPair<QString, int>> sections = { { u"Files"_qs, 3 }, { u"Viewers"_qs, 2 },
+        { u"Edit"_qs, 9 }, { u"Errors handeling"_qs, 2 }, { u"Toolbars&Windows"_qs, 13 },
         { u"Splash"_qs, 2 }, { u"Publish"_qs, 8 } };
     for (const auto& [name, count] : sections)
         QCOMPARE(doc.valueNames(key + u'\\' + name).size(), count);
@@ -277,6 +287,78 @@ void TestMainForm::failedSaveIsReported()
     pm::setSettingsStore(previous);
     QCOMPARE(dialogs.shown().size(), 1);
     QVERIFY(dialogs.shown().first().text.startsWith(u"The settings could not be saved."_qs));
+}
+
+void TestMainForm::placeFromTheStore_data()
+{
+    QTest::addColumn<QRect>("stored"); // the inside of the window
+    QTest::addColumn<QString>("edges"); // where the frame must meet the screen's edges
+    QTest::newRow("a place on the screen comes back") << QRect(40, 30, 600, 400) << "";
+    QTest::newRow("larger than the screen shrinks onto it") << QRect(-50, -50, 5000, 4000)
+                                                            << "left top right bottom";
+    QTest::newRow("over the edge moves back") << QRect(700, 650, 600, 400) << "right bottom";
+    QTest::newRow("on a screen that is gone") << QRect(3000, -2000, 600, 400) << "right top";
+}
+
+void TestMainForm::placeFromTheStore()
+{
+    QFETCH(QRect, stored);
+    QFETCH(QString, edges);
+    pm::MemorySettingsStore store;
+    const QString section = u"Software\\Orvane\\Pagemason\\Toolbars&Windows"_qs;
+    store.writeString(section, u"Main Window left"_qs, QString::number(stored.x()));
+    store.writeString(section, u"Main Window top"_qs, QString::number(stored.y()));
+    store.writeString(section, u"Main Window width"_qs, QString::number(stored.width()));
+    store.writeString(section, u"Main Window height"_qs, QString::number(stored.height()));
+    TMainForm form(&noSteps);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!form.isMaximized());
+    const QRect available = form.screen()->availableGeometry();
+    const QRect frame = form.frameGeometry();
+    QVERIFY(available.contains(frame));
+    if (edges.isEmpty()) {
+        QCOMPARE(form.geometry(), stored);
+        return;
+    }
+    if (!edges.contains(u"left") || !edges.contains(u"right"))
+        QCOMPARE(form.width(), stored.width()); // moved, not shrunk
+    if (!edges.contains(u"top") || !edges.contains(u"bottom"))
+        QCOMPARE(form.height(), stored.height());
+    QCOMPARE(frame.left() == available.left(), edges.contains(u"left"));
+    QCOMPARE(frame.top() == available.top(), edges.contains(u"top"));
+    QCOMPARE(frame.right() == available.right(), edges.contains(u"right"));
+    QCOMPARE(frame.bottom() == available.bottom(), edges.contains(u"bottom"));
+}
+
+void TestMainForm::placeSurvivesARestart_data()
+{
+    QTest::addColumn<bool>("maximized");
+    QTest::newRow("normal") << false;
+    QTest::newRow("maximised keeps its normal place too") << true;
+}
+
+void TestMainForm::placeSurvivesARestart()
+{
+    QFETCH(bool, maximized);
+    pm::MemorySettingsStore store;
+    const QRect place(60, 50, 520, 380);
+    {
+        TMainForm form(&noSteps);
+        form.FormShow();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.setGeometry(place);
+        if (maximized)
+            form.showMaximized();
+        QTRY_COMPARE(form.isMaximized(), maximized);
+        QVERIFY(form.close());
+    }
+    TMainForm again(&noSteps);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QTRY_COMPARE(again.isMaximized(), maximized);
+    QCOMPARE(again.normalGeometry(), place);
 }
 
 QTEST_MAIN(TestMainForm)

@@ -14,6 +14,7 @@
 #include "platform/RecordingShell.h"
 #include "platform/ScriptedDialogs.h"
 
+#include <QDialog>
 #include <QKeySequenceEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -23,9 +24,13 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
+
+using Answer = pm::Dialogs::Answer;
 
 namespace {
 
@@ -99,6 +104,7 @@ private slots:
         parts.helpMenu = m_form.menuBar()->addMenu(QStringLiteral("&Help"));
         parts.aboutAction = parts.helpMenu->addAction(QStringLiteral("&About"));
         m_reopen = parts.reopenMenu;
+        m_open = parts.openAction;
         m_windows = new TMainFormWindows(parts);
         m_windows->onLoadProject = [this](const QString& f) { m_projects.append(f); };
         m_sink.windows = m_windows;
@@ -164,6 +170,102 @@ private slots:
         QCOMPARE(secondRuns, 1);
     }
 
+    void altLetterOpensItsMenu_data()
+    {
+        QTest::addColumn<bool>("frameActive");
+        QTest::newRow("frame active") << true;
+        // Keys still reach the editor when the window system has not made the frame active
+        // (focus under the pointer on a bare X server): the menu bar takes them all the same.
+        QTest::newRow("frame not active") << false;
+    }
+    void altLetterOpensItsMenu()
+    {
+        QFETCH(bool, frameActive);
+        TMDIChild* w = newDocument();
+        w->source().setText(QStringLiteral("abc"));
+        w->source().setModified(false);
+        QWidget other;
+        const auto activate = [&](QWidget* window) {
+            window->show();
+            window->activateWindow();
+            return QTest::qWaitForWindowActive(window);
+        };
+        QVERIFY(activate(&m_form));
+        w->editor()->setFocus();
+        QVERIFY(w->editor()->hasFocus());
+        // Every "&" letter of the merged bar, the dynamic menus' included.
+        const QList<QAction*> menus = m_form.menuBar()->actions();
+        QCOMPARE(menus.size(), documentMenus.size());
+        for (QAction* menu : menus) {
+            const QString title = menu->text();
+            const QKeySequence letter = QKeySequence::mnemonic(title);
+            QVERIFY2(!letter.isEmpty(), qPrintable(title));
+            if (!frameActive)
+                QVERIFY(activate(&other));
+            QTest::keyClick(w->editor(), letter[0].key(), Qt::AltModifier);
+            auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY2(popup, qPrintable(title));
+            QCOMPARE(popup->menuAction(), menu);
+            popup->close();
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QCOMPARE(w->source().text(), QStringLiteral("abc"));
+            QVERIFY(!w->source().Modified());
+        }
+        // An Alt+letter that no menu has types nothing either.
+        QTest::keyClick(w->editor(), Qt::Key_Q, Qt::AltModifier);
+        QVERIFY(!QApplication::activePopupWidget());
+        QCOMPARE(w->source().text(), QStringLiteral("abc"));
+    }
+
+    void newAndOpenedDocumentsTakeTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("new") << "new";
+        QTest::newRow("open") << "open";
+        QTest::newRow("open from the dialog") << "dialog";
+        QTest::newRow("second window") << "second";
+    }
+    void newAndOpenedDocumentsTakeTheKeyboard()
+    {
+        QFETCH(QString, how);
+        m_form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m_form));
+        const QString page = m_dir.filePath(QStringLiteral("typed.html"));
+        writeFile(page, "<p>\r\n");
+        TMDIChild* w = nullptr;
+        if (how == QLatin1String("new")) {
+            w = newDocument();
+        } else if (how == QLatin1String("open")) {
+            w = openFile(page);
+        } else if (how == QLatin1String("dialog")) {
+            m_dialogs.queueFiles({ page });
+            m_open->trigger();
+            w = documentWindows().value(0);
+        } else {
+            newDocument();
+            w = newDocument();
+        }
+        QVERIFY(w);
+        QCOMPARE(QApplication::focusWidget(), w->editor());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("hi"));
+        QVERIFY(w->source().line(0).startsWith(QLatin1String("hi")));
+    }
+
+    void keyboardComesBackAfterADialog()
+    {
+        TMDIChild* w = newDocument();
+        m_form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&m_form));
+        // Something else of the frame had the keyboard when the dialog came up, as the tab of
+        // the Edit page may after a click.
+        w->pages()->tabBar()->setFocus();
+        QDialog dialog(&m_form);
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+        dialog.exec();
+        QTRY_COMPARE(QApplication::focusWidget(), w->editor());
+        QVERIFY(m_form.isActiveWindow());
+    }
+
     void openedFilesAndFind()
     {
         TMDIChild* first = newDocument();
@@ -182,6 +284,65 @@ private slots:
         QCOMPARE(m_area->currentSubWindow()->widget(), first);
         closeAll();
         QCOMPARE(list->count(), 0);
+    }
+
+    void sameFileTwiceHasTwoEntries()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("twice.html"));
+        writeFile(page, "x");
+        TMDIChild* first = openFile(page);
+        TMDIChild* second = openFile(page);
+        QVERIFY(first && second);
+        QListWidget* list = m_windows->toolWindow()->openedFilesList();
+        QCOMPARE(m_windows->toolWindow()->openedFileCaptions(), (QStringList { page, page }));
+        qobject_cast<QMdiSubWindow*>(first->parentWidget())->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(m_windows->toolWindow()->openedFileCaptions(), QStringList { page });
+        // The entry left is the open window's.
+        newDocument();
+        emit list->itemActivated(list->item(0));
+        QCOMPARE(m_area->currentSubWindow()->widget(), second);
+    }
+
+    void exitAsksEveryQuestionFirst_data()
+    {
+        QTest::addColumn<QList<bool>>("modified"); // of the windows in creation order
+        QTest::addColumn<QList<Answer>>("answers"); // in the order asked: last window first
+        QTest::addColumn<bool>("exits");
+        QTest::newRow("cancel on the only question")
+            << QList<bool> { true, false, false } << QList<Answer> { Answer::Cancel } << false;
+        QTest::newRow("cancel on the second question")
+            << QList<bool> { true, false, true } << QList<Answer> { Answer::No, Answer::Cancel }
+            << false;
+        QTest::newRow("no to all") << QList<bool> { true, false, true }
+                                   << QList<Answer> { Answer::No, Answer::No } << true;
+    }
+    void exitAsksEveryQuestionFirst()
+    {
+        QFETCH(QList<bool>, modified);
+        QFETCH(QList<Answer>, answers);
+        QFETCH(bool, exits);
+        QList<TMDIChild*> windows;
+        for (bool m : modified) {
+            TMDIChild* w = newDocument();
+            if (m)
+                w->source().insertText(QStringLiteral("changed"));
+            windows.append(w);
+        }
+        for (Answer a : answers)
+            m_dialogs.queueAnswer(a);
+        QCOMPARE(m_windows->closeDocumentWindows(), exits);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(m_dialogs.shown().size(), answers.size());
+        QCOMPARE(m_dialogs.unanswered(), 0);
+        QCOMPARE(documentWindows(), exits ? QList<TMDIChild*>() : windows);
+        if (!exits) {
+            // Nothing was decided for good: closing one now asks again.
+            m_dialogs.clear();
+            m_dialogs.queueAnswer(Answer::Cancel);
+            QVERIFY(!qobject_cast<QMdiSubWindow*>(windows.first()->parentWidget())->close());
+            QCOMPARE(m_dialogs.shown().size(), 1);
+        }
     }
 
     void dropsOpenInOrder()
@@ -225,6 +386,34 @@ private slots:
         m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/broken.jpg"));
         QCOMPARE(m_dialogs.shown().size(), 1);
         QCOMPARE(preview->pictureSize(), QSize(2, 1));
+    }
+
+    void imagePreviewPlaceAndCloseBox()
+    {
+        globalOptions.toolsWindowVisible = true;
+        m_windows->applyToolsWindowVisible();
+        globalOptions.imagePreviewVisible = false;
+        m_windows->applyImagePreviewVisible();
+        m_form.move(30, 20);
+        TMDIChild* w = newDocument();
+        m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/tiny.bmp"));
+        TImagePreviewWindow* preview = m_windows->imagePreview();
+        QVERIFY(preview->isVisible());
+        QVERIFY(preview->isFloating());
+        // Beside the tools window: below the menu bar, right of the tools window, on screen.
+        const QRect place = preview->frameGeometry();
+        TToolWindow* tools = m_windows->toolWindow();
+        const QRect bar(m_form.menuBar()->mapToGlobal(QPoint(0, 0)), m_form.menuBar()->size());
+        QVERIFY(place.top() > bar.bottom());
+        QVERIFY(place.left() > tools->mapToGlobal(QPoint(tools->width(), 0)).x());
+        QVERIFY(preview->screen()->availableGeometry().contains(place));
+        QVERIFY(w->menuItem(QStringLiteral("ImagePreviewItem"))->isChecked());
+
+        // Its own close box is the View menu's toggle.
+        QVERIFY(preview->close());
+        QVERIFY(!preview->isVisible());
+        QVERIFY(!globalOptions.imagePreviewVisible);
+        QVERIFY(!w->menuItem(QStringLiteral("ImagePreviewItem"))->isChecked());
     }
 
     void filesPage_data()
@@ -286,24 +475,32 @@ private slots:
     void hotkeyAssignment_data()
     {
         QTest::addColumn<bool>("ok");
-        QTest::newRow("ok saves") << true;
-        QTest::newRow("cancel keeps the file") << false;
+        QTest::addColumn<bool>("newestClosed");
+        QTest::newRow("ok saves") << true << false;
+        QTest::newRow("cancel keeps the file") << false << false;
+        QTest::newRow("the window created last has closed") << true << true;
     }
     void hotkeyAssignment()
     {
         QFETCH(bool, ok);
+        QFETCH(bool, newestClosed);
         QFile::remove(hotkeysFileName);
         globalOptions.toolsWindowVisible = true;
         m_windows->applyToolsWindowVisible();
         TMDIChild* older = newDocument();
-        TMDIChild* current = newDocument();
-        // The mode works on the menu of the window created last, whichever is active.
+        TMDIChild* newest = newDocument();
+        if (newestClosed) {
+            qobject_cast<QMdiSubWindow*>(newest->parentWidget())->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        // The mode works on the menu of the window the user works in, whichever came last.
         m_area->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(older->parentWidget()));
         m_windows->startHotkeyAssignment();
         QVERIFY(hotkeyAssignmentActive());
         QVERIFY(m_windows->hotkeyPanel()->isVisible());
         QVERIFY(!m_windows->toolWindow()->isVisible());
         QVERIFY(!older->editor()->isEnabled());
+        TMDIChild* current = older;
 
         m_windows->hotkeyPanel()->hotkeyBox()->setKeySequence(QKeySequence(QStringLiteral("Ctrl+Shift+F")));
         QAction* bold = nullptr;
@@ -343,6 +540,7 @@ private:
     QMainWindow m_form;
     QMdiArea* m_area = nullptr;
     QMenu* m_reopen = nullptr;
+    QAction* m_open = nullptr;
     TMainFormWindows* m_windows = nullptr;
     ResultsSink m_sink;
     QStringList m_projects;

@@ -8,11 +8,13 @@
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <functional>
 
@@ -79,6 +81,7 @@ private slots:
     void firstShowRunsOnce();
     void commandLine_data();
     void commandLine();
+    void aBoxDuringStartupIsNotUnderTheSplash();
 };
 
 void TestStartup::cleanup()
@@ -205,6 +208,8 @@ void TestStartup::commandLine_data()
                                           << QStringList { u"a.htm"_qs } << QStringList {};
     QTest::newRow("other extension ignored")
         << QStringList { u"notes.txt"_qs } << QStringList {} << QStringList {};
+    QTest::newRow("a folder is no file") << QStringList { u"site.htm"_qs, u"site.htm/"_qs }
+                                         << QStringList {} << QStringList {};
 }
 
 void TestStartup::commandLine()
@@ -232,6 +237,36 @@ void TestStartup::commandLine()
     QCOMPARE(opened, documents);
     QCOMPARE(loaded, projects);
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestStartup::aBoxDuringStartupIsNotUnderTheSplash()
+{
+    pm::MemorySettingsStore store;
+    store.writeString(splashKey, u"Show splash screen"_qs, u"1"_qs);
+    store.writeString(splashKey, u"Splash screen seconds"_qs, u"0"_qs);
+    QTemporaryDir dir;
+    const QString page = dir.filePath(u"a.htm"_qs);
+    QFile(page).open(QIODevice::WriteOnly);
+    commandLineArguments = { page };
+    bool splashUpBefore = false;
+    bool splashUpDuringTheBox = true;
+    Steps steps;
+    // Opening the page asks something (an error, say) while the splash, on top, is still up.
+    steps.document = [&](const QString&) {
+        splashUpBefore = splashScreen() && splashScreen()->isVisible();
+        QDialog box;
+        QTimer::singleShot(0, &box, [&] {
+            splashUpDuringTheBox = splashScreen() && splashScreen()->isVisible();
+            box.accept();
+        });
+        box.exec();
+    };
+    TMainForm form(&steps);
+    form.show();
+    QCoreApplication::processEvents();
+    QVERIFY(form.hasShownOnce());
+    QVERIFY(splashUpBefore);
+    QVERIFY(!splashUpDuringTheBox);
 }
 
 QTEST_MAIN(TestStartup)

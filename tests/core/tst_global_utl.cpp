@@ -88,6 +88,12 @@ const QStringList defaultSave = {
     u"Software\\Orvane\\Pagemason\\Publish\\User password="_qs,
     u"Software\\Orvane\\Pagemason\\Publish\\Auto lowercase remote filename=1"_qs,
     u"Software\\Orvane\\Pagemason\\Publish\\Dial ISP=1"_qs,
+    u"Software\\Orvane\\Pagemason\\Files\\Last folder="_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window left=0"_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window top=0"_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window width=0"_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window height=0"_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window maximized=0"_qs,
 };
 
 } // namespace
@@ -279,6 +285,12 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     o.convertUnixStrings = false;
     o.publish = TPublishSettings { QStringLiteral("*.x"), QStringLiteral("ftp.example.com"), 2121,
         QStringLiteral("/www"), QStringLiteral("me"), QStringLiteral("p@ss\"w"), false, false };
+    o.lastDialogFolder = QStringLiteral("/home/me/site/");
+    o.mainWindowLeft = -8;
+    o.mainWindowTop = 30;
+    o.mainWindowWidth = 1200;
+    o.mainWindowHeight = 700;
+    o.mainWindowMaximized = true;
     projectFileName = QStringLiteral("/site/a.pmp");
     toolsWindowActivePage = 2;
     const optns saved = o;
@@ -320,6 +332,12 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     QCOMPARE(l.publish.userPassword, saved.publish.userPassword);
     QCOMPARE(l.publish.autoLowercaseRemoteFilename, saved.publish.autoLowercaseRemoteFilename);
     QCOMPARE(l.publish.dialISP, saved.publish.dialISP);
+    QCOMPARE(l.lastDialogFolder, saved.lastDialogFolder);
+    QCOMPARE(l.mainWindowLeft, saved.mainWindowLeft);
+    QCOMPARE(l.mainWindowTop, saved.mainWindowTop);
+    QCOMPARE(l.mainWindowWidth, saved.mainWindowWidth);
+    QCOMPARE(l.mainWindowHeight, saved.mainWindowHeight);
+    QCOMPARE(l.mainWindowMaximized, saved.mainWindowMaximized);
     QCOMPARE(projectFileName, u"/site/a.pmp"_qs);
     QCOMPARE(toolsWindowActivePage, 2);
 }

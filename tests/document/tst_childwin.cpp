@@ -11,6 +11,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "templates/dynamicMenus_utl.h"
 
+#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -30,21 +31,33 @@ class TestHost : public TDocumentHost
 {
 public:
     QMdiArea area;
-    QStringList opened; ///< the opened-files list by caption
+    QList<std::pair<TMDIChild*, QString>> entries; ///< the opened-files list
     QStringList previews, projects;
     QMdiArea* mdiArea() override { return &area; }
-    void addOpenedFile(const QString& caption, TMDIChild*) override
+    QStringList opened() const
     {
-        if (!opened.contains(caption))
-            opened.append(caption);
+        QStringList out;
+        for (const auto& e : entries)
+            out.append(e.second);
+        return out;
     }
-    void renameOpenedFile(const QString& from, const QString& to) override
+    void addOpenedFile(const QString& caption, TMDIChild* window) override
     {
-        const qsizetype i = opened.indexOf(from);
-        if (i >= 0)
-            opened[i] = to;
+        for (const auto& e : std::as_const(entries))
+            if (e.first == window)
+                return;
+        entries.append({ window, caption });
     }
-    void removeOpenedFile(const QString& caption) override { opened.removeOne(caption); }
+    void renameOpenedFile(TMDIChild* window, const QString& to) override
+    {
+        for (auto& e : entries)
+            if (e.first == window)
+                e.second = to;
+    }
+    void removeOpenedFile(TMDIChild* window) override
+    {
+        entries.removeIf([window](const auto& e) { return e.first == window; });
+    }
     void showImagePreview(const QString& f) override { previews.append(f); }
     void openProject(const QString& f) override { projects.append(f); }
 };
@@ -127,10 +140,12 @@ private slots:
         TMDIChild* third = newDocument();
         QCOMPARE(captions(), (QStringList { "Untitled:1", "Untitled:2", "Untitled:3" }));
         QCOMPARE(newDocument()->caption(), QStringLiteral("Untitled:4"));
-        // Numbers count open windows, so they may repeat after a close.
+        // Numbers count open windows, so they may repeat after a close; each window keeps an
+        // entry of its own in the opened-files list all the same.
         QVERIFY(closeWindow(third));
         QCOMPARE(newDocument()->caption(), QStringLiteral("Untitled:4"));
-        QCOMPARE(m_host.opened, (QStringList { "Untitled:1", "Untitled:2", "Untitled:4" }));
+        QCOMPARE(m_host.opened(),
+                 (QStringList { "Untitled:1", "Untitled:2", "Untitled:4", "Untitled:4" }));
     }
 
     void menus()
@@ -217,7 +232,7 @@ private slots:
         QCOMPARE(w->caption(), path);
         QCOMPARE(w->fileName, path);
         QVERIFY(!w->source().Modified());
-        QVERIFY(m_host.opened.contains(path));
+        QVERIFY(m_host.opened().contains(path));
         QFile::remove(path);
     }
 
@@ -390,15 +405,114 @@ private slots:
             void openCommandLineDocument(const QString& f) override { ::openCommandLineDocument(f); }
             void openCommandLineProject(const QString& f) override { loadProjectFile(f); }
         } steps;
-        commandLineArguments = { a, b, txt, inHtmFolder, m_dir.filePath(QStringLiteral("gone.htm")) };
+        // A folder is no existing file, with or without its slash: skipped without a word.
+        const QString htmFolder = m_dir.filePath(QStringLiteral("c/site.htm"));
+        commandLineArguments = { a, b, txt, inHtmFolder, m_dir.filePath(QStringLiteral("gone.htm")),
+                                 htmFolder, htmFolder + QLatin1Char('/') };
         processCommandLine(steps);
         QCOMPARE(captions(), (QStringList { a, inHtmFolder }));
+        QVERIFY(m_dialogs.shown().isEmpty());
         QCOMPARE(m_host.projects, QStringList { b });
         const QList<TMDIChild*> windows = documentWindows();
         QCOMPARE(windows[0]->source().line(0), QStringLiteral("\tx")); // tabs kept
         QCOMPARE(windows[0]->fileName, a);
         QVERIFY(!windows[0]->source().Modified());
         QVERIFY(!fileReopenList.contains(a));
+    }
+
+    void unreadableFileOpensNoWindow_data()
+    {
+        QTest::addColumn<bool>("commandLine");
+        QTest::newRow("File > Open") << false;
+        QTest::newRow("command line") << true;
+    }
+    void unreadableFileOpensNoWindow()
+    {
+        QFETCH(bool, commandLine);
+        if (geteuid() == 0)
+            QSKIP("the superuser reads every file");
+        const QString path = m_dir.filePath(QStringLiteral("locked.html"));
+        writeFile(path, "x");
+        QFile::setPermissions(path, QFile::WriteOwner);
+        TMDIChild* w = commandLine ? openCommandLineDocument(path) : openFile(path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(!w);
+        QVERIFY(documentWindows().isEmpty());
+        QCOMPARE(m_dialogs.shown().size(), 1);
+        QVERIFY(m_dialogs.shown().first().text.startsWith(
+            QStringLiteral("Cannot open the file\r\n") + path + QStringLiteral("\r\n")));
+    }
+
+    void newWindowsOpenInsideTheArea_data()
+    {
+        QTest::addColumn<QSize>("area");
+        QTest::newRow("roomy") << QSize(900, 700);
+        QTest::newRow("small") << QSize(180, 120);
+    }
+    void newWindowsOpenInsideTheArea()
+    {
+        QFETCH(QSize, area);
+        m_host.area.resize(area);
+        m_host.area.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_host.area));
+        const QRect visible = m_host.area.viewport()->rect();
+        QList<QMdiSubWindow*> subs;
+        for (int i = 0; i < 8; ++i) {
+            auto* sub = qobject_cast<QMdiSubWindow*>(newDocument()->parentWidget());
+            QVERIFY2(visible.contains(sub->geometry()), qPrintable(QString::number(i)));
+            subs.append(sub);
+        }
+        // In a roomy area they step aside so that every title stays in sight.
+        if (area.width() > 400)
+            QVERIFY(subs[0]->geometry() != subs[1]->geometry());
+
+        // A maximised window makes the next one maximised too, also while another window
+        // (a dialog, the preview) is the active one.
+        subs.last()->showMaximized();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        auto* next = qobject_cast<QMdiSubWindow*>(newDocument()->parentWidget());
+        QVERIFY(next->isMaximized());
+        m_host.area.hide();
+    }
+
+    void dialogsStartInTheLastFolder()
+    {
+        const QString home = QDir::homePath() + QLatin1Char('/');
+        const QString saved = applicationFolder;
+        applicationFolder = m_dir.filePath(QStringLiteral("program/"));
+        projectDir = applicationFolder;
+        globalOptions.lastDialogFolder.clear();
+        const auto folders = [this] {
+            QStringList out;
+            for (const auto& r : m_dialogs.fileRequests())
+                out.append(r.folder);
+            return out;
+        };
+        // First start: the home folder, not the program's.
+        QVERIFY(!openFile());
+        const QString site = m_dir.filePath(QStringLiteral("site/"));
+        writeFile(site + QStringLiteral("a.html"), "a");
+        m_dialogs.queueFiles({ site + QStringLiteral("a.html") });
+        TMDIChild* w = openFile();
+        QVERIFY(w);
+        // The Save dialog starts where the Open dialog was left, and the other way round.
+        const QString other = m_dir.filePath(QStringLiteral("other/"));
+        QDir().mkpath(other);
+        m_dialogs.queueFiles({ other + QStringLiteral("b.html") });
+        QVERIFY(saveAs(w));
+        QVERIFY(!openFile());
+        // A folder that went away is no start; the home folder is.
+        globalOptions.lastDialogFolder = m_dir.filePath(QStringLiteral("gone/"));
+        QVERIFY(!openFile());
+        // A loaded project's folder wins.
+        projectDir = m_dir.filePath(QStringLiteral("project/"));
+        QVERIFY(!saveAs(w));
+        QCOMPARE(folders(), (QStringList { home, home, site, other, home, projectDir }));
+        applicationFolder = saved;
+        projectDir = saved;
     }
 
     void failedSaveKeepsEverything_data()

@@ -360,33 +360,45 @@ void tst_EditCommands::wacky()
 
 void tst_EditCommands::openSelectedFile_data()
 {
+    // The current folder holds open/page.html and open/cur.html; the document, when saved,
+    // lies in site/, which holds site/page.html and site/sub/inner.html.
     QTest::addColumn<QString>("selected");
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("full name with blanks around") << "  %1/page.html \t" << true;
-    QTest::newRow("relative to the current folder") << "page.html" << true;
-    QTest::newRow("missing file") << "%1/none.html" << false;
-    QTest::newRow("a folder") << "%1" << false;
-    QTest::newRow("blanks only") << "   " << false;
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("opened"); // relative to the test folder; empty: nothing
+    QTest::newRow("full name with blanks around") << "  %1/open/page.html \t" << false
+                                                  << "open/page.html";
+    QTest::newRow("relative to the current folder") << "page.html" << false << "open/page.html";
+    QTest::newRow("relative to the document first") << "page.html" << true << "site/page.html";
+    QTest::newRow("below the document") << "sub/inner.html" << true << "site/sub/inner.html";
+    QTest::newRow("then the current folder") << "cur.html" << true << "open/cur.html";
+    QTest::newRow("missing file") << "%1/none.html" << false << "";
+    QTest::newRow("a folder") << "%1" << false << "";
+    QTest::newRow("blanks only") << "   " << false << "";
 }
 
 void tst_EditCommands::openSelectedFile()
 {
     QFETCH(QString, selected);
-    QFETCH(bool, opens);
-    const QString folder = m_dir.filePath(QStringLiteral("open"));
-    writeFile(folder + QStringLiteral("/page.html"));
+    QFETCH(bool, saved);
+    QFETCH(QString, opened);
+    const QString root = m_dir.path();
+    for (const char* f :
+         { "open/page.html", "open/cur.html", "site/page.html", "site/sub/inner.html" })
+        writeFile(root + QLatin1Char('/') + QLatin1String(f));
+    if (saved)
+        m_window->fileName = root + QStringLiteral("/site/index.html");
     const QString oldCurrent = QDir::currentPath();
-    QDir::setCurrent(folder);
+    QDir::setCurrent(root + QStringLiteral("/open"));
     if (selected.contains(QStringLiteral("%1")))
-        selected = selected.arg(folder);
+        selected = selected.arg(root);
     source().setText(QStringLiteral("see ") + selected + QStringLiteral(" here"));
     source().setSelection(smStream, 4, 0, int(4 + selected.size()), 0);
     m_window->menuItem(QStringLiteral("OpenSelectedFile1"))->trigger();
     QDir::setCurrent(oldCurrent);
     const QList<TMDIChild*> windows = documentWindows();
-    QCOMPARE(windows.size(), opens ? 2 : 1);
-    if (opens) {
-        QCOMPARE(windows.last()->fileName, folder + QStringLiteral("/page.html"));
+    QCOMPARE(windows.size(), opened.isEmpty() ? 1 : 2);
+    if (!opened.isEmpty()) {
+        QCOMPARE(windows.last()->fileName, root + QLatin1Char('/') + opened);
         QCOMPARE(windows.last()->source().line(0), QStringLiteral("<p>"));
     }
 }
