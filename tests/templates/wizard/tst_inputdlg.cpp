@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -688,13 +689,35 @@ void tst_InputDlg::startUpWiring()
 
 void tst_InputDlg::colorPickerForm()
 {
+    // A patch of colour on the screen before the picker opens.
+    const QColor green(10, 200, 30);
+    QWidget patch(nullptr, Qt::FramelessWindowHint);
+    QPalette palette = patch.palette();
+    palette.setColor(QPalette::Window, green);
+    patch.setPalette(palette);
+    patch.setAutoFillBackground(true);
+    patch.setGeometry(120, 90, 80, 60);
+    patch.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&patch));
+    const QPoint spot = patch.mapToGlobal(QPoint(40, 30));
+    QScreen* screen = QGuiApplication::screenAt(spot);
+    QVERIFY(screen);
+    QTRY_COMPARE(screen->grabWindow(0).toImage().pixelColor(spot - screen->geometry().topLeft()),
+                 green);
+
     for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         TgetColorFrm form;
         QCOMPARE(form.pickResult(), colorPickerCancelled);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseMove(&form, QPoint(3, 3));
-        QTest::mouseRelease(&form, button, {}, QPoint(3, 3));
+        const QPoint local = form.mapFromGlobal(spot);
+        // The picker shows the screen as it was, and picks from that picture, not from itself.
+        QCOMPARE(form.grab().toImage().pixelColor(local), green);
+        QMouseEvent move(QEvent::MouseMove, QPointF(local), QPointF(spot), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &move);
+        QCOMPARE(form.pickedColor(), int32_t(10 | 200 << 8 | 30 << 16));
+        QTest::mouseRelease(&form, button, {}, local);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.pickResult(),
                  button == Qt::LeftButton ? form.pickedColor() : colorPickerCancelled);
