@@ -436,6 +436,7 @@ void tst_InputDlg::pictureSizes_data()
     QTest::newRow("gif") << QStringLiteral(TEST_DATA_DIR "/wizard/pic7x3.gif") << "7" << "3";
     QTest::newRow("jpeg") << QStringLiteral("made.jpg") << "9" << "4";
     QTest::newRow("bmp") << QStringLiteral("made.bmp") << "5" << "6";
+    QTest::newRow("png") << QStringLiteral(TEST_DATA_DIR "/document/tiny.png") << "5" << "3";
     QTest::newRow("damaged jpeg") << QStringLiteral("broken.jpg") << "0" << "0";
     QTest::newRow("not a picture") << QStringLiteral("text.gif") << "0" << "0";
     QTest::newRow("missing") << QStringLiteral("missing.gif") << "0" << "0";
