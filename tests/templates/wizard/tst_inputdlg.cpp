@@ -301,13 +301,21 @@ void tst_InputDlg::stepCaptionAndSize()
     dlg.addPage(rtNumber, QStringLiteral("Border"), QString(), QString(), QString(), false);
     dlg.addPage(rtAlign, QStringLiteral("Alignment"), QString(), QString(), QString(), false);
     QVERIFY(dlg.start(QStringLiteral("Image")));
+    // Help memo, button panel and 50 around the page's own height.
+    const int around = dlg.helpMemo->height() + dlg.Panel1->height() + 50;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Image Wizard - Step 1 of 3"));
-    QCOMPARE(dlg.width(), 540 + 20);
+    QCOMPARE(dlg.size(), QSize(540 + 20, around + 295));
     dlg.nextBtn->click();
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Image Wizard - Step 2 of 3"));
     QCOMPARE(dlg.helpMemo->toPlainText(), QStringLiteral("Border"));
-    QCOMPARE(dlg.width(), 400); // 108 + 20, raised to the minimum
+    // The small number page makes a small dialog, however large the image page is.
+    QCOMPARE(dlg.size(), QSize(400, around + 31)); // 108 + 20, raised to the minimum width
     QCOMPARE(dlg.PageControl1->currentWidget(), dlg.page(1));
+    dlg.nextBtn->click();
+    QCOMPARE(dlg.size(), QSize(400, around + 205)); // align: 325 + 20, raised to 400
+    dlg.backBtn->click();
+    dlg.backBtn->click();
+    QCOMPARE(dlg.size(), QSize(540 + 20, around + 295));
 }
 
 void tst_InputDlg::navigation()
