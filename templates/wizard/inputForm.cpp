@@ -440,9 +440,10 @@ void TinputDlg::afterMove()
                    + QStringLiteral(" of ") + QString::number(m_pages.size()));
     // Only the current page may hold the dialog's size: the page stack's minimum is the
     // largest minimum among its pages, so every step would be as large as the largest page.
-    for (TwizardPage* p : std::as_const(m_pages))
-        p->setSizePolicy(p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored,
-                         p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored);
+    for (TwizardPage* p : std::as_const(m_pages)) {
+        const QSizePolicy::Policy policy = p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        p->setSizePolicy(policy, policy);
+    }
     PageControl1->updateGeometry();
     layout()->invalidate();
     layout()->activate();
