@@ -441,7 +441,8 @@ void TinputDlg::afterMove()
     // Only the current page may hold the dialog's size: the page stack's minimum is the
     // largest minimum among its pages, so every step would be as large as the largest page.
     for (TwizardPage* p : std::as_const(m_pages)) {
-        const QSizePolicy::Policy policy = p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        const QSizePolicy::Policy policy
+            = p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
         p->setSizePolicy(policy, policy);
     }
     PageControl1->updateGeometry();
