@@ -2,6 +2,7 @@
 #include "app/TToolWindow.h"
 
 #include "document/Childwin.h"
+#include "document/common/picture_utl.h"
 #include "platform/Shell.h"
 
 #include <QComboBox>
@@ -226,8 +227,7 @@ void TToolWindow::openListedFile(const QString& fileName)
         if (onOpenProject)
             onOpenProject(fileName);
         toolPages->setCurrentIndex(ProjectPage);
-    } else if (ext == QLatin1String("gif") || ext == QLatin1String("jpeg")
-               || ext == QLatin1String("jpg") || ext == QLatin1String("bmp")) {
+    } else if (isPictureFileName(fileName)) {
         if (onPreviewImage)
             onPreviewImage(fileName);
     } else {

@@ -3,10 +3,10 @@
 
 #include "core/errors_utl.h"
 #include "core/global_utl.h"
+#include "platform/SafeSave.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
 
@@ -151,19 +151,11 @@ bool saveColorRules(const TRules& rules, const QString& fileName)
         line(kSeparator);
     }
 
-    QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        const QByteArray bytes = text.toUtf8();
-        ok = file.write(bytes) == bytes.size();
-    }
-    if (ok)
-        ok = file.commit();
-    else
-        file.cancelWriting();
+    QString error;
+    const bool ok = pm::saveFileSafely(fileName, text.toUtf8(), &error);
     if (!ok)
-        showError(kErrMessage, QStringLiteral("Cannot save the file\r\n%1\r\n%2")
-                                   .arg(fileName, file.errorString()));
+        showError(
+            kErrMessage, QStringLiteral("Cannot save the file\r\n%1\r\n%2").arg(fileName, error));
     return ok;
 }
 

@@ -132,12 +132,16 @@ void showBox(const QString& text)
 
 QString formatErrorMessage(uint8_t code, const QString& param)
 {
+    return formatErrorMessage(code, param, globalOptions.messageType);
+}
+
+QString formatErrorMessage(uint8_t code, const QString& param, uint8_t messageType)
+{
     // A code outside the table would read past it; it is reported as the unknown error.
     if (code >= errorCount)
         code = unknownErrorCode;
     // Any message type but "short" shows the detailed text, so no error box is ever empty.
-    const char16_t* const* table
-        = globalOptions.messageType == 1 ? shortMessages : detailedMessages;
+    const char16_t* const* table = messageType == 1 ? shortMessages : detailedMessages;
     return substitute(QString::fromUtf16(table[code]), param);
 }
 

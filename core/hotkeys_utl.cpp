@@ -3,6 +3,7 @@
 
 #include "core/global_utl.h"
 #include "platform/Dialogs.h"
+#include "platform/SafeSave.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +14,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <vector>
@@ -247,13 +247,7 @@ bool writeHotkeyFile(const QString& fileName, const QList<THotkeyRecord>& record
         memcpy(rec + 1, name.constData(), size_t(name.size()));
         qToLittleEndian<uint16_t>(records[i].shortcut, rec + 256);
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return pm::saveFileSafely(fileName, data, error);
 }
 
 int menuItemTag(const QAction* item)

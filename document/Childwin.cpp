@@ -11,6 +11,7 @@
 #include "document/TDocumentHost.h"
 #include "document/common/TWizardDocument.h"
 #include "document/common/files_utl.h"
+#include "document/common/picture_utl.h"
 #include "document/editCommands_utl.h"
 #include "editor/TDCMemo.h"
 #include "editor/TGoToLineDlg.h"
@@ -723,8 +724,7 @@ TMDIChild* openFile(const QString& requested, bool bare)
         const QString ext = lowerExtension(name);
         if (ext == QLatin1String(".pmp")) {
             loadProjectFile(name);
-        } else if (ext == QLatin1String(".gif") || ext == QLatin1String(".jpeg")
-                   || ext == QLatin1String(".jpg") || ext == QLatin1String(".bmp")) {
+        } else if (isPictureFileName(name)) {
             if (g_host)
                 g_host->showImagePreview(name);
         } else if (documentReadable(name)) {

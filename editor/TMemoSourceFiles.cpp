@@ -538,7 +538,10 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
     for (int i = 0; latin1 && i < n; ++i)
         latin1 = !m_d->lines.rec(i).wide();
     QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so a full disk fails the write that meets it: a write that fails while
+    // QSaveFile flushes its buffer on commit does not stop the rename, and a small document
+    // would be replaced by a torn one with success reported.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;

@@ -3,8 +3,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QHash>
 #include <QStringDecoder>
+
+#include <cstring>
 
 namespace {
 
@@ -12,6 +14,13 @@ namespace {
 constexpr int maxMenuDepth = 64;
 
 const QString crlf = QStringLiteral("\r\n");
+
+/// A caption or name as the reasons quote it: a file may hold captions of any length.
+QString shown(const QString& text)
+{
+    constexpr qsizetype most = 60;
+    return text.size() <= most ? text : text.left(most) + QStringLiteral("...");
+}
 
 /// First character that is neither a space nor a tab; a null QChar when there is none.
 QChar firstNonBlank(const QString& line)
@@ -24,6 +33,8 @@ QChar firstNonBlank(const QString& line)
 }
 
 /// Lines of the file, LF or CR LF ended; UTF-8 when valid, Latin-1 otherwise, line by line.
+/// Read in large blocks and decoded straight from them: one pass over the bytes, however long
+/// the lines are.
 class LineReader
 {
 public:
@@ -31,24 +42,65 @@ public:
 
     bool next(QString& line)
     {
-        if (m_file.atEnd())
-            return false;
-        QByteArray bytes = m_file.readLine();
-        if (bytes.endsWith('\n'))
-            bytes.chop(1);
+        for (;;) {
+            const char* data = m_buffer.constData();
+            const auto* nl = static_cast<const char*>(
+                std::memchr(data + m_scanned, '\n', size_t(m_buffer.size() - m_scanned)));
+            if (nl) {
+                take(line, nl - data, nl - data + 1);
+                return true;
+            }
+            m_scanned = m_buffer.size();
+            if (!fill()) {
+                if (m_start == m_buffer.size())
+                    return false;
+                take(line, m_buffer.size(), m_buffer.size()); // a last line without line end
+                return true;
+            }
+        }
+    }
+    int lineNumber() const { return m_line; }
+
+private:
+    static constexpr qint64 blockSize = 1 << 20;
+
+    /// Line := bytes [m_start, end) without a final CR; the next line starts at `next`.
+    void take(QString& line, qsizetype end, qsizetype next)
+    {
+        QByteArrayView bytes(m_buffer.constData() + m_start, end - m_start);
         if (bytes.endsWith('\r'))
             bytes.chop(1);
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         line = utf8.decode(bytes);
         if (utf8.hasError())
             line = QString::fromLatin1(bytes);
+        m_start = m_scanned = next;
         ++m_line;
-        return true;
     }
-    int lineNumber() const { return m_line; }
 
-private:
+    /// Drops the lines already handed out and reads the next block; false at the end.
+    bool fill()
+    {
+        if (m_start > 0) {
+            m_buffer.remove(0, m_start);
+            m_scanned -= m_start;
+            m_start = 0;
+        }
+        const qsizetype had = m_buffer.size();
+        // A line longer than a block takes the rest of the file in one read rather than a
+        // buffer grown (and copied) step by step.
+        const qint64 want
+            = had < blockSize ? blockSize : qMax<qint64>(blockSize, m_file.size() - m_file.pos());
+        m_buffer.resize(had + want);
+        const qint64 got = m_file.read(m_buffer.data() + had, want);
+        m_buffer.resize(had + qMax<qint64>(got, 0));
+        return got > 0;
+    }
+
     QFile& m_file;
+    QByteArray m_buffer;
+    qsizetype m_start = 0; ///< where the next line begins in m_buffer
+    qsizetype m_scanned = 0; ///< invariant: no '\n' in [m_start, m_scanned)
     int m_line = 0; ///< 1-based number of the line last returned
 };
 
@@ -63,11 +115,14 @@ public:
     /// Reads from the line after the auto-insert opening line to the end of the file.
     bool readBody()
     {
+        const int opened = m_lines.lineNumber();
         QStringList autoInsert;
         QString line;
         for (;;) {
             if (!m_lines.next(line))
-                return fail(QStringLiteral("end of file inside the auto-insert section"));
+                return fail(QStringLiteral("the auto-insert section opened on line %1 has no "
+                                           "closing \"}\" line")
+                                .arg(opened));
             const QChar c = firstNonBlank(line);
             if (c == u'}')
                 break;
@@ -76,7 +131,7 @@ public:
             keep(line);
             autoInsert.append(line);
         }
-        m_out.entryTexts.append(autoInsert.join(crlf));
+        m_out.entryTexts.append(joinTemplate(autoInsert));
 
         while (m_lines.next(line)) {
             if (firstNonBlank(line) != u'{')
@@ -92,6 +147,22 @@ public:
     }
 
 private:
+    bool nameClash(const TMenuNode& entry, const TMenuNode& first)
+    {
+        const QString separator = QStringLiteral("-");
+        if (entry.caption == separator && first.caption == separator)
+            return fail(
+                QStringLiteral("the separator on line %1 clashes with the separator on line "
+                               "%2: two separators directly under one menu take the same "
+                               "name (\"%3\")")
+                    .arg(QString::number(entry.line), QString::number(first.line),
+                        shown(entry.name)));
+        return fail(QStringLiteral("the entry \"%1\" on line %2 takes the same name (\"%3\") as "
+                                   "the entry \"%4\" on line %5 of the same menu")
+                        .arg(shown(entry.caption), QString::number(entry.line), shown(entry.name),
+                            shown(first.caption), QString::number(first.line)));
+    }
+
     bool fail(const QString& reason)
     {
         m_out.errorCode = 4;
@@ -106,6 +177,18 @@ private:
             m_out.templateLines.append({m_lines.lineNumber(), line});
     }
 
+    /// The lines of a template as one text; a one-line template is that line, not a copy.
+    static QString joinTemplate(const QStringList& lines)
+    {
+        return lines.size() == 1 ? lines.first() : lines.join(crlf);
+    }
+
+    bool unclosed(const TMenuNode& menu)
+    {
+        return fail(QStringLiteral("the menu \"%1\" opened on line %2 has no closing \"}\" line")
+                        .arg(shown(menu.caption), QString::number(menu.line)));
+    }
+
     static bool endsTemplate(const QString& line)
     {
         if (line.startsWith(QStringLiteral("item=["), Qt::CaseInsensitive))
@@ -118,19 +201,21 @@ private:
     bool readMenuLevel(TMenuNode& parent, const QString& path, int depth)
     {
         if (depth > maxMenuDepth)
-            return fail(QStringLiteral("menus nested too deeply"));
+            return fail(QStringLiteral("the menu \"%1\" on line %2 lies more than %3 menus deep")
+                            .arg(shown(parent.caption), QString::number(parent.line),
+                                QString::number(maxMenuDepth)));
         // Entry names must be unique among the entries directly under one menu.
-        QSet<QString> entryNames;
+        QHash<QString, TMenuNode> entryNames;
         QString line;
         if (!m_lines.next(line))
-            return fail(QStringLiteral("end of file inside a menu"));
+            return unclosed(parent);
         for (;;) {
             const QChar c = firstNonBlank(line);
             if (c == u'}')
                 return true;
             if (c == u';') {
                 if (!m_lines.next(line))
-                    return fail(QStringLiteral("end of file inside a menu"));
+                    return unclosed(parent);
                 continue;
             }
             if (c == u'{') {
@@ -140,12 +225,14 @@ private:
                 const QString subPath = path + sub.caption;
                 sub.name = menuItemNameFromPath(subPath);
                 if (sub.name.isEmpty())
-                    return fail(QStringLiteral("a submenu without a usable name"));
+                    return fail(QStringLiteral("the submenu \"%1\" takes no name: its menu path "
+                                               "holds no letter, digit or \"_\"")
+                                    .arg(shown(sub.caption)));
                 if (!readMenuLevel(sub, subPath, depth + 1))
                     return false;
                 parent.children.append(sub);
                 if (!m_lines.next(line))
-                    return fail(QStringLiteral("end of file inside a menu"));
+                    return unclosed(parent);
                 continue;
             }
 
@@ -155,16 +242,19 @@ private:
             entry.line = m_lines.lineNumber();
             entry.name = menuItemNameFromPath(path + entry.caption);
             if (entry.name.isEmpty())
-                return fail(QStringLiteral("an entry without a usable name"));
+                return fail(QStringLiteral("the entry \"%1\" takes no name: its menu path holds "
+                                           "no letter, digit or \"_\"")
+                                .arg(shown(entry.caption)));
             const QString folded = entry.name.toLower();
-            if (entryNames.contains(folded))
-                return fail(QStringLiteral("two entries of one menu with the same name"));
-            entryNames.insert(folded);
+            const auto first = entryNames.constFind(folded);
+            if (first != entryNames.constEnd())
+                return nameClash(entry, *first);
+            entryNames.insert(folded, entry);
 
             QStringList templateLines;
             for (;;) {
                 if (!m_lines.next(line))
-                    return fail(QStringLiteral("end of file inside a template"));
+                    return unclosed(parent);
                 if (endsTemplate(line))
                     break;
                 if (firstNonBlank(line) == u';')
@@ -172,7 +262,7 @@ private:
                 keep(line);
                 templateLines.append(line);
             }
-            m_out.entryTexts.append(templateLines.join(crlf));
+            m_out.entryTexts.append(joinTemplate(templateLines));
             entry.tag = int32_t(m_out.entryTexts.size() - 1);
             parent.children.append(entry);
             // The line that ended the template is examined next.
@@ -198,7 +288,7 @@ TMenusFile readMenusFile(const QString& fileName, bool keepTemplateLines)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         out.errorCode = 4;
-        out.errorReason = file.errorString();
+        out.errorReason = QStringLiteral("the file cannot be read: ") + file.errorString();
         return out;
     }
     LineReader lines(file);
@@ -206,7 +296,8 @@ TMenusFile readMenusFile(const QString& fileName, bool keepTemplateLines)
     if (!lines.next(line) || line != QStringView(menusFileHeader)) {
         out.errorCode = 4;
         out.errorLine = 1;
-        out.errorReason = QStringLiteral("wrong header");
+        out.errorReason = QStringLiteral("the header is wrong: line 1 must read exactly \"%1\"")
+                              .arg(QStringView(menusFileHeader));
         return out;
     }
     const QString opening = QStringLiteral("{auto insert tags when new html is created");
@@ -214,7 +305,8 @@ TMenusFile readMenusFile(const QString& fileName, bool keepTemplateLines)
         if (!lines.next(line)) {
             out.errorCode = 4;
             out.errorLine = lines.lineNumber();
-            out.errorReason = QStringLiteral("no auto-insert section");
+            out.errorReason
+                = QStringLiteral("no line \"%1\" opens the auto-insert section").arg(opening);
             return out;
         }
         if (line.size() == opening.size() && line.toLower() == opening)

@@ -34,7 +34,9 @@ struct TMenusFile {
     /// 0 when the whole file was read; 1 the file is missing; 4 the file is not valid.
     uint8_t errorCode = 0;
     int errorLine = 0;   ///< 1-based line where reading failed (0 when the file is missing)
-    QString errorReason; ///< for the developer, not shown in the error box
+    /// Why the file is not valid, in words that name the lines at fault (the command-line check
+    /// prints it; the error box keeps the code's own text).
+    QString errorReason;
 };
 
 /// The exact first line of a dynamic menus file.

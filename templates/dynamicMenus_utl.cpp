@@ -150,9 +150,12 @@ int checkMenusFile(const QString& file, QTextStream& out)
         if (!check.ok)
             report(line.line, check.position, shortErrorMessage(check.code));
     }
-    if (menus.errorCode != 0)
-        report(menus.errorLine, menus.errorLine > 0 ? 1 : 0,
-               shortErrorMessage(menus.errorCode, file));
+    if (menus.errorCode != 0) {
+        QString message = shortErrorMessage(menus.errorCode, file);
+        if (menus.errorCode == 4 && !menus.errorReason.isEmpty())
+            message += QStringLiteral(" (") + menus.errorReason + u')';
+        report(menus.errorLine, menus.errorLine > 0 ? 1 : 0, message);
+    }
     out.flush();
     return problems == 0 ? 0 : 1;
 }

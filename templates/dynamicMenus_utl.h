@@ -34,6 +34,7 @@ void insertAutoInsertTags(TMemoSource& editor);
 bool checkMenusFileAfterSave(const QString& savedFileName, const QStringList& lines);
 
 /// The command-line check: reads `file` with the loader's rules, checks every template line
-/// and prints "FILE:LINE:POSITION: message" per problem (1-based line and position).
+/// and prints "FILE:LINE:POSITION: message" per problem (1-based line and position); a file
+/// that cannot be read as a menus file also says why, in parentheses.
 /// Returns 0 when the file is clean, 1 otherwise.
 int checkMenusFile(const QString& file, QTextStream& out);

@@ -186,9 +186,5 @@ bool checkTemplateSyntaxAndReport(const QString& text)
 
 QString shortErrorMessage(uint8_t code, const QString& param)
 {
-    const uint8_t saved = globalOptions.messageType;
-    globalOptions.messageType = 1;
-    const QString message = formatErrorMessage(code, param);
-    globalOptions.messageType = saved;
-    return message;
+    return formatErrorMessage(code, param, 1);
 }

@@ -4,6 +4,7 @@
 #include "core/errors_utl.h"
 #include "core/global_utl.h"
 #include "core/status_utl.h"
+#include "document/common/string_utl.h"
 #include "templates/TRequestActions.h"
 #include "templates/requestSyntax.h"
 
@@ -11,28 +12,6 @@
 #include <exception>
 
 TTagEditState tagEditState;
-
-QChar tagCaseChar(QChar c)
-{
-    switch (globalOptions.tagCase) {
-    case 0:
-        return c.toLower();
-    case 1:
-        return c.toUpper();
-    default:
-        return c;
-    }
-}
-
-QString tagCaseText(const QString& text)
-{
-    if (globalOptions.tagCase != 0 && globalOptions.tagCase != 1)
-        return text;
-    QString out = text;
-    for (QChar& c : out)
-        c = tagCaseChar(c);
-    return out;
-}
 
 namespace {
 
@@ -47,8 +26,17 @@ QString placeholder(int k)
 /// Replaces every placeholder in one pass, so an answer that happens to hold "{=1=}" stays text.
 QString substituteAnswers(const QString& text, const QList<TWizardPage>& pages)
 {
+    static const QString guarded = QString(u'{') + QChar(answerGuard) + u'=';
     QString out;
     out.reserve(text.size());
+    // Where a substitution joins texts, a "{" and a "=" meet that the template kept apart (two
+    // answers side by side, an answer and its prefix or suffix): they must not become a request.
+    bool joining = false;
+    auto join = [&](QStringView piece) {
+        if (joining && !piece.isEmpty() && piece.front() == u'=' && out.endsWith(u'{'))
+            out += QChar(answerGuard);
+        out += piece;
+    };
     qsizetype i = 0;
     while (i < text.size()) {
         const qsizetype at = text.indexOf(openTag, i);
@@ -60,21 +48,24 @@ QString substituteAnswers(const QString& text, const QList<TWizardPage>& pages)
         bool ok = false;
         const int k = text.mid(at + 2, d - at - 2).toInt(&ok);
         if (d > at + 2 && ok && QStringView(text).mid(d, 2) == closeTag && k < pages.size()) {
-            out += QStringView(text).mid(i, at - i);
+            join(QStringView(text).mid(i, at - i));
+            joining = true;
             const TWizardPage& page = pages.at(k);
             if (!(page.answer.isEmpty() && page.optional)) {
-                static const QString guarded = QString(u'{') + QChar(answerGuard) + u'=';
                 QString answer = page.answer;
                 answer.replace(QStringLiteral("{="), guarded);
-                out += page.prefix + answer + page.suffix;
+                join(page.prefix);
+                join(answer);
+                join(page.suffix);
             }
             i = d + 2;
         } else {
-            out += QStringView(text).mid(i, at + 2 - i);
+            join(QStringView(text).mid(i, at + 2 - i));
+            joining = false;
             i = at + 2;
         }
     }
-    out += QStringView(text).mid(i);
+    join(QStringView(text).mid(i));
     return out;
 }
 
@@ -150,7 +141,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         while (i < t.size()) {
             progress.show(out.size() + 1, out.size() + t.size() - i);
             if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
-                out += tagCaseChar(t.at(i));
+                out += applyTagCase(t.at(i));
                 ++i;
                 continue;
             }
@@ -182,7 +173,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             }
 
             i = close + 2;
-            request.parameters = tagCaseText(request.parameters);
+            request.parameters = applyTagCase(request.parameters);
             qsizetype start = out.size();
             while (start > 0 && !isPrefixStop(out.at(start - 1)))
                 --start;
@@ -193,7 +184,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
             qsizetype end = i;
             while (end < t.size() && !isSuffixStop(t.at(end)))
                 ++end;
-            const QString suffix = tagCaseText(t.mid(i, end - i));
+            const QString suffix = applyTagCase(t.mid(i, end - i));
             i = end;
 
             if (type == rtMenuCommand || type == rtPlugin) {

@@ -30,10 +30,6 @@ inline constexpr int maxWizardPages = 100;
 /// in text a user typed or loaded, and `insertResult` drops it.
 inline constexpr char16_t answerGuard = 0xFDD0;
 
-/// One character through the `tagCase` setting (0 lower, 1 upper, 2 unchanged).
-QChar tagCaseChar(QChar c);
-QString tagCaseText(const QString& text);
-
 /// Starts a fresh run (not a tag edit). Empty result when the run failed or was cancelled.
 QString runTemplate(const QString& templateText, const QString& title);
 /// The run without resetting `tagEditState`.

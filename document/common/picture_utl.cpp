@@ -77,6 +77,16 @@ bool looksLikeJpeg(const QString& fileName)
 
 } // namespace
 
+bool isPictureFileName(const QString& fileName)
+{
+    static const QStringList extensions { QStringLiteral(".gif"), QStringLiteral(".jpg"),
+        QStringLiteral(".jpeg"), QStringLiteral(".bmp"), QStringLiteral(".png") };
+    for (const QString& extension : extensions)
+        if (fileName.endsWith(extension, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QImage decodeJpeg(const QString& fileName, QString* error)
 {
     QFile f(fileName);

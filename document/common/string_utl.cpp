@@ -44,6 +44,18 @@ QString applyTagCase(const QString& text)
     }
 }
 
+QChar applyTagCase(QChar c)
+{
+    switch (globalOptions.tagCase) {
+    case 0:
+        return QChar(asciiLower(c.unicode()));
+    case 1:
+        return QChar(asciiUpper(c.unicode()));
+    default:
+        return c;
+    }
+}
+
 QList<int> findMatchingEntries(const QStringList& list, const QString& typed)
 {
     // Nothing typed starts like nothing in particular.

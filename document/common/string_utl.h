@@ -11,6 +11,8 @@ class TWizardDocument;
 /// The text in the `tagCase` setting's case: 0 lower, 1 upper (ASCII letters only, so a
 /// template's accented text is never touched), anything else unchanged.
 QString applyTagCase(const QString& text);
+/// One character by the same rule.
+QChar applyTagCase(QChar c);
 
 /// Indices into `list` of the entries that start like `typed` (without regard to case) over
 /// the longest prefix any of them shares with it. The first prefix tried ends at `typed`'s

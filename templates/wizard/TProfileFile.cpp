@@ -1,8 +1,9 @@
 /** @file TProfileFile.cpp ** A private profile (INI) file with the Windows profile semantics. **/
 #include "templates/wizard/TProfileFile.h"
 
+#include "platform/SafeSave.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -162,19 +163,7 @@ bool TProfileFile::save(QString* error) const
             *error = QStringLiteral("The file is too large or unreadable: ") + m_fileName;
         return false;
     }
-    QSaveFile f(m_fileName);
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    f.write(content());
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
-    }
-    return true;
+    return pm::saveFileSafely(m_fileName, content(), error);
 }
 
 QStringList TProfileFile::readKeys(const QString& fileName, const QString& section, int limit)

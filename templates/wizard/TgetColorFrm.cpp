@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 
@@ -15,9 +16,17 @@ TgetColorFrm::TgetColorFrm(QWidget* parent)
 {
     setCursor(Qt::CrossCursor);
     setMouseTracking(true);
-    setAttribute(Qt::WA_NoSystemBackground);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(screen->geometry());
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Read from the screens before this form covers them: afterwards they show the form.
+    QRect desktop;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
+        const QImage image = screen->grabWindow(0).toImage();
+        m_shots.append({ screen->geometry(), image });
+        desktop |= screen->geometry();
+    }
+    if (desktop.isValid())
+        setGeometry(desktop);
     m_colorPanel = new QLabel(this);
     m_colorPanel->resize(16, 16);
     m_colorPanel->move(width() - 16, height() - 16);
@@ -31,22 +40,32 @@ int32_t TgetColorFrm::pickColor(QWidget* parent)
     return form.pickResult();
 }
 
+void TgetColorFrm::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black); // between screens of different sizes
+    for (const Shot& shot : std::as_const(m_shots))
+        painter.drawImage(
+            QRect(mapFromGlobal(shot.geometry.topLeft()), shot.geometry.size()), shot.image);
+}
+
 void TgetColorFrm::mouseMoveEvent(QMouseEvent* event)
 {
     const QPoint global = event->globalPosition().toPoint();
-    QScreen* screen = QGuiApplication::screenAt(global);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    for (const Shot& shot : std::as_const(m_shots)) {
+        if (!shot.geometry.contains(global) || shot.image.isNull())
+            continue;
+        // Scaled to device pixels: a high-density screen's picture is larger than its geometry.
+        const QPoint at = global - shot.geometry.topLeft();
+        const int x = at.x() * shot.image.width() / shot.geometry.width();
+        const int y = at.y() * shot.image.height() / shot.geometry.height();
+        const QRgb c = shot.image.pixel(
+            qBound(0, x, shot.image.width() - 1), qBound(0, y, shot.image.height() - 1));
+        m_picked = int32_t(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
+        m_colorPanel->setStyleSheet(
+            QStringLiteral("background-color: #%1;").arg(colorAnswer(m_picked)));
         return;
-    const QPoint local = global - screen->geometry().topLeft();
-    const QImage pixel = screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage();
-    if (pixel.isNull())
-        return;
-    const QRgb c = pixel.pixel(0, 0);
-    m_picked = int32_t(qRed(c) | (qGreen(c) << 8) | (qBlue(c) << 16));
-    m_colorPanel->setStyleSheet(
-        QStringLiteral("background-color: #%1;").arg(colorAnswer(m_picked)));
+    }
 }
 
 void TgetColorFrm::mouseReleaseEvent(QMouseEvent* event)

@@ -438,6 +438,16 @@ void TinputDlg::afterMove()
     helpMemo->setPlainText(descriptions.at(m_currentPage));
     setWindowTitle(m_title + QStringLiteral(" Wizard - Step ") + QString::number(m_currentPage + 1)
                    + QStringLiteral(" of ") + QString::number(m_pages.size()));
+    // Only the current page may hold the dialog's size: the page stack's minimum is the
+    // largest minimum among its pages, so every step would be as large as the largest page.
+    for (TwizardPage* p : std::as_const(m_pages)) {
+        const QSizePolicy::Policy policy
+            = p == page ? QSizePolicy::Preferred : QSizePolicy::Ignored;
+        p->setSizePolicy(policy, policy);
+    }
+    PageControl1->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
     resize(qMax(400, pageWidth(page->tag()) + 20),
            helpMemoHeight + panelHeight + 50 + pageHeight(page->tag()));
     if (QScreen* s = screen())

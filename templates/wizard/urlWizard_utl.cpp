@@ -32,10 +32,9 @@ TUrlLayout urlLayout(int type)
 {
     TUrlLayout l;
     switch (type) {
-    case tHttp: case tAfs: case tFile: case tNewssrc: case tNntp:
+    case tHttp: case tAfs: case tFtp: case tFile: case tNewssrc: case tNntp:
+        // ftp shows its target too: it is part of the address, so it must not be hidden.
         l[urlTarget] = field("#", "Target");
-        [[fallthrough]];
-    case tFtp:
         l[urlHost] = field("://", "Host Address");
         l[urlPort] = field(":", "Port");
         l[urlPath] = field("/", "Path");
@@ -94,7 +93,6 @@ QString composeUrl(int type, const TUrlParts& p)
         rest = host + joined({{":", p[urlPort]}, {"/", p[urlPath]}, {" ", p[urlFileName]}});
         break;
     case tWais:
-    case tFtp:
         rest = host + joined({{":", p[urlPort]}, {"/", p[urlPath]}, {"/", p[urlFileName]}});
         break;
     default:

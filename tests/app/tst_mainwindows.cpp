@@ -382,6 +382,17 @@ private slots:
         QVERIFY(preview->isAnimating());
         QCOMPARE(preview->pictureSize(), QSize(2, 1));
 
+        // PNG pictures open in the preview too, from File > Open and from the files page.
+        const QString png = QStringLiteral(TEST_DATA_DIR "/document/tiny.png");
+        QVERIFY(!openFile(png));
+        QCOMPARE(preview->windowTitle(), png + QStringLiteral(" 5x3"));
+        m_windows->showImagePreview(photo);
+        m_windows->toolWindow()->openListedFile(png);
+        QCOMPARE(preview->pictureSize(), QSize(5, 3));
+        QVERIFY(documentWindows().isEmpty());
+        QVERIFY(m_dialogs.shown().isEmpty());
+        m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/anim.gif"));
+
         // A picture that cannot be read says so and leaves the last one up.
         m_windows->showImagePreview(QStringLiteral(TEST_DATA_DIR "/document/broken.jpg"));
         QCOMPARE(m_dialogs.shown().size(), 1);

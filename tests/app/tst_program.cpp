@@ -24,6 +24,11 @@ void TestProgram::checkMenusToolMode_data()
     QTest::newRow("missing file") << QStringList { u"--check-menus"_qs, u"/nonexistent/x.mnu"_qs }
                                   << 1 << "/nonexistent/x.mnu";
     QTest::newRow("no file named") << QStringList { u"--check-menus"_qs } << 2 << "";
+    QTest::newRow("an invalid file says why")
+        << QStringList { u"--check-menus"_qs, QStringLiteral(TEST_DATA_DIR "/templates/errors.mnu") }
+        << 1
+        << ":22:1: " TEST_DATA_DIR "/templates/errors.mnu is not a valid menus flie (the entry \"a\" "
+           "on line 22 takes the same name (\"Morea\") as the entry \"A\" on line 20 of the same menu)";
 }
 
 void TestProgram::checkMenusToolMode()

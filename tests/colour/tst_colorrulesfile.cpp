@@ -2,11 +2,14 @@
 #include "colour/ColorRuleMatcher.h"
 #include "colour/customRules_utl.h"
 #include "core/global_utl.h"
+#include "platform/FullDisk.h"
 #include "platform/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace {
@@ -67,6 +70,8 @@ private slots:
     void thousandsOfRulesAndAHugeRule();
     void fieldsThatWouldBreakTheLayoutAreKeptOnOneLine();
     void failedSaveLeavesTheOldFileWhole();
+    void fullDiskSaysSo_data();
+    void fullDiskSaysSo();
     void shippedRulesColourHtml_data();
     void shippedRulesColourHtml();
 
@@ -282,6 +287,39 @@ void tst_ColorRulesFile::failedSaveLeavesTheOldFileWhole()
     QVERIFY(boxes.shown().at(0).text.startsWith(QStringLiteral("Cannot save the file\r\n") + path));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("full")),
              QStringList{ QStringLiteral("full.colors") });
+}
+
+void tst_ColorRulesFile::fullDiskSaysSo_data()
+{
+    QTest::addColumn<int>("rules");
+    QTest::newRow("a few rules") << 3; // a few hundred bytes: the case a bare save got wrong
+    QTest::newRow("thousands of rules") << 2000;
+}
+
+void tst_ColorRulesFile::fullDiskSaysSo()
+{
+    QFETCH(int, rules);
+    QTemporaryDir folder;
+    const std::optional<QByteArray> result = pm::runOnFullDisk(
+        folder.path(),
+        [](const QString& f) { writeFile(f + QStringLiteral("/full.colors"), kSample); },
+        [rules](const QString& f) -> QByteArray {
+            TRules set;
+            for (int i = 0; i < rules; ++i)
+                set.add().setValues(QStringLiteral("R"), QStringLiteral("<"), 1, QStringLiteral(">"));
+            pm::ScriptedDialogs boxes;
+            const QString path = f + QStringLiteral("/full.colors");
+            const bool saved = saveColorRules(set, path);
+            const QString said = boxes.shown().isEmpty() ? QString() : boxes.shown().at(0).text;
+            return QByteArray(saved ? "saved" : "refused") + '|' + said.toUtf8() + '|'
+                + (readFile(path) == kSample ? "old file whole" : "old file changed");
+        });
+    if (!result)
+        QSKIP("this machine lets no process mount a file system of its own");
+    const QString path = folder.filePath(QStringLiteral("full.colors"));
+    QCOMPARE(QString::fromUtf8(*result),
+             QStringLiteral("refused|Cannot save the file\r\n") + path + QStringLiteral("\r\n")
+                 + QString::fromLocal8Bit(std::strerror(ENOSPC)) + QStringLiteral("|old file whole"));
 }
 
 void tst_ColorRulesFile::shippedRulesColourHtml_data()

@@ -112,6 +112,9 @@ void TestErrorsUtl::message()
     QFETCH(QString, expected);
     globalOptions.messageType = uint8_t(messageType);
     QCOMPARE(formatErrorMessage(uint8_t(code), param), expected);
+    // Asked for a type, the setting plays no part.
+    globalOptions.messageType = uint8_t(messageType == 1 ? 0 : 1);
+    QCOMPARE(formatErrorMessage(uint8_t(code), param, uint8_t(messageType)), expected);
 }
 
 void TestErrorsUtl::boxIsAnErrorWithOk()

@@ -2,6 +2,7 @@
 #include "core/global_utl.h"
 #include "core/hotkeys_utl.h"
 #include "platform/Dialogs.h"
+#include "platform/FullDisk.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,6 +11,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -260,6 +264,31 @@ private slots:
         QVERIFY(!saveHotkeys(&menu.bar, m_dir.filePath(QStringLiteral("no/such/folder/x"))));
         QCOMPARE(dialogs.messages.size(), 1);
         pm::setDialogs(previous);
+    }
+
+    void fullDiskSaysSo()
+    {
+        // A hotkeys file is a few kilobytes: the size a bare save replaced by a torn file.
+        const QByteArray old = record("FileNewItem", 0x6046);
+        QTemporaryDir folder;
+        const std::optional<QByteArray> result = pm::runOnFullDisk(
+            folder.path(), [&](const QString& f) { writeBytes(f + QStringLiteral("/x.HotKeys"), old); },
+            [&](const QString& f) -> QByteArray {
+                const QString file = f + QStringLiteral("/x.HotKeys");
+                QString error;
+                const bool saved = writeHotkeyFile(file,
+                    { { QStringLiteral("FileNewItem"), 0x6046 }, { QStringLiteral("EditUndoItem"), 0x605A } },
+                    &error);
+                QFile back(file);
+                const bool whole = back.open(QIODevice::ReadOnly) && back.readAll() == old;
+                return QByteArray(saved ? "saved" : "refused") + '|' + error.toUtf8() + '|'
+                    + (whole ? "old file whole" : "old file changed");
+            });
+        if (!result)
+            QSKIP("this machine lets no process mount a file system of its own");
+        QCOMPARE(QString::fromUtf8(*result),
+                 QStringLiteral("refused|") + QString::fromLocal8Bit(std::strerror(ENOSPC))
+                     + QStringLiteral("|old file whole"));
     }
 
 private:

@@ -10,6 +10,7 @@
 #include "editor/TextClipboard.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
+#include "templates/TMenusFile.h"
 #include "templates/dynamicMenus_utl.h"
 
 #include <QListView>
@@ -116,6 +117,8 @@ private slots:
     void closingTagCompletion_data();
     void closingTagCompletion();
     void completionIsItsOwnUndoStep();
+    void shippedTemplatesCompleteTheirOwnTag_data();
+    void shippedTemplatesCompleteTheirOwnTag();
     void wacky_data();
     void wacky();
     void openSelectedFile_data();
@@ -313,6 +316,57 @@ void tst_EditCommands::completionIsItsOwnUndoStep()
     QCOMPARE(source().line(0), QStringLiteral("abc <b></B>"));
     source().Undo();
     QCOMPARE(source().line(0), QStringLiteral("abc <b>"));
+}
+
+void tst_EditCommands::shippedTemplatesCompleteTheirOwnTag_data()
+{
+    QTest::addColumn<int>("tagCase");
+    QTest::newRow("lower case") << 0;
+    QTest::newRow("upper case") << 1;
+    QTest::newRow("as written") << 2;
+}
+
+void tst_EditCommands::shippedTemplatesCompleteTheirOwnTag()
+{
+    // Typing <name> for a tag that a shipped template starts with completes that tag's own
+    // closing tag, or nothing: never the closing tag of something the template holds inside.
+    QFETCH(int, tagCase);
+    const TMenusFile shipped = readMenusFile(QStringLiteral(APP_DIR "default.mnu"));
+    QCOMPARE(shipped.errorCode, uint8_t(0));
+    menuEntryTexts = shipped.entryTexts;
+    globalOptions.autoCompleteTags = true;
+    globalOptions.tagCase = uint8_t(tagCase);
+    QStringList names; // as the templates spell them, first spelling of each
+    for (qsizetype k = 1; k < shipped.entryTexts.size(); ++k) {
+        const QString& text = shipped.entryTexts.at(k);
+        if (!text.startsWith(u'<') || text.size() < 2 || !text.at(1).isLetter())
+            continue;
+        qsizetype end = 1;
+        while (end < text.size() && text.at(end).isLetterOrNumber())
+            ++end;
+        const QString name = text.mid(1, end - 1);
+        if (!names.contains(name, Qt::CaseInsensitive))
+            names.append(name);
+    }
+    QVERIFY(names.size() > 30);
+    QVERIFY(names.contains(QStringLiteral("TABLE")) && names.contains(QStringLiteral("TR")));
+
+    int completed = 0;
+    for (const QString& name : std::as_const(names)) {
+        const QString typed = QLatin1Char('<') + name.toLower();
+        source().setText(typed);
+        source().setCaret(int(typed.size()), 0);
+        QTest::keyClicks(editor(), QStringLiteral(">"));
+        QCOMPARE(source().lineCount(), 1);
+        const QString closing = source().line(0).mid(typed.size() + 1);
+        if (closing.isEmpty())
+            continue;
+        const QString own = tagCase == 0 ? name.toLower() : tagCase == 1 ? name.toUpper() : name;
+        QCOMPARE(closing, QStringLiteral("</") + own + QLatin1Char('>'));
+        QCOMPARE(source().CaretX(), int(typed.size()) + 1);
+        ++completed;
+    }
+    QVERIFY(completed > 20);
 }
 
 void tst_EditCommands::wacky_data()

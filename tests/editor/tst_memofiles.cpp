@@ -1,10 +1,14 @@
 /** @file tst_memofiles.cpp ** Loading, saving and tab expansion of the text storage, bad input included. **/
 #include "editor/TMemoSource.h"
+#include "platform/FullDisk.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 class tst_MemoFiles : public QObject
 {
@@ -23,6 +27,8 @@ private slots:
     void fixturePage();
     void failedLoadKeepsDocument();
     void failedSaveKeepsOldFile();
+    void fullDiskKeepsOldFile_data();
+    void fullDiskKeepsOldFile();
     void latin1DocumentWithWideCharacter();
     void loadFileResetsState();
     void expandTabs();
@@ -356,6 +362,40 @@ void tst_MemoFiles::failedSaveKeepsOldFile()
     QCOMPARE(read(path), QByteArray("new"));
     // No temporary files are left beside it.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "old.html" });
+}
+
+void tst_MemoFiles::fullDiskKeepsOldFile_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("a short page") << 100; // what a buffered save replaced by an empty file
+    QTest::newRow("a long page") << 200000;
+}
+
+void tst_MemoFiles::fullDiskKeepsOldFile()
+{
+    QFETCH(int, size);
+    QTemporaryDir folder;
+    const std::optional<QByteArray> result = pm::runOnFullDisk(
+        folder.path(),
+        [](const QString& f) {
+            QFile old(f + QStringLiteral("/page.html"));
+            if (old.open(QIODevice::WriteOnly))
+                old.write("old content\r\n");
+        },
+        [&](const QString& f) -> QByteArray {
+            const QString path = f + QStringLiteral("/page.html");
+            TMemoSource s;
+            s.setText(QString(size, u'n'));
+            QString error;
+            const bool saved = s.saveFile(path, &error);
+            return QByteArray(saved ? "saved" : "refused") + '|' + error.toUtf8() + '|'
+                + read(path);
+        });
+    if (!result)
+        QSKIP("this machine lets no process mount a file system of its own");
+    QCOMPARE(QString::fromUtf8(*result),
+             QStringLiteral("refused|") + QString::fromLocal8Bit(std::strerror(ENOSPC))
+                 + QStringLiteral("|old content\r\n"));
 }
 
 void tst_MemoFiles::latin1DocumentWithWideCharacter()

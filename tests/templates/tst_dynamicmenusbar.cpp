@@ -49,6 +49,18 @@ void whenModal(std::function<void(QWidget*)> script)
     });
 }
 
+/// Entry tags in depth-first order; overflow menus are walked like any submenu.
+void collectTags(const QMenu* menu, QList<int>& out)
+{
+    const QList<QAction*> actions = menu->actions();
+    for (const QAction* a : actions) {
+        if (a->menu())
+            collectTags(a->menu(), out);
+        else
+            out.append(a->data().toInt());
+    }
+}
+
 void click(QWidget* dialog, const char* name)
 {
     auto* button = dialog->findChild<QPushButton*>(QString::fromLatin1(name));
@@ -79,6 +91,8 @@ private slots:
     void menusGoBeforeWindow();
     void failuresKeepWhatWasFinished();
     void missingFileChangesNothing();
+    void separatorHasNoCaption();
+    void longMenusOverflowInFileOrder();
     void shippedFileBuilds();
     void textWizardAnswersAndMessages();
     void textWizardCancel();
@@ -158,6 +172,74 @@ void tst_DynamicMenusBar::missingFileChangesNothing()
     QCOMPARE(menuEntryTexts, QStringList{"kept"});
     QCOMPARE(dialogs.shown().size(), 1);
     QCOMPARE(dialogs.shown().at(0).text, formatErrorMessage(1, file));
+}
+
+void tst_DynamicMenusBar::separatorHasNoCaption()
+{
+    pm::ScriptedDialogs dialogs;
+    Bar b;
+    loadDynamicMenus(write({"Dynamic Menus File - Orvane", "{auto insert tags when new html is created",
+                            "}", "{&Tags", "item=[Alpha]", "a", "item=[-]", "item=[Beta]", "b", "}"}),
+                     &b.bar, 3, nullptr);
+    QMenu* built = b.bar.actions().at(3)->menu();
+    QMenu reference;
+    reference.addAction(QStringLiteral("Alpha"));
+    reference.addSeparator();
+    reference.addAction(QStringLiteral("Beta"));
+    built->adjustSize();
+    reference.adjustSize();
+    // Drawn exactly as a separator the toolkit makes: no stray "-" beside the line.
+    QCOMPARE(built->grab().toImage(), reference.grab().toImage());
+    QCOMPARE(built->actions().at(1)->objectName(), QStringLiteral("Tags"));
+    QCOMPARE(built->actions().at(1)->data().toInt(), 2);
+}
+
+void tst_DynamicMenusBar::longMenusOverflowInFileOrder()
+{
+    pm::ScriptedDialogs dialogs;
+    QStringList lines{"Dynamic Menus File - Orvane", "{auto insert tags when new html is created", "}",
+                      "{&Big"};
+    const int big = 2 * maxDynamicMenuItems + maxDynamicMenuItems / 2;
+    for (int e = 0; e < big; ++e)
+        lines << QStringLiteral("item=[E%1]").arg(e) << QStringLiteral("t");
+    lines << "}";
+    const int tops = maxDynamicTopLevelMenus + 50; // &Big among them
+    for (int m = 1; m < tops; ++m)
+        lines << QStringLiteral("{M%1").arg(m) << "item=[x]" << "x" << "}";
+    Bar b;
+    loadDynamicMenus(write(lines), &b.bar, 3, nullptr);
+    QVERIFY(dialogs.shown().isEmpty());
+
+    const QStringList titles = b.titles();
+    QCOMPARE(titles.size(), 4 + maxDynamicTopLevelMenus + 1);
+    QCOMPARE(titles.at(3), QStringLiteral("&Big"));
+    QCOMPARE(titles.at(3 + maxDynamicTopLevelMenus - 1),
+             QStringLiteral("M%1").arg(maxDynamicTopLevelMenus - 1));
+    QCOMPARE(titles.at(3 + maxDynamicTopLevelMenus), dynamicMenuOverflowCaption);
+    QCOMPARE(titles.last(), QStringLiteral("&Window"));
+
+    // No menu holds more than its share, and the overflow menus carry no command.
+    QMenu* bigMenu = b.bar.actions().at(3)->menu();
+    QCOMPARE(bigMenu->actions().size(), maxDynamicMenuItems + 1);
+    QAction* more = bigMenu->actions().last();
+    QCOMPARE(more->text(), dynamicMenuOverflowCaption);
+    QCOMPARE(more->data().toInt(), -1);
+    QCOMPARE(more->menu()->actions().size(), maxDynamicMenuItems + 1);
+    QCOMPARE(more->menu()->actions().last()->menu()->actions().size(), maxDynamicMenuItems / 2);
+    QMenu* moreTops = b.bar.actions().at(3 + maxDynamicTopLevelMenus)->menu();
+    QCOMPARE(moreTops->actions().size(), tops - maxDynamicTopLevelMenus);
+    QCOMPARE(moreTops->actions().first()->text(),
+             QStringLiteral("M%1").arg(maxDynamicTopLevelMenus));
+
+    // Depth first, every entry comes in file order: the tags count up from 1.
+    QList<int> tags;
+    for (qsizetype i = 3; i < b.bar.actions().size() - 1; ++i)
+        collectTags(b.bar.actions().at(i)->menu(), tags);
+    QList<int> expected;
+    for (int t = 1; t <= big + tops - 1; ++t)
+        expected.append(t);
+    QCOMPARE(tags, expected);
+    QCOMPARE(menuEntryTexts.size(), big + tops);
 }
 
 void tst_DynamicMenusBar::shippedFileBuilds()

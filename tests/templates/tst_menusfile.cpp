@@ -142,36 +142,57 @@ void tst_MenusFile::failures_data()
     QTest::addColumn<int>("errorLine");
     QTest::addColumn<QStringList>("treeKept");
     QTest::addColumn<QStringList>("textsKept");
+    QTest::addColumn<QString>("reason"); // what the command-line check prints beside code 4
 
+    const QString badHeader = QStringLiteral("the header is wrong: line 1 must read exactly "
+                                             "\"Dynamic Menus File - Orvane\"");
     QTest::newRow("header with a trailing blank")
-        << QStringList{header + u' ', opening, "}"} << 1 << QStringList{} << QStringList{};
+        << QStringList{header + u' ', opening, "}"} << 1 << QStringList{} << QStringList{} << badHeader;
     QTest::newRow("header in other case")
-        << QStringList{header.toUpper(), opening, "}"} << 1 << QStringList{} << QStringList{};
-    QTest::newRow("empty file") << QStringList{} << 1 << QStringList{} << QStringList{};
+        << QStringList{header.toUpper(), opening, "}"} << 1 << QStringList{} << QStringList{} << badHeader;
+    QTest::newRow("empty file") << QStringList{} << 1 << QStringList{} << QStringList{} << badHeader;
+    const QString noOpening = QStringLiteral("no line \"{auto insert tags when new html is created\" "
+                                             "opens the auto-insert section");
     QTest::newRow("no auto-insert section")
-        << QStringList{header, "{M", "item=[A]", "a", "}"} << 5 << QStringList{} << QStringList{};
+        << QStringList{header, "{M", "item=[A]", "a", "}"} << 5 << QStringList{} << QStringList{}
+        << noOpening;
     QTest::newRow("opening line with a trailing blank")
-        << QStringList{header, opening + u' ', "}"} << 3 << QStringList{} << QStringList{};
+        << QStringList{header, opening + u' ', "}"} << 3 << QStringList{} << QStringList{} << noOpening;
     QTest::newRow("end of file inside the auto-insert section")
-        << QStringList{header, opening, "<HTML>"} << 3 << QStringList{} << QStringList{};
+        << QStringList{header, opening, "<HTML>"} << 3 << QStringList{} << QStringList{}
+        << "the auto-insert section opened on line 2 has no closing \"}\" line";
     QTest::newRow("end of file inside a menu keeps the finished menus")
         << QStringList{header, opening, "}", "{M", "item=[A]", "a", "}", "{N", "{S", "item=[B]", "b", "}"}
-        << 12 << QStringList{"menu:M@", "  entry:A#1@MA"} << QStringList{"", "a", "b"};
+        << 12 << QStringList{"menu:M@", "  entry:A#1@MA"} << QStringList{"", "a", "b"}
+        << "the menu \"N\" opened on line 8 has no closing \"}\" line";
     QTest::newRow("end of file inside a template")
         << QStringList{header, opening, "}", "{M", "item=[A]", "a"} << 6 << QStringList{}
-        << QStringList{""};
+        << QStringList{""} << "the menu \"M\" opened on line 4 has no closing \"}\" line";
+    QTest::newRow("end of file after a comment")
+        << QStringList{header, opening, "}", "{M", "; note"} << 5 << QStringList{}
+        << QStringList{""} << "the menu \"M\" opened on line 4 has no closing \"}\" line";
     QTest::newRow("two separators under one menu")
         << QStringList{header, opening, "}", "{M", "item=[-]", "item=[-]", "}"} << 6 << QStringList{}
-        << QStringList{"", ""};
+        << QStringList{"", ""}
+        << "the separator on line 6 clashes with the separator on line 5: two separators directly "
+           "under one menu take the same name (\"M\")";
     QTest::newRow("names equal without regard to case")
         << QStringList{header, opening, "}", "{M", "item=[ab]", "1", "item=[AB]", "2", "}"} << 7
-        << QStringList{} << QStringList{"", "1"};
+        << QStringList{} << QStringList{"", "1"}
+        << "the entry \"AB\" on line 7 takes the same name (\"MAB\") as the entry \"ab\" on line 5 "
+           "of the same menu";
     QTest::newRow("entry whose name is empty")
         << QStringList{header, opening, "}", "{1", "item=[2]", "x", "}"} << 5 << QStringList{}
-        << QStringList{""};
+        << QStringList{""}
+        << "the entry \"2\" takes no name: its menu path holds no letter, digit or \"_\"";
     QTest::newRow("submenu whose name is empty")
         << QStringList{header, opening, "}", "{M", "}", "{&", "{!", "}", "}"} << 7
-        << QStringList{"menu:M@"} << QStringList{""};
+        << QStringList{"menu:M@"} << QStringList{""}
+        << "the submenu \"!\" takes no name: its menu path holds no letter, digit or \"_\"";
+    QTest::newRow("a caption of any length is quoted short")
+        << QStringList{header, opening, "}", "{" + QString(100000, u'x')} << 4 << QStringList{}
+        << QStringList{""}
+        << "the menu \"" + QString(60, u'x') + "...\" opened on line 4 has no closing \"}\" line";
 }
 
 void tst_MenusFile::failures()
@@ -180,11 +201,13 @@ void tst_MenusFile::failures()
     QFETCH(int, errorLine);
     QFETCH(QStringList, treeKept);
     QFETCH(QStringList, textsKept);
+    QFETCH(QString, reason);
     const TMenusFile file = readMenusFile(write(lines));
     QCOMPARE(file.errorCode, uint8_t(4));
     QCOMPARE(file.errorLine, errorLine);
     QCOMPARE(dump(file), treeKept);
     QCOMPARE(file.entryTexts, textsKept);
+    QCOMPARE(file.errorReason, reason);
 }
 
 void tst_MenusFile::missingFile()

@@ -1,4 +1,5 @@
 /** @file tst_requestsyntax.cpp ** Request parsing and the template syntax check. **/
+#include "core/global_utl.h"
 #include "templates/requestSyntax.h"
 
 #include <QtTest>
@@ -14,6 +15,7 @@ private slots:
     void check_data();
     void check();
     void longLinesStayLinear();
+    void shortMessageLeavesTheSetting();
 };
 
 void tst_RequestSyntax::typeIndex_data()
@@ -134,6 +136,15 @@ void tst_RequestSyntax::longLinesStayLinear()
     const TSyntaxCheck unclosed = checkTemplateSyntax(line + QStringLiteral("{= 'x', string"));
     QCOMPARE(int(unclosed.code), 7);
     QCOMPARE(unclosed.position, 100014);
+}
+
+void tst_RequestSyntax::shortMessageLeavesTheSetting()
+{
+    for (const uint8_t type : {uint8_t(0), uint8_t(2)}) {
+        globalOptions.messageType = type;
+        QCOMPARE(shortErrorMessage(8), QStringLiteral("No comma was found inside request"));
+        QCOMPARE(globalOptions.messageType, type);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_RequestSyntax)

@@ -3,9 +3,11 @@
 #include "core/errors_utl.h"
 #include "core/global_utl.h"
 #include "core/status_utl.h"
+#include "editor/TMemoSource.h"
 #include "platform/ScriptedDialogs.h"
 #include "templates/TRequestActions.h"
 #include "templates/TScriptedWizard.h"
+#include "templates/dynamicMenus_utl.h"
 #include "templates/requestSyntax.h"
 #include "templates/templateRunner.h"
 
@@ -71,6 +73,8 @@ private slots:
     void tagCase();
     void requestsAndAnswers_data();
     void requestsAndAnswers();
+    void answersSideBySideStayText_data();
+    void answersSideBySideStayText();
     void pagesCarryPrefixSuffixAndTransformedParameters();
     void messagesBecomeStepsWithoutPages();
     void statusTexts();
@@ -97,6 +101,11 @@ void tst_TemplateRunner::tagCase_data()
     QTest::newRow("goto and unknown requests are plain text")
         << 1 << "x{= 'g', goto['a'] =}{=,=}y{= 'q', NoSuch =}" << "X{= 'G', GOTO['A'] =}{=,=}Y{= 'Q', NOSUCH =}";
     QTest::newRow("empty") << 0 << "" << "";
+    // Only ASCII letters change case: a Latin-1 document must stay Latin-1.
+    QTest::newRow("upper leaves other letters") << 1 << u"<b>\u00b5\u00ff\u00e9</b>"_qs
+                                                << u"<B>\u00b5\u00ff\u00e9</B>"_qs;
+    QTest::newRow("lower leaves other letters") << 0 << u"<B>\u00c9\u0130K\u212a</B>"_qs
+                                                << u"<b>\u00c9\u0130k\u212a</b>"_qs;
 }
 
 void tst_TemplateRunner::tagCase()
@@ -156,6 +165,44 @@ void tst_TemplateRunner::requestsAndAnswers()
     QCOMPARE(runTemplate(text, QStringLiteral("Entry")).remove(QChar(answerGuard)), result);
     QCOMPARE(wizard.calls().size(), 1);
     QCOMPARE(wizard.calls().at(0).pages.size(), answers.size());
+}
+
+void tst_TemplateRunner::answersSideBySideStayText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QString>("typed");
+
+    QTest::newRow("two answers") << "<P {= 'a', string =}{= 'b', string =}>"
+                                 << QStringList{"{", "=,=}"} << "<P {=,=}>";
+    QTest::newRow("an empty optional answer between two")
+        << "{= 'a', string =}{= 'b', -string =}{= 'c', string =}" << QStringList{"{", "", "=,=}"}
+        << "{=,=}";
+    QTest::newRow("a prefix and an answer") << "x{{= 'a', string =}" << QStringList{"=,=}"}
+                                            << "x{=,=}";
+    QTest::newRow("answers that make a goto")
+        << "<P {= 'a', string =}{= 'b', string =}>" << QStringList{"{", "= 'g', goto[1] =}"}
+        << "<P {= 'g', goto[1] =}>";
+    QTest::newRow("the template's own caret request still works")
+        << "<P {= 'a', string =}>{=,=}</P>" << QStringList{"{"} << "<P {></P>";
+}
+
+void tst_TemplateRunner::answersSideBySideStayText()
+{
+    // Typed into a document, the answers read as the user wrote them: no request forms where
+    // one answer meets another or the text around it.
+    QFETCH(QString, text);
+    QFETCH(QStringList, answers);
+    QFETCH(QString, typed);
+    globalOptions.tagCase = 2;
+    TScriptedWizard wizard;
+    wizard.queueAnswers(answers);
+    TMemoSource editor;
+    insertResult(runTemplate(text, QStringLiteral("Entry")), editor);
+    QCOMPARE(editor.lineCount(), 1);
+    QCOMPARE(editor.line(0), typed);
+    const int caret = typed.endsWith(QStringLiteral("</P>")) ? int(typed.size()) - 4 : int(typed.size());
+    QCOMPARE(editor.CaretX(), caret);
 }
 
 void tst_TemplateRunner::pagesCarryPrefixSuffixAndTransformedParameters()

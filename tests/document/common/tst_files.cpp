@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("animated gif") << "anim.gif" << QSize(2, 1) << true;
         QTest::newRow("still gif") << "still.gif" << QSize(2, 1) << false;
         QTest::newRow("bmp") << "tiny.bmp" << QSize(7, 5) << false;
+        QTest::newRow("png") << "tiny.png" << QSize(5, 3) << false;
         QTest::newRow("damaged jpeg") << "broken.jpg" << QSize() << false;
         QTest::newRow("missing") << "nothere.gif" << QSize() << false;
     }

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -300,13 +301,21 @@ void tst_InputDlg::stepCaptionAndSize()
     dlg.addPage(rtNumber, QStringLiteral("Border"), QString(), QString(), QString(), false);
     dlg.addPage(rtAlign, QStringLiteral("Alignment"), QString(), QString(), QString(), false);
     QVERIFY(dlg.start(QStringLiteral("Image")));
+    // Help memo, button panel and 50 around the page's own height.
+    const int around = dlg.helpMemo->height() + dlg.Panel1->height() + 50;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Image Wizard - Step 1 of 3"));
-    QCOMPARE(dlg.width(), 540 + 20);
+    QCOMPARE(dlg.size(), QSize(540 + 20, around + 295));
     dlg.nextBtn->click();
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Image Wizard - Step 2 of 3"));
     QCOMPARE(dlg.helpMemo->toPlainText(), QStringLiteral("Border"));
-    QCOMPARE(dlg.width(), 400); // 108 + 20, raised to the minimum
+    // The small number page makes a small dialog, however large the image page is.
+    QCOMPARE(dlg.size(), QSize(400, around + 31)); // 108 + 20, raised to the minimum width
     QCOMPARE(dlg.PageControl1->currentWidget(), dlg.page(1));
+    dlg.nextBtn->click();
+    QCOMPARE(dlg.size(), QSize(400, around + 205)); // align: 325 + 20, raised to 400
+    dlg.backBtn->click();
+    dlg.backBtn->click();
+    QCOMPARE(dlg.size(), QSize(540 + 20, around + 295));
 }
 
 void tst_InputDlg::navigation()
@@ -435,6 +444,7 @@ void tst_InputDlg::pictureSizes_data()
     QTest::newRow("gif") << QStringLiteral(TEST_DATA_DIR "/wizard/pic7x3.gif") << "7" << "3";
     QTest::newRow("jpeg") << QStringLiteral("made.jpg") << "9" << "4";
     QTest::newRow("bmp") << QStringLiteral("made.bmp") << "5" << "6";
+    QTest::newRow("png") << QStringLiteral(TEST_DATA_DIR "/document/tiny.png") << "5" << "3";
     QTest::newRow("damaged jpeg") << QStringLiteral("broken.jpg") << "0" << "0";
     QTest::newRow("not a picture") << QStringLiteral("text.gif") << "0" << "0";
     QTest::newRow("missing") << QStringLiteral("missing.gif") << "0" << "0";
@@ -688,13 +698,35 @@ void tst_InputDlg::startUpWiring()
 
 void tst_InputDlg::colorPickerForm()
 {
+    // A patch of colour on the screen before the picker opens.
+    const QColor green(10, 200, 30);
+    QWidget patch(nullptr, Qt::FramelessWindowHint);
+    QPalette palette = patch.palette();
+    palette.setColor(QPalette::Window, green);
+    patch.setPalette(palette);
+    patch.setAutoFillBackground(true);
+    patch.setGeometry(120, 90, 80, 60);
+    patch.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&patch));
+    const QPoint spot = patch.mapToGlobal(QPoint(40, 30));
+    QScreen* screen = QGuiApplication::screenAt(spot);
+    QVERIFY(screen);
+    QTRY_COMPARE(screen->grabWindow(0).toImage().pixelColor(spot - screen->geometry().topLeft()),
+                 green);
+
     for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
         TgetColorFrm form;
         QCOMPARE(form.pickResult(), colorPickerCancelled);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTest::mouseMove(&form, QPoint(3, 3));
-        QTest::mouseRelease(&form, button, {}, QPoint(3, 3));
+        const QPoint local = form.mapFromGlobal(spot);
+        // The picker shows the screen as it was, and picks from that picture, not from itself.
+        QCOMPARE(form.grab().toImage().pixelColor(local), green);
+        QMouseEvent move(QEvent::MouseMove, QPointF(local), QPointF(spot), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&form, &move);
+        QCOMPARE(form.pickedColor(), int32_t(10 | 200 << 8 | 30 << 16));
+        QTest::mouseRelease(&form, button, {}, local);
         QVERIFY(!form.isVisible());
         QCOMPARE(form.pickResult(),
                  button == Qt::LeftButton ? form.pickedColor() : colorPickerCancelled);

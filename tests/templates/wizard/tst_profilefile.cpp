@@ -1,10 +1,14 @@
 /** @file tst_profilefile.cpp ** The history file: profile semantics and damaged files. **/
+#include "platform/FullDisk.h"
 #include "templates/wizard/TProfileFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 class tst_ProfileFile : public QObject
 {
@@ -34,6 +38,7 @@ private slots:
     void damagedFiles_data();
     void damagedFiles();
     void hugeFileIsLeftAlone();
+    void fullDiskSaysSo();
 };
 
 void tst_ProfileFile::keysAndSections_data()
@@ -152,6 +157,29 @@ void tst_ProfileFile::hugeFileIsLeftAlone()
     QVERIFY(TProfileFile::readKeys(file, QStringLiteral("URL")).isEmpty());
     QVERIFY(!TProfileFile::writeString(file, QStringLiteral("URL"), QStringLiteral("b"), QString()));
     QCOMPARE(QFileInfo(file).size(), qint64(content.size()));
+}
+
+void tst_ProfileFile::fullDiskSaysSo()
+{
+    const QByteArray old = "[URL]\r\nhttp://a/=\r\n";
+    QTemporaryDir folder;
+    const std::optional<QByteArray> result = pm::runOnFullDisk(
+        folder.path(), [&](const QString& f) { write(f + QStringLiteral("/recent.lst"), old); },
+        [&](const QString& f) -> QByteArray {
+            const QString file = f + QStringLiteral("/recent.lst");
+            TProfileFile profile(file);
+            QString error;
+            const bool saved = profile.load()
+                && profile.setValue(QStringLiteral("URL"), QStringLiteral("http://b/"), QString())
+                && profile.save(&error);
+            return QByteArray(saved ? "saved" : "refused") + '|' + error.toUtf8() + '|'
+                + (read(file) == old ? "old file whole" : "old file changed");
+        });
+    if (!result)
+        QSKIP("this machine lets no process mount a file system of its own");
+    QCOMPARE(QString::fromUtf8(*result),
+             QStringLiteral("refused|") + QString::fromLocal8Bit(std::strerror(ENOSPC))
+                 + QStringLiteral("|old file whole"));
 }
 
 QTEST_GUILESS_MAIN(tst_ProfileFile)

@@ -32,8 +32,8 @@ void tst_UrlWizard::compose_data()
     QTest::newRow("file without host") << "file" << QStringList{"", "", "home/a.html", "", ""}
                                        << "file:///home/a.html";
     QTest::newRow("nntp port skipped") << "nntp" << QStringList{"h", "", "", "f", ""} << "nntp://h/f";
-    QTest::newRow("ftp ignores the target") << "ftp" << QStringList{"h", "21", "pub", "a.zip", "x"}
-                                            << "ftp://h:21/pub/a.zip";
+    QTest::newRow("ftp keeps its target") << "ftp" << QStringList{"h", "21", "pub", "a.zip", "x"}
+                                          << "ftp://h:21/pub/a.zip#x";
     QTest::newRow("gopher arguments") << "gopher" << QStringList{"h", "70", "1", "query", "t"}
                                       << "gopher://h:70/1 query";
     QTest::newRow("mailto") << "mailto" << QStringList{"me@x.org", "1", "2", "3", "4"} << "mailto:me@x.org";
@@ -95,6 +95,12 @@ void tst_UrlWizard::dialogComposesAsFieldsChange()
     QCOMPARE(form.fieldCaption(urlFileName), QStringLiteral("Arguments"));
     QCOMPARE(form.fieldSeparator(urlFileName), QStringLiteral(" "));
     QCOMPARE(form.URLEdit->text(), QStringLiteral("gopher://h/docs"));
+    // ftp shows the target it composes, whatever type came before.
+    form.RTypeCombo->setCurrentIndex(int(urlResourceTypes.indexOf(QStringLiteral("ftp"))));
+    QVERIFY(form.isFieldShown(urlTarget));
+    QCOMPARE(form.fieldSeparator(urlTarget), QStringLiteral("#"));
+    form.TargetEdit->setText(QStringLiteral("x"));
+    QCOMPARE(form.URLEdit->text(), QStringLiteral("ftp://h/docs#x"));
 }
 
 void tst_UrlWizard::okAndCancel()
