@@ -4,6 +4,7 @@
 #include "editor/LineText.h"
 #include "editor/TCharSet.h"
 #include "editor/TPosition.h"
+#include "editor/TTabStops.h"
 #include "editor/TUndoRecord.h"
 
 #include <QFlags>
@@ -65,6 +66,7 @@ enum TMemoState : uint32_t {
     msLineCountChanged = 0x08,
     msOverwriteChanged = 0x10,
     msModifiedChanged = 0x40,
+    msTabStopsChanged = 0x100, ///< where tabs end on screen changed
 };
 
 /// What one outermost change bracket did, sent to every attached view at its end.
@@ -75,6 +77,9 @@ struct TMemoChange {
     int FirstLine = -1;
     int LastLine = -1;
     int LineDelta = 0; ///< lines inserted (positive) or removed (negative)
+    /// The characters of FirstLine before this column are the ones it held before the change
+    /// (at most its length).
+    int FirstColumn = 0;
 };
 
 class TMemoListener
@@ -212,8 +217,9 @@ public:
     void setOptions(TStringsOptions options) { m_options = options; }
     QString TabStops() const { return m_tabStopsText; }
     /// Comma-separated 0-based columns, strictly increasing; anything else is refused
-    /// (returns false and keeps the old stops).
+    /// (returns false and keeps the old stops). Views are told (msTabStopsChanged).
     bool setTabStops(const QString& stops);
+    const TTabStops& tabStops() const { return m_tabStops; }
     /// The first tab stop after `column` (stops continue at the last listed distance).
     int nextTabStop(int column) const;
     QString Delimeters() const { return m_delimeters; }
@@ -282,7 +288,9 @@ private:
     void insertedAtCaret(int endColumn, int breaks, qint64 count);
     void recSplit();
     void recJoin();
-    void noteTextChange(int first, int last, int lineDelta);
+    /// Lines [first, last] changed (the numbering after the change), `lineDelta` lines came or
+    /// went, and `first` is as it was before `column`.
+    void noteTextChange(int first, int last, int lineDelta, int column);
 
     bool canInsertAtCaret() const;
     bool canEditLine(int line) const;
@@ -325,7 +333,7 @@ private:
     TTextEncoding m_encoding = teUtf8;
     TStringsOptions m_options;
     QString m_tabStopsText;
-    std::vector<int> m_tabStops; ///< invariant: strictly increasing, >= 0
+    TTabStops m_tabStops;
     QString m_delimeters;
     TCharSet m_delimiterSet;
 

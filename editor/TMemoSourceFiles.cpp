@@ -515,7 +515,7 @@ bool TMemoSource::LoadFromFile(const QString& fileName, QString* error)
     m_encoding = encoding;
     m_finalLineBreak = finalBreak;
     resetAfterLoad();
-    noteTextChange(0, lineCount() - 1, lineCount() - oldCount);
+    noteTextChange(0, lineCount() - 1, lineCount() - oldCount, 0);
     endChange();
     fresh.clear();
     return true;
@@ -641,6 +641,6 @@ void TMemoSource::expandTabs(int width)
         clampPosition(c, l);
         p->set(c, l);
     }
-    noteTextChange(0, n - 1, 0);
+    noteTextChange(0, n - 1, 0, 0);
     endChange();
 }
