@@ -93,6 +93,8 @@ public:
 
 /// Encoding a document was read with; saving writes the same one.
 enum TTextEncoding : uint8_t { teUtf8, teLatin1 };
+/// Line ends a document was read with; saving writes the same kind.
+enum TLineBreak : uint8_t { lbLF, lbCRLF, lbCR };
 
 class TMemoSource
 {
@@ -125,12 +127,15 @@ public:
     void setFinalLineBreak(bool on) { m_finalLineBreak = on; }
     TTextEncoding encoding() const { return m_encoding; }
     void setEncoding(TTextEncoding e) { m_encoding = e; }
+    /// LF for a new storage; a loaded file's first line end (LF when it has none).
+    TLineBreak lineBreak() const { return m_lineBreak; }
+    void setLineBreak(TLineBreak b) { m_lineBreak = b; }
 
     /// Reads a file (UTF-8 when valid, else Latin-1; LF, CR LF or CR line ends). On failure
     /// returns false with `error` set and leaves the storage as it was.
     bool LoadFromFile(const QString& fileName, QString* error = nullptr);
-    /// Writes atomically with CR LF line ends in the document's encoding. On failure returns
-    /// false with `error` set; the old file is left whole. A line with characters the
+    /// Writes atomically with lineBreak() line ends in the document's encoding. On failure
+    /// returns false with `error` set; the old file is left whole. A line with characters the
     /// Latin-1 encoding cannot hold makes the document save as UTF-8 instead.
     bool SaveToFile(const QString& fileName, QString* error = nullptr) const;
     /// Op 48: clears the selection and both logs, marks every line for parsing, loads.
@@ -331,6 +336,7 @@ private:
     bool m_readOnly = false;
     bool m_finalLineBreak = true;
     TTextEncoding m_encoding = teUtf8;
+    TLineBreak m_lineBreak = lbLF;
     TStringsOptions m_options;
     QString m_tabStopsText;
     TTabStops m_tabStops;
