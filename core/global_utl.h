@@ -50,6 +50,10 @@ struct optns
     bool autoCompleteTags = true;
     bool convertUnixStrings = true;
     TPublishSettings publish;
+
+    // Settings of Pagemason's own, stored after those above.
+    /// File > Open keeps tabs instead of expanding each to 4 spaces ("Edit", "Keep tabs on open").
+    bool keepTabsOnOpen = false;
 };
 
 extern optns globalOptions;

@@ -190,6 +190,8 @@ void loadSettings(const QString& key, TSettingsWindows* frame)
         QStringLiteral("Auto lowercase remote filename"), pd.autoLowercaseRemoteFilename);
     p.dialISP = publish.boolean(QStringLiteral("Dial ISP"), pd.dialISP);
 
+    o.keepTabsOnOpen = edit.boolean(QStringLiteral("Keep tabs on open"), defaults.keepTabsOnOpen);
+
     rebuildEditorFont();
 }
 
@@ -255,8 +257,11 @@ bool saveSettings(const QString& key, TSettingsWindows* frame)
         QStringLiteral("Auto lowercase remote filename"), p.autoLowercaseRemoteFilename);
     publish.boolean(QStringLiteral("Dial ISP"), p.dialISP);
 
+    SectionWriter ownEdit(store, section(key, u"Edit"));
+    ownEdit.boolean(QStringLiteral("Keep tabs on open"), o.keepTabsOnOpen);
+
     ok = ok && files.ok() && viewers.ok() && edit.ok() && errors.ok() && windows.ok() && splash.ok()
-        && publish.ok();
+        && publish.ok() && ownEdit.ok();
     return update.finish() && ok;
 }
 

@@ -682,7 +682,8 @@ TMDIChild* openFile(const QString& requested, bool bare)
                         sub->close();
                     window = nullptr;
                 } else {
-                    window->source().expandTabs(4);
+                    if (!globalOptions.keepTabsOnOpen)
+                        window->source().expandTabs(4);
                     window->fileName = name;
                     window->source().setModified(false);
                     if (!bare) {

@@ -118,6 +118,7 @@ private slots:
         }
         m_dialogs.clear();
         globalOptions.defaultExt = QStringLiteral("html");
+        globalOptions.keepTabsOnOpen = false;
     }
 
     void untitledCaptions()
@@ -384,6 +385,24 @@ private slots:
                  page);
         // A cancelled Open dialog opens nothing.
         QVERIFY(!openFile());
+    }
+
+    // An option of our own lets File > Open keep tabs as the command line does.
+    void keepTabsOnOpen()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("tabbed.html"));
+        writeFile(page, "<ul>\n\t<li>x</li>\n</ul>\n");
+        globalOptions.keepTabsOnOpen = true;
+        TMDIChild* w = openFile(page);
+        QVERIFY(w);
+        QCOMPARE(w->source().line(1), QStringLiteral("\t<li>x</li>"));
+        QVERIFY(!w->source().Modified());
+        QVERIFY(saveActive(w));
+        QCOMPARE(readAll(page), QByteArray("<ul>\n\t<li>x</li>\n</ul>\n"));
+        globalOptions.keepTabsOnOpen = false;
+        TMDIChild* expanded = openFile(page);
+        QVERIFY(expanded);
+        QCOMPARE(expanded->source().line(1), QStringLiteral("    <li>x</li>"));
     }
 
     void commandLine()
