@@ -61,6 +61,8 @@ struct optns
     int32_t mainWindowWidth = 0;
     int32_t mainWindowHeight = 0;
     bool mainWindowMaximized = false;
+    /// File > Open keeps tabs instead of expanding each to 4 spaces ("Edit", "Keep tabs on open").
+    bool keepTabsOnOpen = false;
 };
 
 extern optns globalOptions;

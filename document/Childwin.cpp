@@ -430,7 +430,13 @@ void TMDIChild::updateStatusBar(uint32_t changes)
                                                           : QStringLiteral("Insert"));
     if (changes & msModifiedChanged)
         m_panels[1]->setText(MemoSource1.Modified() ? QStringLiteral("Modified") : QString());
-    m_panels[3]->setText(groupedThousands(m_textSize) + QStringLiteral(" bytes"));
+    m_panels[3]->setText(groupedThousands(textSize()) + QStringLiteral(" bytes"));
+}
+
+qint64 TMDIChild::textSize() const
+{
+    const int lineEnd = MemoSource1.lineBreak() == lbCRLF ? 2 : 1;
+    return m_textChars + lineEnd * qint64(MemoSource1.lineCount() - 1);
 }
 
 void TMDIChild::refreshStatusBar()
@@ -444,12 +450,12 @@ void TMDIChild::recountSize()
 {
     const int count = MemoSource1.lineCount();
     m_lineLengths.resize(size_t(count));
-    qint64 total = 2 * qint64(count - 1);
+    qint64 total = 0;
     for (int i = 0; i < count; ++i) {
         m_lineLengths[size_t(i)] = MemoSource1.lineLength(i);
         total += m_lineLengths[size_t(i)];
     }
-    m_textSize = total;
+    m_textChars = total;
 }
 
 void TMDIChild::memoChanged(const TMemoChange& change)
@@ -467,7 +473,7 @@ void TMDIChild::memoChanged(const TMemoChange& change)
             recountSize();
         } else {
             for (int i = first; i <= oldLast; ++i)
-                m_textSize -= m_lineLengths[size_t(i)];
+                m_textChars -= m_lineLengths[size_t(i)];
             const int added = last - first + 1;
             const int removed = oldLast - first + 1;
             if (added > removed)
@@ -477,9 +483,8 @@ void TMDIChild::memoChanged(const TMemoChange& change)
                                     m_lineLengths.begin() + first + (removed - added));
             for (int i = first; i <= last; ++i) {
                 m_lineLengths[size_t(i)] = MemoSource1.lineLength(i);
-                m_textSize += m_lineLengths[size_t(i)];
+                m_textChars += m_lineLengths[size_t(i)];
             }
-            m_textSize += 2 * qint64(change.LineDelta);
         }
     }
     updateStatusBar(change.State & (msCaretMoved | msOverwriteChanged | msModifiedChanged));
@@ -742,7 +747,8 @@ TMDIChild* openFile(const QString& requested, bool bare)
                         sub->close();
                     window = nullptr;
                 } else {
-                    window->source().expandTabs(4);
+                    if (!globalOptions.keepTabsOnOpen)
+                        window->source().expandTabs(4);
                     window->fileName = name;
                     window->source().setModified(false);
                     if (!bare) {

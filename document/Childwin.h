@@ -50,8 +50,9 @@ public:
     void updateStatusBar(uint32_t changes);
     /// Every panel from scratch.
     void refreshStatusBar();
-    /// The size the size panel shows: the text with CR LF line ends, less the final one.
-    qint64 textSize() const { return m_textSize; }
+    /// The size the size panel shows: the text with the document's own line ends (those it
+    /// is saved with), less the final one.
+    qint64 textSize() const;
 
     /// Colours the text by the colour rules: the rule matcher on the tokenizer, the styles
     /// read again from the colour rules file.
@@ -97,9 +98,9 @@ private:
     bool m_saveAnswered = false;
 
     /// invariant: m_lineLengths[i] == MemoSource1.lineLength(i) for every line, and
-    /// m_textSize == sum(m_lineLengths) + 2 * (lineCount() - 1).
+    /// m_textChars == sum(m_lineLengths).
     std::vector<int> m_lineLengths;
-    qint64 m_textSize = 0;
+    qint64 m_textChars = 0;
 };
 
 /// All document windows in creation order.

@@ -110,6 +110,9 @@ void TDCMemo::setMemoSource(TMemoSource* source)
         m_source->attach(this);
         if (!m_source->clipboard())
             m_source->setClipboard(&TQtClipboard::instance());
+        m_metrics.setTabStops(m_source->tabStops());
+    } else {
+        m_metrics.clearCache();
     }
     updateScrollBars();
     viewport()->update();
@@ -253,7 +256,7 @@ QPoint TDCMemo::cellPos(int column, int line) const
 {
     qreal x = 0;
     if (m_source && column > 0)
-        x = m_metrics.xOfColumn(m_source->lineText(line), column);
+        x = m_metrics.xOfColumn(m_source->lineText(line), column, line);
     return QPoint(textLeft() - horzOffset() + qRound(x), (line - topLine()) * lineHeight());
 }
 
@@ -264,7 +267,7 @@ QPoint TDCMemo::positionAt(const QPoint& point) const
     const int row = point.y() >= 0 ? point.y() / lineHeight() : -1 - (-point.y() - 1) / lineHeight();
     const int line = qBound(0, topLine() + row, m_source->lineCount() - 1);
     const qreal x = point.x() - textLeft() + horzOffset();
-    const qsizetype column = m_metrics.columnAt(m_source->lineText(line), x);
+    const qsizetype column = m_metrics.columnAt(m_source->lineText(line), x, line);
     return QPoint(int(qMin<qsizetype>(column, INT_MAX / 2)), line);
 }
 
@@ -277,7 +280,7 @@ QRect TDCMemo::caretRect() const
     int width = kInsertCaretWidth;
     if (TMemoSource::overwriteMode() && m_preedit.isEmpty())
         width = qMax(kInsertCaretWidth,
-                     qRound(m_metrics.charWidth(m_source->lineText(line), column)));
+                     qRound(m_metrics.charWidth(m_source->lineText(line), column, line)));
     return QRect(p.x(), p.y(), width, lineHeight());
 }
 
@@ -294,8 +297,9 @@ void TDCMemo::ensureCaretVisible()
         setTopLine(line - visibleLines() + 1);
 
     const LineText text = m_source->lineText(line);
-    const qreal x = m_metrics.xOfColumn(text, m_source->CaretX());
-    const qreal right = x + qMax<qreal>(m_metrics.charWidth(text, m_source->CaretX()), kInsertCaretWidth);
+    const qreal x = m_metrics.xOfColumn(text, m_source->CaretX(), line);
+    const qreal right
+        = x + qMax<qreal>(m_metrics.charWidth(text, m_source->CaretX(), line), kInsertCaretWidth);
     const qreal width = qMax(1, viewport()->width() - textLeft());
     const qreal sw = m_metrics.spaceWidth();
     QScrollBar* h = horizontalScrollBar();
@@ -317,9 +321,13 @@ void TDCMemo::updateScrollBars()
     QScrollBar* h = horizontalScrollBar();
     const int columns = qMax(1, int((viewport()->width() - textLeft()) / m_metrics.spaceWidth()));
     int maxColumn = m_horzMaxPos;
-    // A caret out in virtual space or on a long line must stay reachable.
-    if (m_source)
-        maxColumn = qMax(maxColumn, m_source->CaretX() + 1);
+    // A caret out in virtual space or on a long line must stay reachable (tabs before it
+    // take it further right than its column).
+    if (m_source) {
+        const int line = m_source->CaretY();
+        const qreal caretX = m_metrics.xOfColumn(m_source->lineText(line), m_source->CaretX(), line);
+        maxColumn = qMax<qint64>(maxColumn, qMin<qint64>(INT_MAX / 2, qCeil(caretX / m_metrics.spaceWidth()) + 1));
+    }
     h->setRange(0, qMax(0, maxColumn - columns));
     h->setPageStep(columns);
     h->setSingleStep(1);
@@ -353,7 +361,7 @@ void TDCMemo::scrollContentsBy(int, int)
 void TDCMemo::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
-        m_metrics = TLineMetrics(font());
+        m_metrics = TLineMetrics(font(), m_metrics.tabStops());
         makeGutterImages();
         updateScrollBars();
         viewport()->update();
@@ -442,38 +450,49 @@ void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
     };
 
     // Characters that can show, so a very long line costs only its visible part.
-    const qsizetype first = m_metrics.paintStart(text, clip.left() - x0);
+    const bool cells = m_metrics.fixedWidth(text);
+    const qreal sw = m_metrics.spaceWidth();
+    const qsizetype first = m_metrics.paintStart(text, clip.left() - x0, line);
     qsizetype last = len;
-    if (m_metrics.fixedLatin1() && !text.isWide())
-        last = qBound<qsizetype>(first, qsizetype((clip.right() - x0) / m_metrics.spaceWidth()) + 2, len);
+    if (cells)
+        last = qBound<qsizetype>(first, m_metrics.columnAt(text, clip.right() - x0, line) + 2, len);
     constexpr qsizetype maxRun = 256; // lets painting stop soon after the window's edge
 
-    qreal x = x0 + m_metrics.xOfColumn(text, first);
-    for (qsizetype c = first; c < last;) {
+    qreal x = x0 + m_metrics.xOfColumn(text, first, line);
+    qsizetype c = first;
+    while (c < last) {
         const int kind = kindAt(c);
-        qsizetype end = c + 1;
-        while (end < last && end - c < maxRun && kindAt(end) == kind)
-            ++end;
-        if (end < len && QChar::isLowSurrogate(text.at(end)))
-            ++end; // keep a pair in one run
-        const QString run = TLineMetrics::displayText(text, c, end);
-        const qreal w = m_metrics.fixedLatin1() && !text.isWide()
-            ? (end - c) * m_metrics.spaceWidth()
-            : m_metrics.metrics().horizontalAdvance(run);
         const Colors col = colorsOf(kind);
-        if (col.bg != plain.bg)
-            p.fillRect(QRectF(x, y, w, lh), col.bg);
-        p.setPen(col.fg);
-        p.drawText(QPointF(x, baseline), run);
-        x += w;
-        c = end;
+        if (text.at(c) == u'\t') {
+            // A tab shows as blank up to its stop, where the text after it starts.
+            const qreal end = x0 + m_metrics.xOfColumn(text, c + 1, line);
+            if (col.bg != plain.bg)
+                p.fillRect(QRectF(x, y, end - x, lh), col.bg);
+            x = end;
+            ++c;
+        } else {
+            qsizetype end = c + 1;
+            while (end < last && end - c < maxRun && kindAt(end) == kind && text.at(end) != u'\t')
+                ++end;
+            if (end < len && QChar::isLowSurrogate(text.at(end)))
+                ++end; // keep a pair in one run
+            const QString run = TLineMetrics::displayText(text, c, end);
+            const qreal w = cells ? (end - c) * sw : m_metrics.metrics().horizontalAdvance(run);
+            if (col.bg != plain.bg)
+                p.fillRect(QRectF(x, y, w, lh), col.bg);
+            p.setPen(col.fg);
+            p.drawText(QPointF(x, baseline), run);
+            x += w;
+            c = end;
+        }
         if (x > clip.right())
             break;
     }
+    if (c < len)
+        return; // the line's end lies right of what is painted
 
     // Selection and match marks in virtual space past the line's end.
-    const qreal lineEnd = x0 + m_metrics.xOfColumn(text, len);
-    const qreal sw = m_metrics.spaceWidth();
+    const qreal lineEnd = x;
     auto markVirtual = [&](qsizetype from, qsizetype to, const QColor& bg) {
         from = qMax(from, len);
         if (to <= from)
@@ -629,8 +648,14 @@ bool TDCMemo::focusNextPrevChild(bool)
 void TDCMemo::memoChanged(const TMemoChange& change)
 {
     const uint32_t state = change.State;
+    if (state & msTabStopsChanged) {
+        m_metrics.setTabStops(m_source->tabStops());
+        updateScrollBars();
+        viewport()->update();
+    }
     if (state & (msTextChanged | msLineCountChanged)) {
-        m_metrics.clearCache();
+        m_metrics.textChanged(change.FirstLine, change.FirstColumn, change.LastLine,
+                              state & msLineCountChanged);
         settleBookmarks();
         m_matchLine = -1; // the marked text may be gone
         updateScrollBars();
@@ -640,7 +665,7 @@ void TDCMemo::memoChanged(const TMemoChange& change)
     }
     if (state & msSelectionChanged)
         viewport()->update();
-    if (state & (msCaretMoved | msTextChanged)) {
+    if (state & (msCaretMoved | msTextChanged | msTabStopsChanged)) {
         viewport()->update(m_paintedCaret.adjusted(-1, 0, 1, 0));
         ensureCaretVisible();
         restartBlink();

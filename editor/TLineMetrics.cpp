@@ -3,8 +3,30 @@
 
 #include <QtMath>
 #include <algorithm>
+#include <cstring>
 
-TLineMetrics::TLineMetrics(const QFont& font) : m_font(font), m_metrics(font)
+namespace {
+
+/// The first tab in [from, to), or `to`.
+qsizetype findTab(const LineText& line, qsizetype from, qsizetype to)
+{
+    if (from >= to)
+        return to;
+    if (line.isWide()) {
+        const char16_t* p = line.utf16();
+        return std::find(p + from, p + to, u'\t') - p;
+    }
+    const char* p = line.latin1();
+    const void* tab = std::memchr(p + from, '\t', size_t(to - from));
+    return tab ? static_cast<const char*>(tab) - p : to;
+}
+
+} // namespace
+
+TLineMetrics::TLineMetrics(const QFont& font, const TTabStops& stops)
+    : m_font(font)
+    , m_metrics(font)
+    , m_tabStops(stops)
 {
     m_lineHeight = qMax(1, qCeil(m_metrics.height()));
     m_spaceWidth = m_metrics.horizontalAdvance(QLatin1Char(' '));
@@ -20,6 +42,20 @@ TLineMetrics::TLineMetrics(const QFont& font) : m_font(font), m_metrics(font)
     }
 }
 
+void TLineMetrics::setTabStops(const TTabStops& stops)
+{
+    m_tabStops = stops;
+    clearCache();
+}
+
+qreal TLineMetrics::tabEnd(qreal x) const
+{
+    // Text that ends a hair short of a stop counts as reaching it, so the tab never shrinks
+    // to a sliver.
+    const qint64 cell = qFloor(x / m_spaceWidth + 1e-3);
+    return qreal(m_tabStops.next(qMax<qint64>(0, cell))) * m_spaceWidth;
+}
+
 QString TLineMetrics::displayText(const LineText& line, qsizetype from, qsizetype to)
 {
     from = qBound<qsizetype>(0, from, line.size());
@@ -33,109 +69,188 @@ QString TLineMetrics::displayText(const LineText& line, qsizetype from, qsizetyp
     return s;
 }
 
-const TLineMetrics::Checkpoints& TLineMetrics::checkpoints(const LineText& line) const
+qreal TLineMetrics::advance(const LineText& line, qsizetype from, qsizetype to, qreal x) const
+{
+    const bool cells = fixedWidth(line);
+    while (from < to) {
+        const qsizetype tab = findTab(line, from, to);
+        if (tab > from)
+            x += cells ? qreal(tab - from)
+                       : m_metrics.horizontalAdvance(displayText(line, from, tab));
+        if (tab >= to)
+            break;
+        x = cells ? qreal(m_tabStops.next(qint64(x))) : tabEnd(x);
+        from = tab + 1;
+    }
+    return x;
+}
+
+TLineMetrics::Checkpoints& TLineMetrics::checkpoints(const LineText& line, int lineNo) const
 {
     const void* data = line.isWide() ? static_cast<const void*>(line.utf16())
                                      : static_cast<const void*>(line.latin1());
+    const bool cells = fixedWidth(line);
     for (size_t i = 0; i < m_cache.size(); ++i) {
-        if (m_cache[i].data == data && m_cache[i].size == line.size()) {
-            std::rotate(m_cache.begin() + i, m_cache.begin() + i + 1, m_cache.end());
-            return m_cache.back();
+        Checkpoints& c = m_cache[i];
+        const bool match = lineNo >= 0 ? c.lineNo == lineNo
+                                       : c.lineNo < 0 && c.data == data && c.size == line.size();
+        if (!match)
+            continue;
+        if (c.cells != cells) {
+            c.column.assign(1, 0);
+            c.x.assign(1, 0);
+            c.cells = cells;
         }
+        while (c.column.size() > 1 && c.column.back() > line.size()) {
+            c.column.pop_back();
+            c.x.pop_back();
+        }
+        c.data = data;
+        c.size = line.size();
+        std::rotate(m_cache.begin() + i, m_cache.begin() + i + 1, m_cache.end());
+        return m_cache.back();
     }
     if (m_cache.size() >= CacheSize)
         m_cache.erase(m_cache.begin());
     Checkpoints cp;
+    cp.lineNo = lineNo;
     cp.data = data;
     cp.size = line.size();
+    cp.cells = cells;
     cp.column.push_back(0);
     cp.x.push_back(0);
-    qsizetype c = 0;
-    while (line.size() - c > Chunk) {
-        qsizetype next = c + Chunk;
-        // Never split a surrogate pair between two measurements.
-        if (QChar::isLowSurrogate(line.at(next)))
-            ++next;
-        cp.x.push_back(cp.x.back() + m_metrics.horizontalAdvance(displayText(line, c, next)));
-        cp.column.push_back(next);
-        c = next;
-    }
     m_cache.push_back(std::move(cp));
     return m_cache.back();
 }
 
-size_t TLineMetrics::checkpointBefore(const Checkpoints& cp, qsizetype n)
+void TLineMetrics::extend(Checkpoints& cp, const LineText& line, qsizetype column, qreal x) const
 {
-    const auto it = std::upper_bound(cp.column.begin(), cp.column.end(), n);
-    return size_t(it - cp.column.begin()) - 1;
+    for (;;) {
+        const qsizetype c = cp.column.back();
+        if (line.size() - c <= Chunk || (c + Chunk > column && cp.x.back() > x))
+            return;
+        qsizetype next = c + Chunk;
+        // Never split a surrogate pair between two measurements.
+        if (QChar::isLowSurrogate(line.at(next)))
+            ++next;
+        cp.x.push_back(advance(line, c, next, cp.x.back()));
+        cp.column.push_back(next);
+    }
 }
 
-qreal TLineMetrics::prefixWidth(const LineText& line, qsizetype n) const
+void TLineMetrics::knownBefore(
+    const LineText& line, int lineNo, qsizetype n, qsizetype& column, qreal& x) const
+{
+    column = 0;
+    x = 0;
+    if (line.size() < LongLine)
+        return;
+    Checkpoints& cp = checkpoints(line, lineNo);
+    extend(cp, line, n, -1);
+    const auto it = std::upper_bound(cp.column.begin(), cp.column.end(), n);
+    const size_t k = size_t(it - cp.column.begin()) - 1;
+    column = cp.column[k];
+    x = cp.x[k];
+}
+
+qreal TLineMetrics::prefix(const LineText& line, qsizetype n, int lineNo) const
 {
     if (n <= 0)
         return 0;
-    if (line.size() < LongLine)
-        return m_metrics.horizontalAdvance(displayText(line, 0, n));
-    const Checkpoints& cp = checkpoints(line);
-    const size_t k = checkpointBefore(cp, n);
-    const qsizetype from = cp.column[k];
-    return cp.x[k] + (n > from ? m_metrics.horizontalAdvance(displayText(line, from, n)) : 0);
+    qsizetype from;
+    qreal x;
+    knownBefore(line, lineNo, n, from, x);
+    return advance(line, from, n, x);
 }
 
-qsizetype TLineMetrics::paintStart(const LineText& line, qreal x) const
+qsizetype TLineMetrics::paintStart(const LineText& line, qreal x, int lineNo) const
 {
     if (x <= 0 || line.isEmpty())
         return 0;
-    if (fastPath(line))
-        return qBound<qsizetype>(0, qsizetype(x / m_spaceWidth) - 1, line.size());
+    if (fixedWidth(line))
+        return qBound<qsizetype>(0, columnAt(line, x, lineNo) - 1, line.size());
     if (line.size() < LongLine)
         return 0;
-    const Checkpoints& cp = checkpoints(line);
+    Checkpoints& cp = checkpoints(line, lineNo);
+    extend(cp, line, -1, x);
     const auto it = std::upper_bound(cp.x.begin(), cp.x.end(), x);
     return cp.column[size_t(it - cp.x.begin()) - 1];
 }
 
-qreal TLineMetrics::xOfColumn(const LineText& line, qsizetype column) const
+qreal TLineMetrics::xOfColumn(const LineText& line, qsizetype column, int lineNo) const
 {
     if (column <= 0)
         return 0;
-    if (fastPath(line))
-        return column * m_spaceWidth;
     const qsizetype inLine = qMin(column, line.size());
-    return prefixWidth(line, inLine) + (column - inLine) * m_spaceWidth;
+    return toPixels(line, prefix(line, inLine, lineNo)) + qreal(column - inLine) * m_spaceWidth;
 }
 
-qreal TLineMetrics::charWidth(const LineText& line, qsizetype column) const
+qreal TLineMetrics::charWidth(const LineText& line, qsizetype column, int lineNo) const
 {
-    if (column < 0 || column >= line.size() || fastPath(line))
+    if (column < 0 || column >= line.size() || (fixedWidth(line) && line.at(column) != u'\t'))
         return m_spaceWidth;
-    return xOfColumn(line, column + 1) - xOfColumn(line, column);
+    return xOfColumn(line, column + 1, lineNo) - xOfColumn(line, column, lineNo);
 }
 
-qsizetype TLineMetrics::columnAt(const LineText& line, qreal x) const
+qsizetype TLineMetrics::columnAt(const LineText& line, qreal x, int lineNo) const
 {
     if (x <= 0)
         return 0;
-    if (fastPath(line))
-        return qsizetype(x / m_spaceWidth + 0.5);
-    const qreal lineWidth = xOfColumn(line, line.size());
-    if (x >= lineWidth)
-        return line.size() + qsizetype((x - lineWidth) / m_spaceWidth + 0.5);
-    // Prefix widths grow with the column, so search for the nearest boundary.
-    qsizetype lo = 0, hi = line.size(); // xOfColumn(lo) <= x < xOfColumn(hi)
+    const qreal target = fixedWidth(line) ? x / m_spaceWidth : x; // in the line's unit
+    qsizetype lo = 0, hi = line.size();
+    qreal loX = 0;
     if (line.size() >= LongLine) {
-        const Checkpoints& cp = checkpoints(line);
-        const size_t k = size_t(std::upper_bound(cp.x.begin(), cp.x.end(), x) - cp.x.begin()) - 1;
+        Checkpoints& cp = checkpoints(line, lineNo);
+        extend(cp, line, -1, target);
+        const size_t k
+            = size_t(std::upper_bound(cp.x.begin(), cp.x.end(), target) - cp.x.begin()) - 1;
         lo = cp.column[k];
+        loX = cp.x[k];
         if (k + 1 < cp.column.size())
             hi = cp.column[k + 1];
     }
+    const qsizetype from = lo;
+    const qreal fromX = loX;
+    qreal hiX = advance(line, from, hi, fromX);
+    if (target >= hiX) {
+        if (hi < line.size())
+            return hi;
+        return line.size() + qsizetype(toPixels(line, target - hiX) / m_spaceWidth + 0.5);
+    }
+    // Left edges grow with the column, so search for the nearest one: loX <= target < hiX.
     while (hi - lo > 1) {
         const qsizetype mid = lo + (hi - lo) / 2;
-        if (xOfColumn(line, mid) <= x)
+        const qreal midX = advance(line, from, mid, fromX);
+        if (midX <= target) {
             lo = mid;
-        else
+            loX = midX;
+        } else {
             hi = mid;
+            hiX = midX;
+        }
     }
-    return (x - xOfColumn(line, lo) < xOfColumn(line, hi) - x) ? lo : hi;
+    return (target - loX < hiX - target) ? lo : hi;
+}
+
+void TLineMetrics::textChanged(int firstLine, int firstColumn, int lastLine, bool linesMoved) const
+{
+    if (firstLine < 0) {
+        clearCache();
+        return;
+    }
+    auto gone = [&](Checkpoints& c) {
+        if (c.lineNo < 0)
+            return true; // its characters' address may be reused by the changed text
+        if (c.lineNo < firstLine)
+            return false;
+        if (c.lineNo == firstLine) {
+            while (c.column.size() > 1 && c.column.back() >= firstColumn) {
+                c.column.pop_back();
+                c.x.pop_back();
+            }
+            return false;
+        }
+        return linesMoved || c.lineNo <= lastLine;
+    };
+    m_cache.erase(std::remove_if(m_cache.begin(), m_cache.end(), gone), m_cache.end());
 }

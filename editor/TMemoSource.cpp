@@ -233,7 +233,7 @@ void TMemoSource::setText(const QString& text)
     m_d->lines.swap(fresh);
     m_finalLineBreak = t.endsWith(u'\n');
     resetAfterLoad();
-    noteTextChange(0, lineCount() - 1, lineCount() - int(fresh.count()));
+    noteTextChange(0, lineCount() - 1, lineCount() - int(fresh.count()), 0);
     endChange();
 }
 
@@ -328,7 +328,7 @@ void TMemoSource::setOverwriteMode(bool on)
         s->notify(change);
 }
 
-void TMemoSource::noteTextChange(int first, int last, int lineDelta)
+void TMemoSource::noteTextChange(int first, int last, int lineDelta, int column)
 {
     m_textChanged = true;
     TMemoChange& p = m_pending;
@@ -336,6 +336,13 @@ void TMemoSource::noteTextChange(int first, int last, int lineDelta)
     if (lineDelta != 0)
         p.State |= msLineCountChanged;
     p.LineDelta += lineDelta;
+    // Trimming may have taken blanks before the edit's column. Edits that begin below
+    // FirstLine never reach back into it.
+    column = std::min(column, lineLength(first));
+    if (p.FirstLine < 0 || first < p.FirstLine)
+        p.FirstColumn = column;
+    else if (first == p.FirstLine)
+        p.FirstColumn = std::min(p.FirstColumn, column);
     if (p.FirstLine < 0) {
         p.FirstLine = first;
         p.LastLine = last;
@@ -346,6 +353,8 @@ void TMemoSource::noteTextChange(int first, int last, int lineDelta)
         p.LastLine = std::max(p.LastLine, last);
     }
     const int maxLine = lineCount() - 1;
+    if (p.FirstLine > maxLine)
+        p.FirstColumn = 0;
     p.FirstLine = std::min(p.FirstLine, maxLine);
     p.LastLine = std::min(p.LastLine, maxLine);
     m_parseMark = std::min(m_parseMark, first);
@@ -478,7 +487,7 @@ void TMemoSource::insertedAtCaret(int endColumn, int breaks, qint64 count)
         }
     }
     record(ukTextInserted, int32_t(std::min<qint64>(count, INT32_MAX)), 0);
-    noteTextChange(l0, l0 + breaks, breaks);
+    noteTextChange(l0, l0 + breaks, breaks, c0);
 }
 
 bool TMemoSource::recDeleteAcross(qint64 count, QString& deleted, int& endLine, int& endColumn)
@@ -565,7 +574,7 @@ void TMemoSource::recDelete(qint64 count)
         }
     }
     record(ukTextDeleted, int32_t(std::min<qint64>(deleted.size(), INT32_MAX)), 0, deleted);
-    noteTextChange(l0, l0, l0 - endLine);
+    noteTextChange(l0, l0, l0 - endLine, c0);
 }
 
 void TMemoSource::recSplit()
@@ -588,7 +597,7 @@ void TMemoSource::recSplit()
             ++p->m_line;
     }
     record(ukLineSplit, 0, 0);
-    noteTextChange(l0, l0 + 1, 1);
+    noteTextChange(l0, l0 + 1, 1, c0);
 }
 
 void TMemoSource::recJoin()
@@ -618,7 +627,7 @@ void TMemoSource::recJoin()
             --p->m_line;
     }
     record(ukLinesJoined, 0, 0);
-    noteTextChange(l0, l0, -1);
+    noteTextChange(l0, l0, -1, c0);
 }
 
 // ----------------------------------------------------------------------------------------
@@ -962,42 +971,23 @@ void TMemoSource::PasteFromClipboard()
 
 bool TMemoSource::setTabStops(const QString& stops)
 {
-    std::vector<int> v;
-    const QString t = stops.trimmed();
-    if (!t.isEmpty()) {
-        const QStringList parts = t.split(u',');
-        for (const QString& part : parts) {
-            bool ok = false;
-            const int n = part.trimmed().toInt(&ok);
-            if (!ok || n < 0 || (!v.empty() && n <= v.back()))
-                return false;
-            v.push_back(n);
-        }
-    }
-    m_tabStops = std::move(v);
+    const std::optional<TTabStops> parsed = TTabStops::parse(stops);
+    if (!parsed)
+        return false;
+    const bool moved = *parsed != m_tabStops;
+    m_tabStops = *parsed;
     m_tabStopsText = stops;
+    if (moved) {
+        beginChange(opSetLines);
+        m_pending.State |= msTabStopsChanged;
+        endChange();
+    }
     return true;
 }
 
 int TMemoSource::nextTabStop(int column) const
 {
-    for (int s : m_tabStops) {
-        if (s > column)
-            return s;
-    }
-    int last = 0, step = 8;
-    if (m_tabStops.size() == 1) {
-        last = m_tabStops[0];
-        step = last;
-    } else if (m_tabStops.size() >= 2) {
-        last = m_tabStops.back();
-        step = last - m_tabStops[m_tabStops.size() - 2];
-    }
-    if (step <= 0) // a single stop at column 0
-        step = 8;
-    if (column < last)
-        return last;
-    return last + int((qint64(column - last) / step + 1) * step);
+    return int(std::min<qint64>(m_tabStops.next(column), INT_MAX));
 }
 
 void TMemoSource::keyTab()

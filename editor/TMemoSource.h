@@ -4,6 +4,7 @@
 #include "editor/LineText.h"
 #include "editor/TCharSet.h"
 #include "editor/TPosition.h"
+#include "editor/TTabStops.h"
 #include "editor/TUndoRecord.h"
 
 #include <QFlags>
@@ -65,6 +66,7 @@ enum TMemoState : uint32_t {
     msLineCountChanged = 0x08,
     msOverwriteChanged = 0x10,
     msModifiedChanged = 0x40,
+    msTabStopsChanged = 0x100, ///< where tabs end on screen changed
 };
 
 /// What one outermost change bracket did, sent to every attached view at its end.
@@ -75,6 +77,9 @@ struct TMemoChange {
     int FirstLine = -1;
     int LastLine = -1;
     int LineDelta = 0; ///< lines inserted (positive) or removed (negative)
+    /// The characters of FirstLine before this column are the ones it held before the change
+    /// (at most its length).
+    int FirstColumn = 0;
 };
 
 class TMemoListener
@@ -88,6 +93,8 @@ public:
 
 /// Encoding a document was read with; saving writes the same one.
 enum TTextEncoding : uint8_t { teUtf8, teLatin1 };
+/// Line ends a document was read with; saving writes the same kind.
+enum TLineBreak : uint8_t { lbLF, lbCRLF, lbCR };
 
 class TMemoSource
 {
@@ -120,12 +127,15 @@ public:
     void setFinalLineBreak(bool on) { m_finalLineBreak = on; }
     TTextEncoding encoding() const { return m_encoding; }
     void setEncoding(TTextEncoding e) { m_encoding = e; }
+    /// LF for a new storage; a loaded file's first line end (LF when it has none).
+    TLineBreak lineBreak() const { return m_lineBreak; }
+    void setLineBreak(TLineBreak b) { m_lineBreak = b; }
 
     /// Reads a file (UTF-8 when valid, else Latin-1; LF, CR LF or CR line ends). On failure
     /// returns false with `error` set and leaves the storage as it was.
     bool LoadFromFile(const QString& fileName, QString* error = nullptr);
-    /// Writes atomically with CR LF line ends in the document's encoding. On failure returns
-    /// false with `error` set; the old file is left whole. A line with characters the
+    /// Writes atomically with lineBreak() line ends in the document's encoding. On failure
+    /// returns false with `error` set; the old file is left whole. A line with characters the
     /// Latin-1 encoding cannot hold makes the document save as UTF-8 instead.
     bool SaveToFile(const QString& fileName, QString* error = nullptr) const;
     /// Op 48: clears the selection and both logs, marks every line for parsing, loads.
@@ -212,8 +222,9 @@ public:
     void setOptions(TStringsOptions options) { m_options = options; }
     QString TabStops() const { return m_tabStopsText; }
     /// Comma-separated 0-based columns, strictly increasing; anything else is refused
-    /// (returns false and keeps the old stops).
+    /// (returns false and keeps the old stops). Views are told (msTabStopsChanged).
     bool setTabStops(const QString& stops);
+    const TTabStops& tabStops() const { return m_tabStops; }
     /// The first tab stop after `column` (stops continue at the last listed distance).
     int nextTabStop(int column) const;
     QString Delimeters() const { return m_delimeters; }
@@ -282,7 +293,9 @@ private:
     void insertedAtCaret(int endColumn, int breaks, qint64 count);
     void recSplit();
     void recJoin();
-    void noteTextChange(int first, int last, int lineDelta);
+    /// Lines [first, last] changed (the numbering after the change), `lineDelta` lines came or
+    /// went, and `first` is as it was before `column`.
+    void noteTextChange(int first, int last, int lineDelta, int column);
 
     bool canInsertAtCaret() const;
     bool canEditLine(int line) const;
@@ -323,9 +336,10 @@ private:
     bool m_readOnly = false;
     bool m_finalLineBreak = true;
     TTextEncoding m_encoding = teUtf8;
+    TLineBreak m_lineBreak = lbLF;
     TStringsOptions m_options;
     QString m_tabStopsText;
-    std::vector<int> m_tabStops; ///< invariant: strictly increasing, >= 0
+    TTabStops m_tabStops;
     QString m_delimeters;
     TCharSet m_delimiterSet;
 

@@ -12,7 +12,9 @@
 #include <cerrno>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -145,9 +147,12 @@ public:
         char* p = buf;
         char* end = buf + n;
         if (m_pendingCR && p < end) {
-            if (*p == '\n')
+            const bool pair = *p == '\n';
+            if (pair)
                 ++p;
             m_pendingCR = false;
+            if (m_firstBreakPending)
+                noteBreak(pair ? lbCRLF : lbCR);
         }
         // Line breaks are found 64 bytes at a time, then taken one by one from the mask, so
         // a short line costs a few instructions rather than a search of its own.
@@ -174,11 +179,17 @@ public:
                 lineStart = brk + 1;
                 if (*brk == '\r') {
                     if (lineStart < end) {
-                        if (*lineStart == '\n')
+                        const bool pair = *lineStart == '\n';
+                        if (pair)
                             ++lineStart;
+                        if (m_firstBreak < 0)
+                            noteBreak(pair ? lbCRLF : lbCR);
                     } else {
                         m_pendingCR = true;
+                        m_firstBreakPending = m_firstBreak < 0;
                     }
+                } else if (m_firstBreak < 0) {
+                    noteBreak(lbLF);
                 }
                 highBefore = false;
             }
@@ -201,6 +212,8 @@ public:
 
     bool finish()
     {
+        if (m_firstBreakPending)
+            noteBreak(lbCR);
         if (!m_carry.empty() || !m_lastWasBreak) {
             if (!line(nullptr, 0, true))
                 return false;
@@ -210,8 +223,19 @@ public:
 
     bool finalBreak() const { return m_sawAnything && m_lastWasBreak; }
     bool tooLong() const { return m_tooLong; }
+    /// The kind of the first line end read; empty when there was none.
+    std::optional<TLineBreak> firstBreak() const
+    {
+        return m_firstBreak < 0 ? std::nullopt : std::optional(TLineBreak(m_firstBreak));
+    }
 
 private:
+    void noteBreak(TLineBreak kind)
+    {
+        m_firstBreak = kind;
+        m_firstBreakPending = false;
+    }
+
     static constexpr qsizetype kMaxBytes = TLineRec::kMaxSize;
 
     bool failTooLong()
@@ -298,6 +322,8 @@ private:
     std::u16string m_wide;
     std::string m_narrow;
     bool m_pendingCR = false; ///< a read ended on CR; an LF opening the next belongs to it
+    int m_firstBreak = -1; ///< a TLineBreak once the first line end is known
+    bool m_firstBreakPending = false; ///< the first line end is a CR that ended a read
     bool m_lastWasBreak = false;
     bool m_sawAnything = false;
     bool m_tooLong = false;
@@ -357,7 +383,7 @@ qsizetype expectedLines(qint64 bytes)
 /// two cores do twice as fast.
 enum class ReadOutcome { Lines, NotUtf8, TooLong, ReadError };
 ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool& finalBreak,
-                    int& readError)
+                    TLineBreak& lineBreak, int& readError)
 {
     const qint64 split = splitPoint(fd, fileSize);
     std::atomic<bool> abandon { false };
@@ -421,11 +447,13 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
         out.appendAll(tail);
         finalBreak = tailReader.finalBreak();
     }
+    // A file without any line end takes the platform's.
+    lineBreak = reader.firstBreak().value_or(tailReader.firstBreak().value_or(lbLF));
     return ReadOutcome::Lines;
 }
 
 bool readLinesOrThrow(const QString& fileName, TLineStore& out, TTextEncoding& encoding,
-                      bool& finalBreak, QString* error)
+                      bool& finalBreak, TLineBreak& lineBreak, QString* error)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -444,7 +472,7 @@ bool readLinesOrThrow(const QString& fileName, TLineStore& out, TTextEncoding& e
         const bool latin1 = pass == 1;
         out.clear();
         int readError = 0;
-        switch (readAll(f.handle(), fileSize, latin1, out, finalBreak, readError)) {
+        switch (readAll(f.handle(), fileSize, latin1, out, finalBreak, lineBreak, readError)) {
         case ReadOutcome::Lines:
             if (out.count() == 0)
                 out.insertEmpty(0, 1);
@@ -469,10 +497,10 @@ bool readLinesOrThrow(const QString& fileName, TLineStore& out, TTextEncoding& e
 }
 
 bool readLines(const QString& fileName, TLineStore& out, TTextEncoding& encoding,
-               bool& finalBreak, QString* error)
+               bool& finalBreak, TLineBreak& lineBreak, QString* error)
 {
     try {
-        return readLinesOrThrow(fileName, out, encoding, finalBreak, error);
+        return readLinesOrThrow(fileName, out, encoding, finalBreak, lineBreak, error);
     } catch (const std::bad_alloc&) {
         out.clear();
         if (error)
@@ -507,15 +535,17 @@ bool TMemoSource::LoadFromFile(const QString& fileName, QString* error)
     TLineStore fresh;
     TTextEncoding encoding = teUtf8;
     bool finalBreak = true;
-    if (!readLines(fileName, fresh, encoding, finalBreak, error))
+    TLineBreak lineBreak = lbLF;
+    if (!readLines(fileName, fresh, encoding, finalBreak, lineBreak, error))
         return false;
     beginChange(opLoadFile);
     const int oldCount = lineCount();
     m_d->lines.swap(fresh);
     m_encoding = encoding;
     m_finalLineBreak = finalBreak;
+    m_lineBreak = lineBreak;
     resetAfterLoad();
-    noteTextChange(0, lineCount() - 1, lineCount() - oldCount);
+    noteTextChange(0, lineCount() - 1, lineCount() - oldCount, 0);
     endChange();
     fresh.clear();
     return true;
@@ -546,6 +576,8 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
             *error = f.errorString();
         return false;
     }
+    static const char* const breaks[] = { "\n", "\r\n", "\r" };
+    const std::string_view lineEnd = breaks[m_lineBreak];
     std::string buf;
     buf.reserve(size_t(kChunk) + 4096);
     for (int i = 0; i < n; ++i) {
@@ -555,7 +587,7 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
         else
             appendUtf8(buf, t);
         if (i + 1 < n || m_finalLineBreak)
-            buf.append("\r\n");
+            buf.append(lineEnd);
         if (qsizetype(buf.size()) >= kChunk || i + 1 == n) {
             if (f.write(buf.data(), qint64(buf.size())) != qint64(buf.size())) {
                 if (error)
@@ -644,6 +676,6 @@ void TMemoSource::expandTabs(int width)
         clampPosition(c, l);
         p->set(c, l);
     }
-    noteTextChange(0, n - 1, 0);
+    noteTextChange(0, n - 1, 0, 0);
     endChange();
 }

@@ -49,6 +49,8 @@ QString field(const QString& name)
         return projectFileName;
     if (name == u"activePage")
         return QString::number(toolsWindowActivePage);
+    if (name == u"keepTabsOnOpen")
+        return QString::number(o.keepTabsOnOpen);
     return QStringLiteral("?");
 }
 
@@ -89,6 +91,7 @@ const QStringList defaultSave = {
     u"Software\\Orvane\\Pagemason\\Publish\\Auto lowercase remote filename=1"_qs,
     u"Software\\Orvane\\Pagemason\\Publish\\Dial ISP=1"_qs,
     u"Software\\Orvane\\Pagemason\\Files\\Last folder="_qs,
+    u"Software\\Orvane\\Pagemason\\Edit\\Keep tabs on open=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window left=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window top=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window width=0"_qs,
@@ -238,6 +241,16 @@ void TestGlobalUtl::loadValue_data()
                                        << "3"
                                        << "activePage"
                                        << "3";
+    QTest::newRow("keep tabs on open") << "Edit"
+                                       << "Keep tabs on open"
+                                       << "1"
+                                       << "keepTabsOnOpen"
+                                       << "1";
+    QTest::newRow("keep tabs on open, missing") << "Edit"
+                                                << "Some other value"
+                                                << "1"
+                                                << "keepTabsOnOpen"
+                                                << "0";
     QTest::newRow("blanks around a number") << "Splash"
                                             << "Splash screen seconds"
                                             << " 4 "
@@ -283,6 +296,7 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     o.toolbarsVisible = false;
     o.autoCompleteTags = false;
     o.convertUnixStrings = false;
+    o.keepTabsOnOpen = true;
     o.publish = TPublishSettings { QStringLiteral("*.x"), QStringLiteral("ftp.example.com"), 2121,
         QStringLiteral("/www"), QStringLiteral("me"), QStringLiteral("p@ss\"w"), false, false };
     o.lastDialogFolder = QStringLiteral("/home/me/site/");
@@ -324,6 +338,7 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     QCOMPARE(l.toolbarsVisible, saved.toolbarsVisible);
     QCOMPARE(l.autoCompleteTags, saved.autoCompleteTags);
     QCOMPARE(l.convertUnixStrings, saved.convertUnixStrings);
+    QCOMPARE(l.keepTabsOnOpen, saved.keepTabsOnOpen);
     QCOMPARE(l.publish.remoteFilenameMask, saved.publish.remoteFilenameMask);
     QCOMPARE(l.publish.serverAddress, saved.publish.serverAddress);
     QCOMPARE(l.publish.serverPort, saved.publish.serverPort);

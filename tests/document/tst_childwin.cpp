@@ -131,6 +131,7 @@ private slots:
         }
         m_dialogs.clear();
         globalOptions.defaultExt = QStringLiteral("html");
+        globalOptions.keepTabsOnOpen = false;
     }
 
     void untitledCaptions()
@@ -228,7 +229,7 @@ private slots:
         m_dialogs.queueFiles({ m_dir.filePath(typed) });
         QVERIFY(saveActive(w)); // untitled: Save runs Save As
         const QString path = m_dir.filePath(written);
-        QCOMPARE(readAll(path), QByteArray("<p>x</p>\r\n"));
+        QCOMPARE(readAll(path), QByteArray("<p>x</p>\n")); // a new document: LF
         QCOMPARE(w->caption(), path);
         QCOMPARE(w->fileName, path);
         QVERIFY(!w->source().Modified());
@@ -317,23 +318,24 @@ private slots:
         QCOMPARE(w->statusText(2), QStringLiteral("Insert"));
         QCOMPARE(w->statusText(3), QStringLiteral("0 bytes"));
 
+        // A new document is saved with LF line ends, so each counts one.
         s.insertText(QStringLiteral("ab\r\ncde"));
         QCOMPARE(w->statusText(0), QStringLiteral("2: 4"));
         QCOMPARE(w->statusText(1), QStringLiteral("Modified"));
-        QCOMPARE(w->statusText(3), QStringLiteral("7 bytes"));
+        QCOMPARE(w->statusText(3), QStringLiteral("6 bytes"));
 
         TMemoSource::setOverwriteMode(true);
         QCOMPARE(w->statusText(2), QStringLiteral("Overwrite"));
         TMemoSource::setOverwriteMode(false);
         QCOMPARE(w->statusText(2), QStringLiteral("Insert"));
 
-        s.setText(QString(12345 - 2, QLatin1Char('x')) + QStringLiteral("\r\n"));
+        s.setText(QString(12345 - 1, QLatin1Char('x')) + QStringLiteral("\r\n"));
         s.insertLine(1, QString());
         QCOMPARE(w->statusText(3), QStringLiteral("12,345 bytes"));
 
         // Edits of every kind keep the running size equal to a full count.
         const auto fullCount = [&] {
-            qint64 n = 2 * qint64(s.lineCount() - 1);
+            qint64 n = (s.lineBreak() == lbCRLF ? 2 : 1) * qint64(s.lineCount() - 1);
             for (int i = 0; i < s.lineCount(); ++i)
                 n += s.lineLength(i);
             return n;
@@ -357,6 +359,17 @@ private slots:
 
         s.setModified(false);
         QCOMPARE(w->statusText(1), QString());
+
+        // A file read with CR LF is saved with CR LF: two for each line end.
+        const QString path = m_dir.filePath(QStringLiteral("size.html"));
+        writeFile(path, "ab\r\ncde\r\n");
+        TMDIChild* crlf = openFile(path);
+        QVERIFY(crlf);
+        QCOMPARE(crlf->statusText(3), QStringLiteral("7 bytes"));
+        crlf->source().setCaret(0, 1);
+        crlf->source().insertText(QStringLiteral("x\ny"));
+        QCOMPARE(crlf->statusText(3), QStringLiteral("11 bytes"));
+        QCOMPARE(crlf->textSize(), qint64(crlf->source().text().size() - 2));
     }
 
     void openByExtension()
@@ -387,6 +400,24 @@ private slots:
                  page);
         // A cancelled Open dialog opens nothing.
         QVERIFY(!openFile());
+    }
+
+    // An option of our own lets File > Open keep tabs as the command line does.
+    void keepTabsOnOpen()
+    {
+        const QString page = m_dir.filePath(QStringLiteral("tabbed.html"));
+        writeFile(page, "<ul>\n\t<li>x</li>\n</ul>\n");
+        globalOptions.keepTabsOnOpen = true;
+        TMDIChild* w = openFile(page);
+        QVERIFY(w);
+        QCOMPARE(w->source().line(1), QStringLiteral("\t<li>x</li>"));
+        QVERIFY(!w->source().Modified());
+        QVERIFY(saveActive(w));
+        QCOMPARE(readAll(page), QByteArray("<ul>\n\t<li>x</li>\n</ul>\n"));
+        globalOptions.keepTabsOnOpen = false;
+        TMDIChild* expanded = openFile(page);
+        QVERIFY(expanded);
+        QCOMPARE(expanded->source().line(1), QStringLiteral("    <li>x</li>"));
     }
 
     void commandLine()
@@ -588,6 +619,42 @@ private slots:
         QCOMPARE(readAll(path), bytes);
     }
 
+    // Saving writes the line ends the file was read with; a new document gets LF.
+    void saveKeepsLineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes"); // empty: a new document
+        QTest::addColumn<bool>("commandLine");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("LF") << QByteArray("<p>\n\t<b>x</b>\n</p>\n") << false
+                            << QByteArray("<p>\nnew\n    <b>x</b>\n</p>\n");
+        QTest::newRow("CR LF") << QByteArray("<p>\r\n<b>x</b>\r\n</p>") << false
+                               << QByteArray("<p>\r\nnew\r\n<b>x</b>\r\n</p>");
+        QTest::newRow("LF, Latin-1, command line")
+            << QByteArray("<p>caf\xe9\n\t<b>x</b>\n</p>\n") << true
+            << QByteArray("<p>caf\xe9\nnew\n\t<b>x</b>\n</p>\n");
+        QTest::newRow("new document") << QByteArray() << false << QByteArray("<p>\nnew\n");
+    }
+    void saveKeepsLineEnds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, commandLine);
+        QFETCH(QByteArray, saved);
+        const QString path = m_dir.filePath(QStringLiteral("ends.html"));
+        TMDIChild* w = nullptr;
+        if (bytes.isEmpty()) {
+            w = newDocument();
+            w->source().insertText(QStringLiteral("<p>"));
+        } else {
+            writeFile(path, bytes);
+            w = commandLine ? openCommandLineDocument(path) : openFile(path);
+        }
+        QVERIFY(w);
+        w->source().setCaret(w->source().lineLength(0), 0);
+        w->source().insertText(QStringLiteral("\r\nnew"));
+        QVERIFY(saveDocument(path, w));
+        QCOMPARE(readAll(path), saved);
+    }
+
     void tempCopyKeepsModified()
     {
         applicationFolder = m_dir.path() + QLatin1Char('/');
@@ -595,7 +662,7 @@ private slots:
         w->source().insertText(QStringLiteral("<b>draft</b>"));
         const QString name = saveTempCopy(w);
         QCOMPARE(name, applicationFolder + QStringLiteral("~pmTmpFile.html"));
-        QCOMPARE(readAll(name), QByteArray("<b>draft</b>\r\n"));
+        QCOMPARE(readAll(name), QByteArray("<b>draft</b>\n"));
         QVERIFY(w->source().Modified());
         QVERIFY(w->fileName.isEmpty());
     }

@@ -674,6 +674,172 @@ private slots:
         QVERIFY(qAbs(xOf(600) - fm.horizontalAdvance(text.left(600))) <= 1);
     }
 
+    // --- Tabs ------------------------------------------------------------------------------
+
+    // A tab reaches the next tab stop of the storage ("9,17": 9, 17, 25, ...): the character
+    // after it is drawn there, and the caret, a click and the selection agree.
+    void tabsReachTheirStops_data()
+    {
+        QTest::addColumn<QString>("text"); // one tab, then the character looked at
+        QTest::addColumn<int>("cell"); // where that character starts, in space widths; -1: the
+                                       // first stop after the text before the tab
+        QTest::addColumn<QString>("family");
+        const QString mono = QStringLiteral("DejaVu Sans Mono");
+        QTest::newRow("at the start") << QStringLiteral("\tX") << 9 << mono;
+        QTest::newRow("after text") << QStringLiteral("ab\tX") << 9 << mono;
+        QTest::newRow("on a stop, to the next") << QStringLiteral("abcdefghi\tX") << 17 << mono;
+        QTest::newRow("after a tab") << QStringLiteral("\t\tX") << 17 << mono;
+        QTest::newRow("past the listed stops") << QStringLiteral("\t\t\tX") << 25 << mono;
+        QTest::newRow("every 8 after the last") << QString(30, u'a') + QStringLiteral("\tX") << 33
+                                                << mono;
+        QTest::newRow("wide line") << QStringLiteral("\u03a9\u20ac\tX") << 9 << mono;
+        QTest::newRow("proportional") << QStringLiteral("iii\tX") << 9 << QStringLiteral("DejaVu Sans");
+        QTest::newRow("proportional, far") << QStringLiteral("WWWWWWWWWWW\tX") << -1
+                                           << QStringLiteral("DejaVu Sans");
+    }
+    void tabsReachTheirStops()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, cell);
+        QFETCH(QString, family);
+        const int tab = int(text.lastIndexOf(u'\t'));
+        const int column = tab + 1;
+        Fixture f(text + QStringLiteral("\r\nz"), family);
+        QVERIFY(f.ready());
+        QCOMPARE(f.source.TabStops(), QStringLiteral("9,17"));
+        f.memo.setTextStyles({ { QStringLiteral("plain"), kWhite, { kBlack } },
+                               { QStringLiteral("sel"), kOrange, { kPurple } } });
+        f.memo.setSelectionStyle(1);
+        f.memo.setColor(kWhite);
+        f.memo.setFontColor(kBlack);
+        f.source.setCaret(0, 1); // the caret out of the way
+        const qreal sw = QFontMetricsF(f.memo.font()).horizontalAdvance(QLatin1Char(' '));
+        const int left = f.memo.cellPos(0, 0).x();
+        const int before = f.memo.cellPos(tab, 0).x(); // where the tab begins
+        if (cell < 0)
+            cell = f.source.nextTabStop(int((before - left) / sw));
+        const int stop = left + qRound(cell * sw);
+        QVERIFY(qAbs(f.memo.cellPos(column, 0).x() - stop) <= 1);
+
+        // Drawn: nothing between the text before the tab and the stop, the character after it.
+        const QImage shot = f.memo.viewport()->grab().toImage();
+        const int lh = f.memo.lineHeight();
+        auto ink = [&](int from, int to) {
+            for (int x = from; x < to; ++x)
+                for (int y = 0; y < lh; ++y)
+                    if (shot.pixelColor(x, y) != rgb(kWhite))
+                        return true;
+            return false;
+        };
+        QVERIFY(!ink(before + 1, stop - 1));
+        QVERIFY(ink(stop, stop + qRound(sw)));
+
+        // The caret, and clicks on either half of the tab and on the character.
+        f.source.setCaret(column, 0);
+        QVERIFY(qAbs(f.memo.caretRect().x() - stop) <= 1);
+        const int quarter = (stop - before) / 4;
+        QVERIFY(quarter >= 1);
+        QTest::mouseClick(f.memo.viewport(), Qt::LeftButton, {}, QPoint(before + quarter, lh / 2));
+        QCOMPARE(f.source.CaretX(), tab);
+        QTest::mouseClick(f.memo.viewport(), Qt::LeftButton, {}, QPoint(stop - quarter, lh / 2));
+        QCOMPARE(f.source.CaretX(), column);
+        QTest::mouseClick(f.memo.viewport(), Qt::LeftButton, {}, f.cellCentre(column, 0));
+        QCOMPARE(f.source.CaretX(), column);
+        QTest::keyClick(&f.memo, Qt::Key_Left);
+        QVERIFY(qAbs(f.memo.caretRect().x() - before) <= 1);
+
+        // A selected tab is marked over its whole width.
+        f.source.setSelection(smStream, tab, 0, column, 0);
+        f.source.setCaret(0, 1);
+        const QImage selected = f.memo.viewport()->grab().toImage();
+        QCOMPARE(selected.pixelColor((before + stop) / 2, lh / 2), rgb(kOrange));
+        QCOMPARE(selected.pixelColor(stop + 2, 1), rgb(kWhite)); // above the X, not selected
+    }
+
+    void tabStopsChangeWhatIsDrawn()
+    {
+        Fixture f(QStringLiteral("\tX"));
+        QVERIFY(f.ready());
+        const qreal sw = QFontMetricsF(f.memo.font()).horizontalAdvance(QLatin1Char(' '));
+        const int left = f.memo.cellPos(0, 0).x();
+        QVERIFY(f.source.setTabStops(QStringLiteral("4,6")));
+        QVERIFY(qAbs(f.memo.cellPos(1, 0).x() - (left + qRound(4 * sw))) <= 1);
+        f.source.insertText(QStringLiteral("\t\t"));
+        QVERIFY(qAbs(f.memo.cellPos(3, 0).x() - (left + qRound(8 * sw))) <= 1);
+    }
+
+    // Long lines keep measured positions across edits; after any edit every column must sit
+    // where a fresh measuring of the text puts it (and, in a fixed-pitch font, where counting
+    // cells puts it).
+    void tabbedLongLineAfterEdits_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("length");
+        QTest::newRow("fixed pitch") << QStringLiteral("DejaVu Sans Mono") << 3000;
+        QTest::newRow("proportional") << QStringLiteral("DejaVu Sans") << 3000;
+        QTest::newRow("fixed pitch, 10 MB") << QStringLiteral("DejaVu Sans Mono") << (10 << 20);
+    }
+    void tabbedLongLineAfterEdits()
+    {
+        QFETCH(QString, family);
+        QFETCH(int, length);
+        const QString piece = QStringLiteral("<td>\tx7\t\tyy <b>bold</b>");
+        Fixture f(piece.repeated(length / piece.size() + 1), family);
+        QVERIFY(f.ready());
+        const bool fixed = family.endsWith(QLatin1String("Mono"));
+        const qreal sw = QFontMetricsF(f.memo.font()).horizontalAdvance(QLatin1Char(' '));
+
+        auto check = [&](const char* step) {
+            const TLineMetrics fresh(f.memo.font(), f.source.tabStops());
+            for (int l = 0; l < f.source.lineCount(); ++l) {
+                const LineText t = f.source.lineText(l);
+                const int left = f.memo.cellPos(0, l).x();
+                // Counting cells, for the columns looked at below.
+                std::vector<qint64> cells;
+                if (fixed && t.size() < 100000) {
+                    cells.push_back(0);
+                    for (qsizetype c = 0; c < t.size(); ++c)
+                        cells.push_back(t.at(c) == u'\t' ? f.source.tabStops().next(cells.back())
+                                                         : cells.back() + 1);
+                }
+                const qsizetype stride = qMax<qsizetype>(37, t.size() / 60);
+                for (qsizetype c = 0; c <= t.size() + 3; c += (c + stride > t.size() && c < t.size()) ? 1 : stride) {
+                    const int x = f.memo.cellPos(int(c), l).x() - left;
+                    const QString what = QStringLiteral("%1: line %2, column %3").arg(QLatin1String(step)).arg(l).arg(c);
+                    QVERIFY2(qAbs(x - qRound(fresh.xOfColumn(t, c))) <= 1, qPrintable(what));
+                    if (!cells.empty() && c <= t.size())
+                        QVERIFY2(qAbs(x - qRound(cells[size_t(c)] * sw)) <= 1, qPrintable(what));
+                    if (c == t.size() + 3)
+                        break;
+                }
+            }
+        };
+        const int end = f.source.lineLength(0);
+        f.source.setCaret(end, 0);
+        f.memo.ensureCaretVisible();
+        (void)f.memo.viewport()->grab();
+        check("loaded");
+        f.source.setCaret(end / 2, 0);
+        f.source.insertText(QStringLiteral("a\tb"));
+        check("inserted mid-line");
+        f.source.setCaret(3, 0);
+        f.source.keyChar(u'\t');
+        check("tab typed near the start");
+        f.source.setCaret(end / 2 + 700, 0);
+        f.source.keyEnter();
+        check("line split");
+        f.source.setSelection(smStream, end / 4, 0, 5, 1);
+        f.source.deleteSelection();
+        check("deleted across lines");
+        f.source.Undo();
+        f.source.Undo();
+        check("undone");
+        f.source.setCaret(f.source.lineLength(0), 0);
+        QTest::keyClicks(&f.memo, QStringLiteral("zz"));
+        QVERIFY(f.memo.caretRect().x() >= f.memo.cellPos(f.source.lineLength(0), 0).x() - 1);
+        check("typed at the end");
+    }
+
     void outlivesItsStorage()
     {
         TDCMemo memo;

@@ -18,6 +18,9 @@ private slots:
     void init();
     void roundTrip_data();
     void roundTrip();
+    void editsTakeTheDocumentsLineEnds_data();
+    void editsTakeTheDocumentsLineEnds();
+    void newDocumentUsesLF();
     void readBoundaries_data();
     void readBoundaries();
     void sameAsStraightReading();
@@ -76,49 +79,78 @@ void tst_MemoFiles::roundTrip_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<int>("encoding");
+    QTest::addColumn<int>("lineBreak");
     QTest::addColumn<QByteArray>("saved");
     const QByteArray same; // saved exactly as read
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList { "a", "b" } << int(teUtf8)
-                           << same;
+                           << int(lbCRLF) << same;
     QTest::newRow("LF") << QByteArray("a\nb\n") << QStringList { "a", "b" } << int(teUtf8)
-                        << QByteArray("a\r\nb\r\n");
+                        << int(lbLF) << same;
     QTest::newRow("CR only") << QByteArray("a\rb\r\rc") << QStringList { "a", "b", "", "c" }
-                             << int(teUtf8) << QByteArray("a\r\nb\r\n\r\nc");
-    QTest::newRow("mixed breaks") << QByteArray("a\r\n\nb\r") << QStringList { "a", "", "b" }
-                                  << int(teUtf8) << QByteArray("a\r\n\r\nb\r\n");
+                             << int(teUtf8) << int(lbCR) << same;
+    QTest::newRow("a lone CR") << QByteArray("\r") << QStringList { "" } << int(teUtf8)
+                               << int(lbCR) << same;
+    QTest::newRow("mixed, CR LF first") << QByteArray("a\r\n\nb\r") << QStringList { "a", "", "b" }
+                                        << int(teUtf8) << int(lbCRLF)
+                                        << QByteArray("a\r\n\r\nb\r\n");
+    QTest::newRow("mixed, LF first") << QByteArray("a\nb\r\nc\rd") << QStringList { "a", "b", "c", "d" }
+                                     << int(teUtf8) << int(lbLF) << QByteArray("a\nb\nc\nd");
+    QTest::newRow("mixed, CR first") << QByteArray("a\rb\r\nc\n") << QStringList { "a", "b", "c" }
+                                     << int(teUtf8) << int(lbCR) << QByteArray("a\rb\rc\r");
     QTest::newRow("no final break") << QByteArray("a\r\nb") << QStringList { "a", "b" }
-                                    << int(teUtf8) << same;
-    QTest::newRow("empty file") << QByteArray() << QStringList { "" } << int(teUtf8) << same;
+                                    << int(teUtf8) << int(lbCRLF) << same;
+    QTest::newRow("no final break, LF") << QByteArray("a\nb") << QStringList { "a", "b" }
+                                        << int(teUtf8) << int(lbLF) << same;
+    QTest::newRow("no line end at all") << QByteArray("<p>one line</p>")
+                                        << QStringList { "<p>one line</p>" } << int(teUtf8)
+                                        << int(lbLF) << same;
+    QTest::newRow("empty file") << QByteArray() << QStringList { "" } << int(teUtf8) << int(lbLF)
+                                << same;
     QTest::newRow("only a break") << QByteArray("\r\n") << QStringList { "" } << int(teUtf8)
-                                  << same;
+                                  << int(lbCRLF) << same;
+    QTest::newRow("only an LF") << QByteArray("\n") << QStringList { "" } << int(teUtf8)
+                                << int(lbLF) << same;
     QTest::newRow("trailing blanks dropped") << QByteArray("a \t\r\n  \r\n")
                                              << QStringList { "a", "" } << int(teUtf8)
-                                             << QByteArray("a\r\n\r\n");
+                                             << int(lbCRLF) << QByteArray("a\r\n\r\n");
+    QTest::newRow("trailing blanks dropped, LF") << QByteArray("a \t\n  \n")
+                                                 << QStringList { "a", "" } << int(teUtf8)
+                                                 << int(lbLF) << QByteArray("a\n\n");
     QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80\r\n")
                            << QStringList { QStringLiteral("caf\u00e9 \u20ac \U0001F600") }
-                           << int(teUtf8) << same;
+                           << int(teUtf8) << int(lbCRLF) << same;
+    QTest::newRow("UTF-8, LF") << QByteArray("caf\xc3\xa9\n\xe2\x82\xac\n")
+                               << QStringList { QStringLiteral("caf\u00e9"), QStringLiteral("\u20ac") }
+                               << int(teUtf8) << int(lbLF) << same;
     QTest::newRow("UTF-8 byte order mark") << QByteArray("\xef\xbb\xbfx\r\n")
                                            << QStringList { QStringLiteral("\ufeffx") }
-                                           << int(teUtf8) << same;
+                                           << int(teUtf8) << int(lbCRLF) << same;
     QTest::newRow("Latin-1") << QByteArray("caf\xe9\r\nna\xefve\r\n")
                              << QStringList { QStringLiteral("caf\u00e9"), QStringLiteral("na\u00efve") }
-                             << int(teLatin1) << same;
+                             << int(teLatin1) << int(lbCRLF) << same;
+    QTest::newRow("Latin-1, LF, no final break")
+        << QByteArray("caf\xe9\nna\xefve")
+        << QStringList { QStringLiteral("caf\u00e9"), QStringLiteral("na\u00efve") }
+        << int(teLatin1) << int(lbLF) << same;
     QTest::newRow("invalid UTF-8 late in the file")
         << QByteArray("\xc3\xa9\r\nok\r\n\xff\xfe\r\n")
         << QStringList { QStringLiteral("\u00c3\u00a9"), "ok", QStringLiteral("\u00ff\u00fe") }
-        << int(teLatin1) << same;
+        << int(teLatin1) << int(lbCRLF) << same;
     QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xc0\xaf\r\n")
                                                  << QStringList { QStringLiteral("\u00c0\u00af") }
-                                                 << int(teLatin1) << same;
+                                                 << int(teLatin1) << int(lbCRLF) << same;
     QTest::newRow("encoded surrogate is not UTF-8") << QByteArray("\xed\xa0\x80\r\n")
                                                     << QStringList { QStringLiteral("\u00ed\u00a0\u0080") }
-                                                    << int(teLatin1) << same;
+                                                    << int(teLatin1) << int(lbCRLF) << same;
     QTest::newRow("truncated sequence at the end") << QByteArray("ab\xe2\x82")
                                                    << QStringList { QStringLiteral("ab\u00e2\u0082") }
-                                                   << int(teLatin1) << same;
+                                                   << int(teLatin1) << int(lbLF) << same;
+    QTest::newRow("tabs kept") << QByteArray("\t<p>\n\t\tx\ty\n")
+                               << QStringList { "\t<p>", "\t\tx\ty" } << int(teUtf8) << int(lbLF)
+                               << same;
     QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0\r\n", 8)
                                << QStringList { QString::fromLatin1("a\0b", 3), "" } << int(teUtf8)
-                               << QByteArray("a\0b\r\n\r\n", 7);
+                               << int(lbCRLF) << QByteArray("a\0b\r\n\r\n", 7);
 }
 
 void tst_MemoFiles::roundTrip()
@@ -126,6 +158,7 @@ void tst_MemoFiles::roundTrip()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, lines);
     QFETCH(int, encoding);
+    QFETCH(int, lineBreak);
     QFETCH(QByteArray, saved);
     if (saved.isNull())
         saved = bytes;
@@ -135,9 +168,48 @@ void tst_MemoFiles::roundTrip()
     QVERIFY2(s.loadFile(in, &error), qPrintable(error));
     QCOMPARE(linesOf(s), lines);
     QCOMPARE(int(s.encoding()), encoding);
+    QCOMPARE(int(s.lineBreak()), lineBreak);
     const QString out = m_dir.filePath(QStringLiteral("out.txt"));
     QVERIFY2(s.saveFile(out, &error), qPrintable(error));
     QCOMPARE(read(out), saved);
+}
+
+void tst_MemoFiles::editsTakeTheDocumentsLineEnds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("LF") << QByteArray("<p>\n</p>\n") << QByteArray("<p>\nnew\nlines\n</p>\n");
+    QTest::newRow("CR LF") << QByteArray("<p>\r\n</p>\r\n")
+                           << QByteArray("<p>\r\nnew\r\nlines\r\n</p>\r\n");
+    QTest::newRow("CR") << QByteArray("<p>\r</p>\r") << QByteArray("<p>\rnew\rlines\r</p>\r");
+    QTest::newRow("no line end yet") << QByteArray("<p>") << QByteArray("<p>\nnew\nlines");
+}
+
+void tst_MemoFiles::editsTakeTheDocumentsLineEnds()
+{
+    // Text typed or pasted with other line ends takes the document's on saving.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, saved);
+    TMemoSource s;
+    QVERIFY(s.loadFile(write(QStringLiteral("edit.html"), bytes)));
+    s.setCaret(s.lineLength(0), 0);
+    s.insertText(QStringLiteral("\r\nnew\r\nlines"));
+    const QString out = m_dir.filePath(QStringLiteral("edited.html"));
+    QVERIFY(s.saveFile(out));
+    QCOMPARE(read(out), saved);
+}
+
+void tst_MemoFiles::newDocumentUsesLF()
+{
+    TMemoSource s;
+    QCOMPARE(s.lineBreak(), lbLF);
+    s.insertText(QStringLiteral("<html>\r\n<body>"));
+    const QString out = m_dir.filePath(QStringLiteral("new.html"));
+    QVERIFY(s.saveFile(out));
+    QCOMPARE(read(out), QByteArray("<html>\n<body>\n"));
+    // Reading a file afterwards takes that file's line ends.
+    QVERIFY(s.loadFile(write(QStringLiteral("crlf.html"), "a\r\n")));
+    QCOMPARE(s.lineBreak(), lbCRLF);
 }
 
 void tst_MemoFiles::readBoundaries_data()
@@ -145,25 +217,36 @@ void tst_MemoFiles::readBoundaries_data()
     // Reads go in 1 MiB pieces: line breaks and characters that straddle a piece.
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("tails"); // last 3 characters of each line
+    QTest::addColumn<int>("lineBreak");
     const int chunk = 1 << 20;
     QTest::newRow("CR LF split") << QByteArray(QByteArray(chunk - 1, 'x') + "\r\nyz\r\n")
-                                 << QStringList { "xxx", "yz" };
+                                 << QStringList { "xxx", "yz" } << int(lbCRLF);
     QTest::newRow("lone CR at the end of a piece")
-        << QByteArray(QByteArray(chunk - 1, 'x') + "\rnext") << QStringList { "xxx", "ext" };
+        << QByteArray(QByteArray(chunk - 1, 'x') + "\rnext") << QStringList { "xxx", "ext" }
+        << int(lbCR);
+    QTest::newRow("lone CR ends the file")
+        << QByteArray(QByteArray(chunk - 1, 'x') + "\r") << QStringList { "xxx" } << int(lbCR);
     QTest::newRow("UTF-8 character split")
         << QByteArray(QByteArray(chunk - 1, 'x') + "\xc3\xa9" + "\r\n")
-        << QStringList { QStringLiteral("xx\u00e9") };
+        << QStringList { QStringLiteral("xx\u00e9") } << int(lbCRLF);
     QTest::newRow("many CR-only lines") << QByteArray(QByteArray("ab\r").repeated(chunk))
-                                        << QStringList {};
+                                        << QStringList {} << int(lbCR);
 }
 
 void tst_MemoFiles::readBoundaries()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, tails);
+    QFETCH(int, lineBreak);
     TMemoSource s;
     QString error;
-    QVERIFY2(s.loadFile(write(QStringLiteral("big.txt"), bytes), &error), qPrintable(error));
+    const QString path = write(QStringLiteral("big.txt"), bytes);
+    QVERIFY2(s.loadFile(path, &error), qPrintable(error));
+    QCOMPARE(int(s.lineBreak()), lineBreak);
+    // Each file has one kind of line end, so it is saved back byte for byte.
+    const QString out = m_dir.filePath(QStringLiteral("big2.txt"));
+    QVERIFY(s.saveFile(out));
+    QVERIFY(read(out) == bytes);
     if (tails.isEmpty()) {
         QCOMPARE(s.lineCount(), 1 << 20);
         QCOMPARE(s.line((1 << 20) - 1), QStringLiteral("ab"));
@@ -190,6 +273,7 @@ void tst_MemoFiles::sameAsStraightReading()
         QStringList expected;
         QByteArray line;
         bool finalBreak = false;
+        int firstBreak = -1;
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const char c = bytes[i];
             finalBreak = c == '\r' || c == '\n';
@@ -197,7 +281,10 @@ void tst_MemoFiles::sameAsStraightReading()
                 line += c;
                 continue;
             }
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            const bool pair = c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+            if (firstBreak < 0)
+                firstBreak = pair ? lbCRLF : c == '\r' ? lbCR : lbLF;
+            if (pair)
                 ++i;
             expected << (utf8 ? QString::fromUtf8(line) : QString::fromLatin1(line));
             line.clear();
@@ -214,6 +301,7 @@ void tst_MemoFiles::sameAsStraightReading()
         QVERIFY2(linesOf(s) == expected, qPrintable(what));
         QVERIFY2(s.encoding() == (utf8 ? teUtf8 : teLatin1), qPrintable(what));
         QVERIFY2(s.finalLineBreak() == (finalBreak || bytes.isEmpty()), qPrintable(what));
+        QVERIFY2(int(s.lineBreak()) == (firstBreak < 0 ? int(lbLF) : firstBreak), qPrintable(what));
     }
 }
 
@@ -264,17 +352,16 @@ void tst_MemoFiles::largeFileHalves()
     QVERIFY2(s.loadFile(path, &error), qPrintable(error));
     QCOMPARE(int(s.encoding()), encoding);
     QCOMPARE(s.finalLineBreak(), finalBreak);
+    QCOMPARE(s.lineBreak(), lineBreak == "\n" ? lbLF : lbCRLF);
     QCOMPARE(s.lineCount(), kLines);
     const QStringList got = linesOf(s);
     for (int i = 0; i < kLines; ++i) {
         if (got[i] != expected[i])
             QFAIL(qPrintable(QStringLiteral("line %1: '%2' instead of '%3'").arg(i).arg(got[i], expected[i])));
     }
-    if (lineBreak == "\r\n") {
-        const QString out = m_dir.filePath(QStringLiteral("halves2.html"));
-        QVERIFY(s.saveFile(out));
-        QVERIFY(read(out) == bytes);
-    }
+    const QString out = m_dir.filePath(QStringLiteral("halves2.html"));
+    QVERIFY(s.saveFile(out));
+    QVERIFY(read(out) == bytes);
     // The lines that came from the second half are edited and given back like any other.
     s.setCaret(0, kLines - 1);
     s.keyChar(u'!');
