@@ -14,7 +14,6 @@ E2E_DATA=$(cd "$(dirname "${BASH_SOURCE[0]}")/../data" && pwd)
 PM_PID=
 PM_WINDOW=
 E2E_CHECKS=0
-E2E_PENDING=0
 
 e2e_log() { echo "[$(date +%T.%3N)] $*"; }
 
@@ -95,7 +94,7 @@ e2e_teardown()
 
 e2e_passed()
 {
-    echo "PASS: $E2E_CHECKS checks$( [ "$E2E_PENDING" -gt 0 ] && echo ", $E2E_PENDING pending")"
+    echo "PASS: $E2E_CHECKS checks"
 }
 
 # e2e_setting SECTION NAME VALUE: a value in the settings file before the program starts.
@@ -131,20 +130,6 @@ e2e_check()
     "$@" || e2e_fail "$what"
     E2E_CHECKS=$((E2E_CHECKS + 1))
     e2e_log "ok: $what"
-}
-
-# e2e_pending DESCRIPTION COMMAND...: a check for a change that is not on this branch yet. It
-# reports but does not fail; once it passes it says so, so that it is made a plain check.
-e2e_pending()
-{
-    local what=$1
-    shift
-    E2E_PENDING=$((E2E_PENDING + 1))
-    if "$@"; then
-        e2e_log "PENDING CHECK NOW PASSES, make it an e2e_check: $what"
-    else
-        e2e_log "pending (not on this branch yet): $what"
-    fi
 }
 
 # e2e_geometry WINDOW: "x y width height" of an X window.

@@ -1,6 +1,6 @@
 # The first minute of a new user: the program started with a page on the command line takes
-# typing at once (no click), Ctrl+S saves the page with its Latin-1 bytes as they were, and
-# Alt+F then X leaves the program. The shipped files, the first start (no settings yet), the
+# typing at once (no click), Ctrl+S saves the page with its Latin-1 bytes and its LF line ends
+# as they were, and Alt+F then X leaves the program. The shipped files, the first start (no settings yet), the
 # splash screen on: nothing prepared but the page.
 
 # A Linux user's page: LF line ends, Latin-1 text (not valid UTF-8).
@@ -11,14 +11,9 @@ e2e_start "$E2E_WORK/page.htm"
 e2e_type "Hello "
 e2e_keys ctrl+s
 
-# The line ends are another change's (kept as read: LF stays LF); until it is merged the
-# page comes back with CR LF, so this part compares the text and its bytes without the CRs.
-without_cr() { tr -d '\r' <"$1" >"$1.nocr" && cmp -s "$1.nocr" "$2"; }
-e2e_wait_until "the saved page holds the typed text and its own Latin-1 bytes" \
-    without_cr page.htm expected.htm
-e2e_check "the page was saved with its Latin-1 bytes as they were" without_cr page.htm expected.htm
-e2e_pending "the saved page keeps its LF line ends, byte for byte" \
+e2e_wait_until "the saved page holds the typed text, its Latin-1 bytes and its LF line ends" \
     e2e_same_bytes page.htm expected.htm
+e2e_check "the page was saved byte for byte as expected" e2e_same_bytes page.htm expected.htm
 
 # The document is saved, so leaving asks nothing.
 e2e_keys alt+f
