@@ -58,6 +58,8 @@ public:
     void setupColouring();
 
     void FormActivate();
+    /// "&Edit tag (at cursor)..." of the Edit menu and the editor's pop-up menu.
+    void Edittagatcursor1Click();
     /// Fills the "Reopen" submenu from the file reopen list.
     void rebuildReopenMenu();
 

@@ -9,8 +9,23 @@
 
 #include <climits>
 #include <exception>
+#include <vector>
 
 TTagEditState tagEditState;
+
+namespace {
+bool runAbandoned = false;
+}
+
+void abandonTemplateRun()
+{
+    runAbandoned = true;
+}
+
+bool templateRunAbandoned()
+{
+    return runAbandoned;
+}
 
 QChar tagCaseChar(QChar c)
 {
@@ -126,6 +141,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         return QString();
     };
 
+    runAbandoned = false;
     try {
         if (!tagEditState.ok)
             return finish(QStringLiteral("Error. Ready"));
@@ -145,9 +161,13 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         QList<TWizardPage> pages;
         QList<TWizardStep> steps;
         int insertions = 0;
+        // For every inserted text the scan is still inside: the length of what follows it.
+        std::vector<qsizetype> insertedTails;
         Progress progress;
         qsizetype i = 0;
         while (i < t.size()) {
+            while (!insertedTails.empty() && t.size() - i <= insertedTails.back())
+                insertedTails.pop_back();
             progress.show(out.size() + 1, out.size() + t.size() - i);
             if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
                 out += tagCaseChar(t.at(i));
@@ -200,7 +220,22 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                 const std::optional<QString> text = type == rtMenuCommand
                     ? requestActions().menuCommandAction(request.parameters)
                     : requestActions().pluginAction(request.parameters);
+                if (runAbandoned)
+                    return finish(QStringLiteral("Error. Ready"));
                 if (text) {
+                    if (insertedTails.size() >= size_t(maxActionDepth)) {
+                        showError(14, QStringLiteral("The request \"%1[%2]\" is nested more than "
+                                                     "%3 levels deep in texts that menu commands "
+                                                     "and plug-ins insert: a menu entry probably "
+                                                     "reaches itself again. Please check the "
+                                                     "Dynamic Menus file (")
+                                          .arg(type == rtMenuCommand ? QStringLiteral("menucommand")
+                                                                     : QStringLiteral("plugin"),
+                                               request.parameters,
+                                               QString::number(maxActionDepth))
+                                      + dynamicMenusFileName + QStringLiteral(")."));
+                        return finish(QStringLiteral("Error. Ready"));
+                    }
                     // Entries that pull each other in would otherwise grow the text forever.
                     if (++insertions > maxActionInsertions) {
                         showError(14, QStringLiteral("The menu commands and plug-ins of this entry "
@@ -210,6 +245,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                         return finish(QStringLiteral("Error. Ready"));
                     }
                     // The inserted text is scanned next, its requests like the template's own.
+                    insertedTails.push_back(t.size() - i);
                     t = prefix + *text + suffix + QStringView(t).mid(i);
                     i = 0;
                 }
