@@ -161,16 +161,23 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         QList<TWizardPage> pages;
         QList<TWizardStep> steps;
         int insertions = 0;
-        // For every inserted text the scan is still inside: the length of what follows it.
-        std::vector<qsizetype> insertedTails;
+        // For every inserted text the scan is still inside: the length of what follows it, and
+        // whether a plug-in wrote it. A plug-in's text is typed as written, not through the tag
+        // case: its words are the user's text (upper case of a selection must stay upper case).
+        struct Inserted {
+            qsizetype tail;
+            bool byPlugin;
+        };
+        std::vector<Inserted> insertedTails;
         Progress progress;
         qsizetype i = 0;
         while (i < t.size()) {
-            while (!insertedTails.empty() && t.size() - i <= insertedTails.back())
+            while (!insertedTails.empty() && t.size() - i <= insertedTails.back().tail)
                 insertedTails.pop_back();
             progress.show(out.size() + 1, out.size() + t.size() - i);
             if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
-                out += tagCaseChar(t.at(i));
+                const bool verbatim = !insertedTails.empty() && insertedTails.back().byPlugin;
+                out += verbatim ? t.at(i) : tagCaseChar(t.at(i));
                 ++i;
                 continue;
             }
@@ -245,7 +252,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                         return finish(QStringLiteral("Error. Ready"));
                     }
                     // The inserted text is scanned next, its requests like the template's own.
-                    insertedTails.push_back(t.size() - i);
+                    insertedTails.push_back({ t.size() - i, type == rtPlugin });
                     t = prefix + *text + suffix + QStringView(t).mid(i);
                     i = 0;
                 }

@@ -194,44 +194,8 @@ std::string escapeHtml(const std::string& text)
     return out;
 }
 
-} // namespace
-
-// Case of the selection.
-PAGEMASON_PLUGIN const char* UpperCase(void)
+std::string linesToList(const std::string& text)
 {
-    return answer(changeCase(selectionAsText(), Case::upper));
-}
-PAGEMASON_PLUGIN const char* LowerCase(void)
-{
-    return answer(changeCase(selectionAsText(), Case::lower));
-}
-PAGEMASON_PLUGIN const char* TitleCase(void)
-{
-    return answer(changeCase(selectionAsText(), Case::title));
-}
-
-// The selection wrapped in a tag.
-PAGEMASON_PLUGIN const char* WrapInStrong(void)
-{
-    return answer(wrapSelection("strong"));
-}
-PAGEMASON_PLUGIN const char* WrapInEm(void)
-{
-    return answer(wrapSelection("em"));
-}
-PAGEMASON_PLUGIN const char* WrapInCode(void)
-{
-    return answer(wrapSelection("code"));
-}
-PAGEMASON_PLUGIN const char* WrapInParagraph(void)
-{
-    return answer(wrapSelection("p"));
-}
-
-/// Each selected line becomes an item of a bulleted list.
-PAGEMASON_PLUGIN const char* LinesToList(void)
-{
-    const std::string text = selectionAsText();
     std::string out = "<ul>\r\n";
     size_t start = 0;
     while (start <= text.size()) {
@@ -245,54 +209,70 @@ PAGEMASON_PLUGIN const char* LinesToList(void)
             out += "  <li>" + line + "</li>\r\n";
         start = end + 1;
     }
-    return answer(out + "</ul>");
+    return out + "</ul>";
 }
 
-/// The selection shown as text in a page: & < > and " as entities.
-PAGEMASON_PLUGIN const char* EscapeHtml(void)
-{
-    return answer(escapeHtml(selectionAsText()));
-}
-
-// Dates and times, now.
-PAGEMASON_PLUGIN const char* IsoDate(void)
-{
-    return answer(formatNow("%Y-%m-%d"));
-}
-PAGEMASON_PLUGIN const char* Time(void)
-{
-    return answer(formatNow("%H:%M"));
-}
-PAGEMASON_PLUGIN const char* DateTime(void)
-{
-    return answer(formatNow("%Y-%m-%d %H:%M"));
-}
-PAGEMASON_PLUGIN const char* LongDate(void)
-{
-    return answer(formatNow("%A, %e %B %Y"));
-}
-/// For HTTP-EQUIV meta tags: "Mon, 03 Mar 2025 14:05:00 GMT".
-PAGEMASON_PLUGIN const char* HttpDate(void)
-{
-    return answer(formatNow("%a, %d %b %Y %H:%M:%S GMT", true));
-}
-
-PAGEMASON_PLUGIN const char* LoremIpsum(void)
-{
-    return "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
-           "incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud "
-           "exercitation ullamco laboris nisi ut aliquip ex ea commodo consequat. Duis aute irure "
-           "dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla pariatur. "
-           "Excepteur sint occaecat cupidatat non proident, sunt in culpa qui officia deserunt "
-           "mollit anim id est laborum.</p>";
-}
-
-/// Where the caret is, counted from 1 as the status bar shows it.
-PAGEMASON_PLUGIN const char* CaretPosition(void)
+std::string caretPosition()
 {
     PagemasonCaretPoint point { 0, 0 };
     getCaretPoint(&point);
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "line %d, column %d", int(point.y) + 1, int(point.x) + 1);
-    return answer(buffer);
+    return buffer;
 }
+
+const char* const loremIpsum
+    = "<p>Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
+      "incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam, quis nostrud "
+      "exercitation ullamco laboris nisi ut aliquip ex ea commodo consequat. Duis aute irure "
+      "dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla pariatur. "
+      "Excepteur sint occaecat cupidatat non proident, sunt in culpa qui officia deserunt "
+      "mollit anim id est laborum.</p>";
+
+} // namespace
+
+// Each function is exported under three names: as written, and in lower and upper case. The
+// menus file's tag case setting applies to the function names of plugin requests, so a menu
+// entry naming UpperCase asks for uppercase or UPPERCASE when the user wants lower or upper
+// case tags.
+// clang-format off
+#define PAGEMASON_TOOL(Name, lower, UPPER, ...)                                                    \
+    PAGEMASON_PLUGIN const char* Name(void) { __VA_ARGS__ }                                       \
+    PAGEMASON_PLUGIN const char* lower(void) { return Name(); }                                   \
+    PAGEMASON_PLUGIN const char* UPPER(void) { return Name(); }
+// clang-format on
+
+// Case of the selection.
+PAGEMASON_TOOL(
+    UpperCase, uppercase, UPPERCASE, return answer(changeCase(selectionAsText(), Case::upper));)
+PAGEMASON_TOOL(
+    LowerCase, lowercase, LOWERCASE, return answer(changeCase(selectionAsText(), Case::lower));)
+PAGEMASON_TOOL(
+    TitleCase, titlecase, TITLECASE, return answer(changeCase(selectionAsText(), Case::title));)
+
+// The selection wrapped in a tag.
+PAGEMASON_TOOL(WrapInStrong, wrapinstrong, WRAPINSTRONG, return answer(wrapSelection("strong"));)
+PAGEMASON_TOOL(WrapInEm, wrapinem, WRAPINEM, return answer(wrapSelection("em"));)
+PAGEMASON_TOOL(WrapInCode, wrapincode, WRAPINCODE, return answer(wrapSelection("code"));)
+PAGEMASON_TOOL(
+    WrapInParagraph, wrapinparagraph, WRAPINPARAGRAPH, return answer(wrapSelection("p"));)
+
+// Each selected line becomes an item of a bulleted list.
+PAGEMASON_TOOL(
+    LinesToList, linestolist, LINESTOLIST, return answer(linesToList(selectionAsText()));)
+
+// The selection shown as text in a page: & < > and " as entities.
+PAGEMASON_TOOL(EscapeHtml, escapehtml, ESCAPEHTML, return answer(escapeHtml(selectionAsText()));)
+
+// Dates and times, now. HttpDate is for HTTP-EQUIV meta tags: "Mon, 03 Mar 2025 14:05:00 GMT".
+PAGEMASON_TOOL(IsoDate, isodate, ISODATE, return answer(formatNow("%Y-%m-%d"));)
+PAGEMASON_TOOL(TimeOfDay, timeofday, TIMEOFDAY, return answer(formatNow("%H:%M"));)
+PAGEMASON_TOOL(DateTime, datetime, DATETIME, return answer(formatNow("%Y-%m-%d %H:%M"));)
+PAGEMASON_TOOL(LongDate, longdate, LONGDATE, return answer(formatNow("%A, %e %B %Y"));)
+PAGEMASON_TOOL(
+    HttpDate, httpdate, HTTPDATE, return answer(formatNow("%a, %d %b %Y %H:%M:%S GMT", true));)
+
+PAGEMASON_TOOL(LoremIpsum, loremipsum, LOREMIPSUM, return loremIpsum;)
+
+// Where the caret is, counted from 1 as the status bar shows it.
+PAGEMASON_TOOL(CaretPosition, caretposition, CARETPOSITION, return answer(caretPosition());)

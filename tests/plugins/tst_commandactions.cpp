@@ -6,6 +6,7 @@
 #include "editor/TSearchOptions.h"
 #include "platform/RecordingShell.h"
 #include "platform/ScriptedDialogs.h"
+#include "templates/TMenusFile.h"
 #include "templates/TRequestActions.h"
 #include "templates/TScriptedWizard.h"
 #include "templates/commandActions_utl.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -138,11 +140,17 @@ private slots:
             << "<IMG ALT=\"\">"
             << "";
         QTest::newRow("lower tag case lowers the function name")
-            << 0 << "{= 'u', plugin[tools.so, UpperCase] =}"
-            << "" << formatErrorMessage(21, QStringLiteral("uppercase"));
-        QTest::newRow("upper tag case still finds the collection")
-            << 1 << "{= 'u', plugin[tools.so, UpperCase] =}"
-            << "" << formatErrorMessage(21, QStringLiteral("UPPERCASE"));
+            << 0 << "{= 'c', plugin[good.so, Callbacks] =}"
+            << "" << formatErrorMessage(21, QStringLiteral("callbacks"));
+        // The shipped collection exports its names in all three cases, and the collection is
+        // found whatever the case of its name; the plug-in's text is not changed.
+        QTest::newRow("upper tag case: collection found, text kept")
+            << 1 << "x{= 'l', plugin[tools.so, LowerCase] =}"
+            << "Xhello"
+            << "";
+        QTest::newRow("lower tag case: text kept") << 0 << "X{= 'l', plugin[tools.so, UpperCase] =}"
+                                                   << "xHELLO"
+                                                   << "";
         QTest::newRow("missing collection, named without its folder")
             << 2 << "a {= 'u', plugin[nosuch.so, F] =} b"
             << "a b" << formatErrorMessage(22, QStringLiteral("nosuch.so"));
@@ -355,6 +363,30 @@ private slots:
             QStringLiteral("x y"));
         QVERIFY(wizard.calls().isEmpty());
         QVERIFY(dialogs.shown().isEmpty());
+    }
+
+    void shippedMenuReachesTheShippedPlugins()
+    {
+        const TMenusFile menus
+            = readMenusFile(QStringLiteral(TEST_DATA_DIR "/../../shipped/default.mnu"));
+        QCOMPARE(menus.errorCode, uint8_t(0));
+        static const QRegularExpression request(QStringLiteral("\\{=[^=]*plugin\\[([^\\]]*)\\]"));
+        int requests = 0;
+        for (const QString& text : menus.entryTexts) {
+            for (const QRegularExpressionMatch& m : request.globalMatch(text)) {
+                ++requests;
+                // Whatever the user's tag case makes of the names, the function is there.
+                for (uint8_t tagCase : { 0, 1, 2 }) {
+                    globalOptions.tagCase = tagCase;
+                    const TPluginRequest r = parsePluginParameters(tagCaseText(m.captured(1)));
+                    const TPluginCallResult result = callPlugin(
+                        pluginCollectionPath(QStringLiteral(APP_DIR "plugins/"), r.collection),
+                        r.function);
+                    QVERIFY2(result.code == 0, qPrintable(r.collection + u' ' + r.function));
+                }
+            }
+        }
+        QCOMPARE(requests, 16);
     }
 
     void exportedCallbacksInTheProgram()
