@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
           libjpeg-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core fonts-liberation2 xvfb xauth)
+          fonts-dejavu-core fonts-liberation2 xvfb xauth xdotool)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 /** @file TpluginWaitFrm.cpp ** The plug-in wait window. **/
 #include "templates/TpluginWaitFrm.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -27,12 +28,17 @@ void TpluginWaitFrm::showWaiting(const QString& functionName, const std::functio
     m_cancel = cancel;
     waitLabel->setText(QStringLiteral("Waiting for the plug-in \"%1\"...").arg(functionName));
     adjustSize();
+    // The run shows the hourglass; over this window the pointer must say it can click.
+    if (!isVisible())
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
     show();
 }
 
 void TpluginWaitFrm::hideWaiting()
 {
     m_cancel = nullptr;
+    if (isVisible())
+        QApplication::restoreOverrideCursor();
     hide();
 }
 
