@@ -118,15 +118,15 @@ std::string formatNow(const char* format, bool utc = false)
     static const char* const months[] = { "January", "February", "March", "April", "May", "June",
         "July", "August", "September", "October", "November", "December" };
     // Names in English whatever the machine's locale: they end up in a page, not on screen.
-    std::string spec(format);
+    const std::string pattern(format);
     std::string out;
-    for (size_t i = 0; i < spec.size(); ++i) {
-        if (spec[i] != '%' || i + 1 == spec.size()) {
-            out += spec[i];
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] != '%' || i + 1 == pattern.size()) {
+            out += pattern[i];
             continue;
         }
         char buffer[16];
-        switch (spec[++i]) {
+        switch (pattern[++i]) {
         case 'Y':
             std::snprintf(buffer, sizeof buffer, "%04d", parts.tm_year + 1900);
             break;
@@ -161,7 +161,7 @@ std::string formatNow(const char* format, bool utc = false)
             std::snprintf(buffer, sizeof buffer, "%.3s", months[parts.tm_mon]);
             break;
         default:
-            std::snprintf(buffer, sizeof buffer, "%%%c", spec[i]);
+            std::snprintf(buffer, sizeof buffer, "%%%c", pattern[i]);
             break;
         }
         out += buffer;
