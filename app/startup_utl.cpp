@@ -6,6 +6,7 @@
 #include "app/TsplashScreen.h"
 #include "core/settings_utl.h"
 #include "document/Childwin.h"
+#include "document/TCommandActions.h"
 #include "templates/wizard/TinputWizard.h"
 
 #include <QApplication>
@@ -104,6 +105,7 @@ void initializeApplication(TMainForm& form, TStartupSteps& steps)
 void createProgramForms(TMainForm& form)
 {
     installInputWizard(&form, activeWizardDocument());
+    installCommandActions(&form);
 }
 
 void finishStartup(TStartupSteps& steps)

@@ -49,7 +49,8 @@ extern std::function<void(int milliseconds)> splashWait;
 /// tools window, last project, handlers.
 void initializeApplication(TMainForm& form, TStartupSteps& steps);
 /// The program entry's step after the main window exists: the forms that live hidden for the
-/// whole run (the wizard's page templates) and the installed input wizard.
+/// whole run (the wizard's page templates), the installed input wizard and the command actions
+/// of templates with the plug-in wait window.
 void createProgramForms(TMainForm& form);
 /// Runs once from the main window's first show, ending with the splash closed and ready.
 void finishStartup(TStartupSteps& steps);

@@ -19,6 +19,7 @@
 #include "platform/Dialogs.h"
 #include "templates/dynamicMenusBar.h"
 #include "templates/dynamicMenus_utl.h"
+#include "templates/tagParser.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -278,7 +279,8 @@ void TMDIChild::buildMenus()
     addItem(edit, "WackyCaseItem", QStringLiteral("&WaCkY selected text"));
     separator(edit);
     addItem(edit, "OpenSelectedFile1", QStringLiteral("&Open file (selected text)"));
-    addItem(edit, "Edittagatcursor1", QStringLiteral("&Edit tag (at cursor)..."));
+    connect(addItem(edit, "Edittagatcursor1", QStringLiteral("&Edit tag (at cursor)...")),
+            &QAction::triggered, this, &TMDIChild::Edittagatcursor1Click);
 
     QMenu* view = MainMenu1->addMenu(QStringLiteral("&View"));
     view->menuAction()->setObjectName(QStringLiteral("View1"));
@@ -387,11 +389,17 @@ void TMDIChild::buildMenus()
     editPop->addSeparator();
     editPop->addAction(QStringLiteral("&Open file (selected text)"))
         ->setObjectName(QStringLiteral("OpenSelectedFile2"));
-    editPop->addAction(QStringLiteral("&Edit tag (at cursor)..."))
-        ->setObjectName(QStringLiteral("Edittagatcursor2"));
+    QAction* editTag2 = editPop->addAction(QStringLiteral("&Edit tag (at cursor)..."));
+    editTag2->setObjectName(QStringLiteral("Edittagatcursor2"));
+    connect(editTag2, &QAction::triggered, this, &TMDIChild::Edittagatcursor1Click);
     memo1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { editPop->popup(memo1->mapToGlobal(pos)); });
+}
+
+void TMDIChild::Edittagatcursor1Click()
+{
+    editTagAtCursor(MemoSource1);
 }
 
 void TMDIChild::setEditMode(bool preview)

@@ -64,6 +64,8 @@ public:
     bool askToSave();
     /// The question was asked already: the next close does not ask again.
     void setSaveAnswered(bool answered) { m_saveAnswered = answered; }
+    /// "&Edit tag (at cursor)..." of the Edit menu and the editor's pop-up menu.
+    void Edittagatcursor1Click();
     /// Fills the "Reopen" submenu from the file reopen list.
     void rebuildReopenMenu();
 

@@ -14,6 +14,10 @@ struct TWizardPage {
     QString suffix;      ///< a page may extend it (an image adds its WIDTH and HEIGHT)
     bool optional = false;
     QString answer;      ///< filled by the wizard when it finishes
+    /// An edited tag's values the page starts with: `answer` and, for an image, its size.
+    bool prefilled = false;
+    QString width;
+    QString height;
 };
 
 /// A step of the wizard: a page, or a message ("msg" requests) shown between pages.

@@ -91,7 +91,8 @@ void dynamicMenuItemClick(int32_t tag, const QString& caption, TMemoSource* targ
     QString title = caption;
     title.remove(u'&');
     const QString result = runTemplate(menuEntryTexts.at(tag), title);
-    insertResult(result, *target);
+    if (!templateRunAbandoned())
+        insertResult(result, *target);
 }
 
 void insertAutoInsertTags(TMemoSource& editor)
@@ -100,7 +101,8 @@ void insertAutoInsertTags(TMemoSource& editor)
         return;
     setStatus(QStringLiteral("Inserting auto-insert tags...."));
     const QString result = runTemplate(menuEntryTexts.value(0), QStringLiteral("New HTML"));
-    insertResult(result, editor);
+    if (!templateRunAbandoned())
+        insertResult(result, editor);
 }
 
 bool checkMenusFileAfterSave(const QString& savedFileName, const QStringList& lines)

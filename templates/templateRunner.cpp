@@ -10,8 +10,23 @@
 
 #include <climits>
 #include <exception>
+#include <vector>
 
 TTagEditState tagEditState;
+
+namespace {
+bool runAbandoned = false;
+}
+
+void abandonTemplateRun()
+{
+    runAbandoned = true;
+}
+
+bool templateRunAbandoned()
+{
+    return runAbandoned;
+}
 
 namespace {
 
@@ -117,6 +132,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         return QString();
     };
 
+    runAbandoned = false;
     try {
         if (!tagEditState.ok)
             return finish(QStringLiteral("Error. Ready"));
@@ -136,12 +152,23 @@ QString runTemplateCore(const QString& templateText, const QString& title)
         QList<TWizardPage> pages;
         QList<TWizardStep> steps;
         int insertions = 0;
+        // For every inserted text the scan is still inside: the length of what follows it, and
+        // whether a plug-in wrote it. A plug-in's text is typed as written, not through the tag
+        // case: its words are the user's text (upper case of a selection must stay upper case).
+        struct Inserted {
+            qsizetype tail;
+            bool byPlugin;
+        };
+        std::vector<Inserted> insertedTails;
         Progress progress;
         qsizetype i = 0;
         while (i < t.size()) {
+            while (!insertedTails.empty() && t.size() - i <= insertedTails.back().tail)
+                insertedTails.pop_back();
             progress.show(out.size() + 1, out.size() + t.size() - i);
             if (!(t.at(i) == u'{' && i + 1 < t.size() && t.at(i + 1) == u'=')) {
-                out += applyTagCase(t.at(i));
+                const bool verbatim = !insertedTails.empty() && insertedTails.back().byPlugin;
+                out += verbatim ? QString(t.at(i)) : applyTagCase(t.at(i));
                 ++i;
                 continue;
             }
@@ -191,7 +218,22 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                 const std::optional<QString> text = type == rtMenuCommand
                     ? requestActions().menuCommandAction(request.parameters)
                     : requestActions().pluginAction(request.parameters);
+                if (runAbandoned)
+                    return finish(QStringLiteral("Error. Ready"));
                 if (text) {
+                    if (insertedTails.size() >= size_t(maxActionDepth)) {
+                        showError(14, QStringLiteral("The request \"%1[%2]\" is nested more than "
+                                                     "%3 levels deep in texts that menu commands "
+                                                     "and plug-ins insert: a menu entry probably "
+                                                     "reaches itself again. Please check the "
+                                                     "Dynamic Menus file (")
+                                          .arg(type == rtMenuCommand ? QStringLiteral("menucommand")
+                                                                     : QStringLiteral("plugin"),
+                                               request.parameters,
+                                               QString::number(maxActionDepth))
+                                      + dynamicMenusFileName + QStringLiteral(")."));
+                        return finish(QStringLiteral("Error. Ready"));
+                    }
                     // Entries that pull each other in would otherwise grow the text forever.
                     if (++insertions > maxActionInsertions) {
                         showError(14, QStringLiteral("The menu commands and plug-ins of this entry "
@@ -201,6 +243,7 @@ QString runTemplateCore(const QString& templateText, const QString& title)
                         return finish(QStringLiteral("Error. Ready"));
                     }
                     // The inserted text is scanned next, its requests like the template's own.
+                    insertedTails.push_back({ t.size() - i, type == rtPlugin });
                     t = prefix + *text + suffix + QStringView(t).mid(i);
                     i = 0;
                 }

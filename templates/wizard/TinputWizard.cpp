@@ -16,8 +16,8 @@ bool TinputWizard::run(const QString& title, QList<TWizardPage>& pages,
         const TWizardPage& page = pages.at(p);
         const int k = dialog.addPage(page.type, page.description, page.parameters, page.prefix,
                                      page.suffix, page.optional);
-        if (!page.answer.isEmpty())
-            dialog.setPageValue(k, page.answer);
+        if (page.prefilled || !page.answer.isEmpty())
+            dialog.setPageValue(k, page.answer, page.width, page.height);
         runnerPage.append(p);
         added[p] = true;
     };

@@ -325,7 +325,12 @@ void TinputDlg::imageFileChanged(TwizardPage* page)
 void TinputDlg::setPageValue(int k, const QString& value, const QString& width,
                              const QString& height)
 {
-    TwizardPage* page = m_pages.value(k);
+    setWizardPageValue(m_pages.value(k), value, width, height);
+}
+
+void setWizardPageValue(TwizardPage* page, const QString& value, const QString& width,
+                        const QString& height)
+{
     if (!page)
         return;
     switch (page->tag()) {

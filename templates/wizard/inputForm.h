@@ -16,6 +16,12 @@ class TWizardDocument;
 class TinputTemplates;
 class TwizardPage;
 
+/// Puts a value back into a page's controls, the reverse of its answer (tag editing); for an
+/// image page also its width and height. Every page kind; a date that cannot be read leaves
+/// the picker as it is.
+void setWizardPageValue(TwizardPage* page, const QString& value, const QString& width = QString(),
+                        const QString& height = QString());
+
 class TinputDlg : public QDialog
 {
     Q_OBJECT

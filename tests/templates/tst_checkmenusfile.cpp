@@ -135,7 +135,10 @@ void tst_CheckMenusFile::shippedEntriesRun()
         QString rest = result;
         rest.remove(QStringLiteral("{=,=}"));
         QVERIFY2(!rest.contains(QStringLiteral("{=")), qPrintable(result));
-        QVERIFY2(!result.isEmpty() || menus.entryTexts.at(k).isEmpty(),
+        // No command actions are installed here, so plug-in entries give nothing; the shipped
+        // plug-ins are run by the plug-in tests.
+        QVERIFY2(!result.isEmpty() || menus.entryTexts.at(k).isEmpty()
+                     || menus.entryTexts.at(k).contains(QStringLiteral("plugin[")),
                  qPrintable(menus.entryTexts.at(k)));
     }
     globalOptions.tagCase = 2;

@@ -358,10 +358,11 @@ void tst_TemplateRunner::menuCommandAndPluginInsertText()
     const QString result = runTemplate(
         QStringLiteral("<p {= 'm', menucommand[Format|Bold] =}>{= 'p', plugin[tools.so, Up] =}"),
         QStringLiteral("T"));
-    // Inserted texts are transformed and their requests become pages of the same wizard.
+    // Inserted texts' requests become pages of the same wizard. A menu entry's text is
+    // transformed; a plug-in's is typed as the plug-in wrote it.
     QCOMPARE(actions.calls, (QStringList{"menucommand:FORMAT|BOLD", "plugin:TOOLS.SO, UP"}));
     QCOMPARE(wizard.calls().at(0).pages.size(), 2);
-    QCOMPARE(result, QStringLiteral("<P <B one>><B two>"));
+    QCOMPARE(result, QStringLiteral("<P <B one>><b two>"));
 }
 
 void tst_TemplateRunner::actionYieldingNothingDropsPrefixAndSuffix()
@@ -381,11 +382,25 @@ void tst_TemplateRunner::runawayMenuCommandsStop()
     pm::ScriptedDialogs dialogs;
     ScriptedActions actions;
     actions.yield = QStringLiteral("x{= 'm', menucommand[Self] =}");
+    // An entry that includes itself stops at the nesting limit ...
     QCOMPARE(runTemplate(QStringLiteral("{= 'm', menucommand[Self] =}"), QStringLiteral("T")), QString());
-    QCOMPARE(actions.calls.size(), maxActionInsertions + 1);
+    QCOMPARE(actions.calls.size(), maxActionDepth + 1);
     QCOMPARE(dialogs.shown().size(), 1);
     QVERIFY(dialogs.shown().at(0).text.contains(dynamicMenusFileName));
+    QVERIFY(dialogs.shown().at(0).text.contains(QStringLiteral("menucommand[SELF]"))
+            || dialogs.shown().at(0).text.contains(QStringLiteral("menucommand[Self]")));
     QCOMPARE(host.statuses.last(), QStringLiteral("Error. Ready"));
+    // ... texts inserted side by side pass ...
+    actions.calls.clear();
+    dialogs.clear();
+    actions.yield = QStringLiteral("x");
+    QString chain = QStringLiteral("{= 'm', menucommand[Self] =}").repeated(maxActionInsertions);
+    QCOMPARE(runTemplate(chain, QStringLiteral("T")), QString(maxActionInsertions, u'x'));
+    QVERIFY(dialogs.shown().isEmpty());
+    // ... up to the limit of insertions in one run.
+    chain += QStringLiteral("{= 'm', menucommand[Self] =}");
+    QCOMPARE(runTemplate(chain, QStringLiteral("T")), QString());
+    QCOMPARE(dialogs.shown().size(), 1);
 }
 
 void tst_TemplateRunner::unexpectedFailureIsCode14()
