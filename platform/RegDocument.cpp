@@ -11,7 +11,12 @@ namespace {
     /// that mixes both still reads.
     QString decode(QByteArrayView bytes, bool utf8)
     {
-        return utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+        if (!utf8)
+            return QString::fromLatin1(bytes);
+        // fromUtf8 drops a byte order mark that opens its input; inside a file it is text.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(3));
+        return QString::fromUtf8(bytes);
     }
 
     QString decode(QByteArrayView bytes)
@@ -187,7 +192,7 @@ namespace {
                 v.text = QString::fromUtf16(
                     reinterpret_cast<const char16_t*>(hex->constData()), units);
                 // The file is written back as UTF-8, so the text is what UTF-8 can carry.
-                v.text = QString::fromUtf8(v.text.toUtf8());
+                v.text = decode(v.text.toUtf8(), true);
                 v.rewrite = true;
             } else {
                 v.text = decode(*hex);

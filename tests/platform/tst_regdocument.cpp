@@ -1,6 +1,7 @@
 /** @file tst_regdocument.cpp ** Reading and writing REGEDIT4 text. **/
 #include "platform/RegDocument.h"
 
+#include <QFile>
 #include <QTest>
 
 using pm::RegDocument;
@@ -116,6 +117,23 @@ void TestRegDocument::readValue_data()
                      u"\"P\"=hex(2):25,00,48,00,4f,00,\\\r\n  4d,00,45,00,25,00,00,00\r\n"_qs)
         << editKey << "P" << true << "%HOME%";
     QTest::newRow("empty file") << QByteArray() << editKey << "Font name" << false << "";
+
+    QFile f(QStringLiteral(TEST_DATA_DIR "/platform/export.reg"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray exported = f.readAll();
+    const QString reopenKey = editKey.section(u'\\', 0, -2) + u"\\Reopen List"_qs;
+    QTest::newRow("export: dword") << exported << editKey << "Font size" << true << "12";
+    QTest::newRow("export: hex(2)")
+        << exported << editKey << "Font styles" << true << "Bold Italic";
+    QTest::newRow("export: hex(1) over lines")
+        << exported << editKey << "Notes" << true << "one\r\ntwo";
+    QTest::newRow("export: binary over lines") << exported << editKey << "Window" << false << "";
+    QTest::newRow("export: hex(7)") << exported << editKey << "Recent" << false << "";
+    QTest::newRow("export: escapes")
+        << exported << editKey << "Path" << true << "C:\\web\\\"quoted\"";
+    QTest::newRow("export: UTF-8 after the binary values")
+        << exported << reopenKey << "1" << true
+        << QString::fromUtf8("/home/user/site/caf\xc3\xa9.html");
 }
 
 void TestRegDocument::readValue()
