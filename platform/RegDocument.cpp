@@ -426,8 +426,17 @@ bool RegDocument::hasValue(const QString& keyPath, const QString& name) const
     return k > 0 && findValue(m_keys.at(k), name) >= 0;
 }
 
+bool RegDocument::canHold(const QString& keyPath, const QString& name)
+{
+    const QString path = normalizeKey(keyPath);
+    return !path.isEmpty() && !path.startsWith(u'-') && !path.contains(u'\n')
+        && !name.contains(u'\n');
+}
+
 void RegDocument::setValue(const QString& keyPath, const QString& name, const QString& text)
 {
+    if (!canHold(keyPath, name))
+        return;
     Key& key = m_keys[findOrAddKey(keyPath)];
     const qsizetype v = findValue(key, name);
     if (v >= 0) {

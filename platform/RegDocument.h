@@ -33,8 +33,12 @@ public:
     std::optional<QString> value(const QString& keyPath, const QString& name) const;
     /// True also for a value that cannot be read as text.
     bool hasValue(const QString& keyPath, const QString& name) const;
-    /// Creates the key when missing. An empty name is the key's default value ("@").
+    /// Creates the key when missing. An empty name is the key's default value ("@"). Does
+    /// nothing when the file cannot hold the key or the name (see canHold).
     void setValue(const QString& keyPath, const QString& name, const QString& text);
+    /// False for a key path or value name that no REGEDIT4 line can hold: one with a line
+    /// break, an empty key path, or one that starts with "-" (a deletion request on import).
+    static bool canHold(const QString& keyPath, const QString& name);
     void removeValue(const QString& keyPath, const QString& name);
     /// True also for a key that only exists as the parent of another key.
     bool hasKey(const QString& keyPath) const;

@@ -368,6 +368,10 @@ bool RegFileStore::writeValue(
     Root root, const QString& key, const QString& name, const QString& value)
 {
     const QString path = fullKey(root, key);
+    if (!RegDocument::canHold(path, name)) {
+        m_lastError = QStringLiteral("A settings file cannot hold the name ") + path + u'\\' + name;
+        return false;
+    }
     return change([=](RegDocument& doc) { doc.setValue(path, name, value); });
 }
 

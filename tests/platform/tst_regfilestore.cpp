@@ -85,6 +85,8 @@ private slots:
     void damagedFileLoadsWhatItCanAndSurvivesAWrite();
     void unreadableFileIsNeverReplaced();
     void failedWriteReportsAndChangesNothing();
+    void namesNoLineCanHoldAreRefused_data();
+    void namesNoLineCanHoldAreRefused();
     void seesAnotherInstancesWrites();
     void groupedWritesLandTogether();
     void rootsAreSeparate();
@@ -221,6 +223,27 @@ void TestRegFileStore::failedWriteReportsAndChangesNothing()
     QVERIFY(!store.lastError().isEmpty());
     QVERIFY(!store.readValue(Root::CurrentUser, editKey, QStringLiteral("A")));
     QCOMPARE(readAll(blocked), QByteArray("x"));
+}
+
+void TestRegFileStore::namesNoLineCanHoldAreRefused_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("line break in a value name") << editKey << "a\n\"b\"=\"c";
+    QTest::newRow("line break in a key") << editKey + u"\n[x]"_qs << "a";
+}
+
+void TestRegFileStore::namesNoLineCanHoldAreRefused()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    RegFileStore store(m_file);
+    QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
+    const QByteArray before = readAll(m_file);
+    QVERIFY(!store.writeValue(Root::CurrentUser, key, name, QStringLiteral("x")));
+    QVERIFY(!store.lastError().isEmpty());
+    QCOMPARE(readAll(m_file), before);
+    QVERIFY(!store.readValue(Root::CurrentUser, key, name));
 }
 
 void TestRegFileStore::seesAnotherInstancesWrites()
