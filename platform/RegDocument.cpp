@@ -1,6 +1,8 @@
 /** @file RegDocument.cpp ** Lenient REGEDIT4 reader and change-preserving writer. **/
 #include "platform/RegDocument.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 
 namespace pm {
@@ -14,8 +16,11 @@ namespace {
         if (!utf8)
             return QString::fromLatin1(bytes);
         // fromUtf8 drops a byte order mark that opens its input; inside a file it is text.
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            return QChar(0xFEFF) + QString::fromUtf8(bytes.sliced(3));
+        if (bytes.startsWith("\xEF\xBB\xBF")) {
+            QStringDecoder keepMark(QStringDecoder::Utf8,
+                QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+            return keepMark.decode(bytes);
+        }
         return QString::fromUtf8(bytes);
     }
 
