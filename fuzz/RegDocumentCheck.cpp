@@ -52,6 +52,28 @@ namespace {
         return {};
     }
 
+    /// Empty when every key and every parent of one is found and listed by its parent.
+    QString keysMissing(const RegDocument& doc)
+    {
+        for (const QString& key : doc.keyPaths()) {
+            QString upper = key; // in ASCII only: a few letters have no case partner both ways
+            for (QChar& c : upper)
+                if (c >= u'a' && c <= u'z')
+                    c = QChar(c.unicode() - 32);
+            if (!doc.hasKey(upper))
+                return u"key not found: "_qs + shown(key);
+            for (qsizetype i = key.lastIndexOf(u'\\'); i > 0; i = key.lastIndexOf(u'\\', i - 1)) {
+                const QString parent = key.left(i);
+                const QString child = key.mid(i + 1).section(u'\\', 0, 0);
+                if (!doc.hasKey(parent))
+                    return u"parent not found: "_qs + shown(parent);
+                if (!doc.subKeyNames(parent).contains(child, Qt::CaseInsensitive))
+                    return u"subkey not listed: "_qs + shown(child);
+            }
+        }
+        return {};
+    }
+
 } // namespace
 
 QString checkRegDocument(const QByteArray& bytes)
@@ -64,6 +86,9 @@ QString checkRegDocument(const QByteArray& bytes)
         return u"a save changed what a read sees: "_qs + broken;
     if (second.serialize() != saved)
         return QStringLiteral("saving what was read changed the bytes");
+    broken = keysMissing(second);
+    if (!broken.isEmpty())
+        return broken;
 
     // Changes as the program makes them, with a text taken from the input. A registry string
     // cannot end in NUL, so the text holds none.
@@ -93,7 +118,7 @@ QString checkRegDocument(const QByteArray& bytes)
         return u"a value set was not read back: "_qs + shown(text);
     if (reread.serialize() != changedBytes)
         return QStringLiteral("saving what was read after changes changed the bytes");
-    return {};
+    return keysMissing(changed);
 }
 
 } // namespace pmfuzz

@@ -240,17 +240,27 @@ namespace {
 
 QString RegDocument::normalizeKey(const QString& keyPath)
 {
+    // Blanks around a part and empty parts go, so that every parent of a normalised path is
+    // normalised too and a path reads back as itself from a key header.
     auto isNormal = [](const QString& p) {
-        return p.isEmpty()
-            || (!p.front().isSpace() && !p.back().isSpace() && p.front() != u'\\'
-                && p.back() != u'\\' && !p.contains(u"\\\\"));
+        if (p.isEmpty())
+            return true;
+        if (p.front().isSpace() || p.back().isSpace() || p.front() == u'\\' || p.back() == u'\\')
+            return false;
+        for (qsizetype i = p.indexOf(u'\\'); i >= 0; i = p.indexOf(u'\\', i + 1))
+            if (p.at(i - 1).isSpace() || p.at(i + 1).isSpace() || p.at(i + 1) == u'\\')
+                return false;
+        return true;
     };
-    // Dropping blanks or an empty part can bare another one: repeat until nothing changes,
-    // so that a normalised path reads back as itself from a key header.
-    QString path = keyPath;
-    while (!isNormal(path))
-        path = path.trimmed().split(u'\\', Qt::SkipEmptyParts).join(u'\\');
-    return path;
+    if (isNormal(keyPath))
+        return keyPath;
+    QStringList parts;
+    for (const QStringView part : QStringView(keyPath).split(u'\\')) {
+        const QStringView trimmed = part.trimmed();
+        if (!trimmed.isEmpty())
+            parts.append(trimmed.toString());
+    }
+    return parts.join(u'\\');
 }
 
 RegDocument RegDocument::parse(const QByteArray& input)

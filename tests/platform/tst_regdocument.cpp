@@ -76,6 +76,9 @@ void TestRegDocument::readValue_data()
         "  REGEDIT4  \n\n\n   [HKEY_CURRENT_USER\\Software\\\\Orvane\\Pagemason\\Edit\\]   \n"
         "\t \"Font name\"   =\t \"Courier New\"   \n")
                                  << editKey << "Font name" << true << "Courier New";
+    QTest::newRow("blanks around key parts") << QByteArray(
+        "[HKEY_CURRENT_USER\\ Software\t\\Orvane \\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
+                                             << editKey << "Tag case" << true << "1";
     QTest::newRow("LF line ends, no header") << QByteArray(
         "[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
                                              << editKey << "Tag case" << true << "1";
