@@ -27,6 +27,17 @@ namespace {
 
 constexpr qsizetype kChunk = qsizetype(1) << 20;
 
+/// Overrides set by setFileReadingForTesting; 0 is none.
+std::atomic<qint64> g_twoThreadBytes { 0 };
+std::atomic<qint64> g_readChunk { 0 };
+
+/// Bytes a read of the file takes at a time.
+qsizetype readChunk()
+{
+    const qint64 chunk = g_readChunk.load(std::memory_order_relaxed);
+    return chunk > 0 ? qsizetype(std::min<qint64>(chunk, kChunk)) : kChunk;
+}
+
 bool isAscii(const char* p, qsizetype n)
 {
     qsizetype i = 0;
@@ -331,13 +342,13 @@ private:
 
 /// Feeds bytes [from, to) of `fd` to `reader` (to < 0: up to the end of the file). False
 /// when the reader refuses them, when `abandon` is set, or on a read error (`readError` set).
-bool readRange(int fd, qint64 from, qint64 to, LineReader& reader, char* buf,
+bool readRange(int fd, qint64 from, qint64 to, LineReader& reader, char* buf, qsizetype chunk,
                const std::atomic<bool>& abandon, int& readError)
 {
     for (qint64 at = from; to < 0 || at < to;) {
         if (abandon.load(std::memory_order_relaxed))
             return false;
-        const qint64 want = to < 0 ? kChunk : std::min<qint64>(kChunk, to - at);
+        const qint64 want = to < 0 ? chunk : std::min<qint64>(chunk, to - at);
         const ssize_t got = ::pread(fd, buf, size_t(want), off_t(at));
         if (got < 0) {
             if (errno == EINTR)
@@ -359,7 +370,9 @@ bool readRange(int fd, qint64 from, qint64 to, LineReader& reader, char* buf,
 qint64 splitPoint(int fd, qint64 fileSize)
 {
     constexpr qint64 kMinSplit = qint64(8) << 20;
-    if (fileSize < kMinSplit || std::thread::hardware_concurrency() < 2)
+    const qint64 forced = g_twoThreadBytes.load(std::memory_order_relaxed);
+    if (forced > 0 ? fileSize < forced
+                   : fileSize < kMinSplit || std::thread::hardware_concurrency() < 2)
         return 0;
     char window[65536];
     const qint64 mid = fileSize / 2;
@@ -367,7 +380,9 @@ qint64 splitPoint(int fd, qint64 fileSize)
     if (got <= 0)
         return 0;
     const void* lf = std::memchr(window, '\n', size_t(got));
-    return lf ? mid + (static_cast<const char*>(lf) - window) + 1 : 0;
+    const qint64 split = lf ? mid + (static_cast<const char*>(lf) - window) + 1 : 0;
+    // An empty second half would read as one more, empty, line.
+    return split < fileSize ? split : 0;
 }
 
 /// Record room for `bytes` of text. Lines of real documents average well over 8 bytes;
@@ -386,6 +401,7 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
                     TLineBreak& lineBreak, int& readError)
 {
     const qint64 split = splitPoint(fd, fileSize);
+    const qsizetype chunk = readChunk();
     std::atomic<bool> abandon { false };
     TLineStore tail;
     LineReader tailReader(tail, latin1);
@@ -398,8 +414,9 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
         try {
             second = std::thread([&] {
                 try {
-                    std::unique_ptr<char[]> buf(new char[kChunk + kPadding]);
-                    tailOk = readRange(fd, split, -1, tailReader, buf.get(), abandon, tailError)
+                    std::unique_ptr<char[]> buf(new char[chunk + kPadding]);
+                    tailOk = readRange(fd, split, -1, tailReader, buf.get(), chunk, abandon,
+                                       tailError)
                         && tailReader.finish();
                 } catch (...) {
                     tailOk = false;
@@ -416,8 +433,8 @@ ReadOutcome readAll(int fd, qint64 fileSize, bool latin1, TLineStore& out, bool&
     bool ok = true;
     std::exception_ptr failure;
     try {
-        std::unique_ptr<char[]> buf(new char[kChunk + kPadding]);
-        ok = readRange(fd, 0, headEnd, reader, buf.get(), abandon, readError);
+        std::unique_ptr<char[]> buf(new char[chunk + kPadding]);
+        ok = readRange(fd, 0, headEnd, reader, buf.get(), chunk, abandon, readError);
         if (ok && headEnd < 0)
             ok = reader.finish();
     } catch (...) {
@@ -529,6 +546,12 @@ void appendUtf8(std::string& out, const LineText& t)
 }
 
 } // namespace
+
+void setFileReadingForTesting(qint64 twoThreadBytes, qint64 chunkBytes)
+{
+    g_twoThreadBytes.store(std::max<qint64>(twoThreadBytes, 0));
+    g_readChunk.store(std::max<qint64>(chunkBytes, 0));
+}
 
 bool TMemoSource::LoadFromFile(const QString& fileName, QString* error)
 {

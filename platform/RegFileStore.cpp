@@ -3,10 +3,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -64,6 +67,26 @@ namespace {
         int m_error = 0;
     };
 
+    constexpr size_t kHashSeed = 0x5e7715;
+
+    /// Instantiated with the store's private stamp type.
+    template <class Stamp> Stamp stampOf(const struct stat& st)
+    {
+        return Stamp { true, quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
+    }
+
+    /// Six characters of the kind mkstemp uses, so that one pattern finds every temporary.
+    QByteArray randomSuffix()
+    {
+        static const char alphabet[]
+            = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        QByteArray out(6, 'x');
+        for (char& c : out)
+            c = alphabet[QRandomGenerator::global()->bounded(62)];
+        return out;
+    }
+
     bool writeAll(int fd, const QByteArray& data)
     {
         const char* p = data.constData();
@@ -108,7 +131,7 @@ QString RegFileStore::fullKey(Root root, const QString& key)
     return rootName + u'\\' + key;
 }
 
-bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
+bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp, size_t& hash)
 {
     const QByteArray path = QFile::encodeName(m_fileName);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
@@ -116,6 +139,7 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
         if (errno == ENOENT) {
             doc = RegDocument();
             stamp = Stamp();
+            hash = 0;
             return true;
         }
         m_lastError = errnoText(m_fileName, errno);
@@ -127,10 +151,12 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
     bool ok = ::fstat(fd, &st) == 0;
     QByteArray bytes;
     if (ok) {
-        bytes.reserve(qsizetype(st.st_size));
-        char buffer[65536];
+        bytes.resize(qsizetype(st.st_size));
+        qsizetype got = 0;
         for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (got == bytes.size())
+                bytes.resize(got + 65536); // the file grew since fstat
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
@@ -139,8 +165,9 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
             }
             if (n == 0)
                 break;
-            bytes.append(buffer, n);
+            got += n;
         }
+        bytes.truncate(got);
     }
     const int error = errno;
     ::close(fd);
@@ -148,9 +175,15 @@ bool RegFileStore::readFile(RegDocument& doc, Stamp& stamp)
         m_lastError = errnoText(m_fileName, error);
         return false;
     }
-    doc = RegDocument::parse(bytes);
-    stamp = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
-        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
+    stamp = stampOf<Stamp>(st);
+    hash = qHash(bytes, kHashSeed);
+    // Parsing a large store costs far more than reading it: bytes we already hold parsed
+    // (our own last write, or a file only touched) are not parsed again.
+    if (m_stamp.exists && bytes.size() == m_stamp.size && hash == m_baseHash)
+        doc = m_base;
+    else
+        doc = RegDocument::parse(bytes);
+    stamp.size = bytes.size();
     return true;
 }
 
@@ -161,53 +194,119 @@ void RegFileStore::refresh()
     };
     Stamp now;
     if (::stat(QFile::encodeName(m_fileName).constData(), &st) == 0)
-        now = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
+        now = stampOf<Stamp>(st);
     if (now == m_stamp && m_readable)
         return;
     RegDocument doc;
     Stamp stamp;
-    m_readable = readFile(doc, stamp);
+    size_t hash = 0;
+    m_readable = readFile(doc, stamp, hash);
     if (!m_readable)
         return; // keep what we had; writes are refused until the file reads again
-    m_doc = doc;
+    m_base = doc;
+    m_baseHash = hash;
     m_stamp = stamp;
+    m_doc = doc;
     for (const Change& c : std::as_const(m_pending))
         c(m_doc);
 }
 
-bool RegFileStore::writeFile(const RegDocument& doc, Stamp& stamp)
+void RegFileStore::removeStaleTemporaries()
+{
+    const QFileInfo info(m_fileName);
+    const QByteArray prefix = QFile::encodeName(QStringLiteral(".") + info.fileName()) + '.';
+    DIR* dir = ::opendir(QFile::encodeName(info.absolutePath()).constData());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArrayView name(entry->d_name);
+        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6)
+            continue;
+        const QByteArrayView suffix = name.sliced(prefix.size());
+        if (!std::all_of(suffix.begin(), suffix.end(), [](char c) {
+                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+            }))
+            continue;
+        struct stat st
+        {
+        };
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)
+            && st.st_uid == ::geteuid())
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+bool RegFileStore::writeFile(const QByteArray& data, Stamp& stamp)
 {
     const QFileInfo info(m_fileName); // its folder exists: commit made it for the lock
-    QByteArray tmpl = QFile::encodeName(
-        info.absolutePath() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        m_lastError = errnoText(m_fileName, errno);
-        return false;
-    }
-    const QByteArray data = doc.serialize();
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray target = QFile::encodeName(m_fileName);
+    const QByteArray prefix = folder + "/." + QFile::encodeName(info.fileName()) + '.';
     struct stat st
     {
     };
-    const bool ok = ::fchmod(fd, 0600) == 0 && writeAll(fd, data) && ::fsync(fd) == 0
-        && ::fstat(fd, &st) == 0;
-    const int error = errno;
-    ::close(fd);
-    if (!ok || ::rename(tmpl.constData(), QFile::encodeName(m_fileName).constData()) != 0) {
-        m_lastError = errnoText(m_fileName, ok ? errno : error);
-        ::unlink(tmpl.constData());
+    auto fill = [&](int fd) {
+        return ::fchmod(fd, 0600) == 0 && writeAll(fd, data) && ::fsync(fd) == 0
+            && ::fstat(fd, &st) == 0;
+    };
+    auto fail = [&](int error) {
+        m_lastError = errnoText(m_fileName, error);
         return false;
+    };
+
+    // Unnamed until it is complete, so that a kill leaves nothing behind; it has a name only
+    // between linkat and rename.
+    bool renamed = false;
+    int fd = ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        if (!fill(fd)) {
+            const int error = errno;
+            ::close(fd);
+            return fail(error);
+        }
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = prefix + randomSuffix();
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW)
+                != 0) {
+                if (errno == EEXIST)
+                    continue;
+                break; // no /proc, say: a named file it is
+            }
+            if (::rename(name.constData(), target.constData()) != 0) {
+                const int error = errno;
+                ::unlink(name.constData());
+                ::close(fd);
+                return fail(error);
+            }
+            renamed = true;
+            break;
+        }
+        ::close(fd);
+    }
+    if (!renamed) {
+        QByteArray name = prefix + "XXXXXX";
+        fd = ::mkstemp(name.data());
+        if (fd < 0)
+            return fail(errno);
+        const bool ok = fill(fd);
+        const int error = errno;
+        ::close(fd);
+        if (!ok || ::rename(name.constData(), target.constData()) != 0) {
+            const int why = ok ? errno : error;
+            ::unlink(name.constData());
+            return fail(why);
+        }
     }
     // The rename itself must reach the disk too.
-    const int dirFd = ::open(
-        QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    stamp = Stamp { true, quint64(st.st_ino), qint64(st.st_size),
-        qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
+    stamp = stampOf<Stamp>(st);
     return true;
 }
 
@@ -226,13 +325,19 @@ bool RegFileStore::commit(const QList<Change>& changes)
         m_lastError = errnoText(m_fileName + QStringLiteral(".lock"), lock.error());
     RegDocument doc;
     Stamp stamp;
-    ok = ok && readFile(doc, stamp); // the latest file, under the lock
+    size_t hash = 0;
+    ok = ok && readFile(doc, stamp, hash); // the latest file, under the lock
+    QByteArray data;
     if (ok) {
+        removeStaleTemporaries();
         for (const Change& c : changes)
             c(doc);
-        ok = writeFile(doc, stamp);
+        data = doc.serialize();
+        ok = writeFile(data, stamp);
     }
     if (ok) {
+        m_base = doc;
+        m_baseHash = qHash(data, kHashSeed);
         m_doc = doc;
         m_stamp = stamp;
         m_readable = true;
@@ -263,6 +368,10 @@ bool RegFileStore::writeValue(
     Root root, const QString& key, const QString& name, const QString& value)
 {
     const QString path = fullKey(root, key);
+    if (!RegDocument::canHold(path, name)) {
+        m_lastError = QStringLiteral("A settings file cannot hold the name ") + path + u'\\' + name;
+        return false;
+    }
     return change([=](RegDocument& doc) { doc.setValue(path, name, value); });
 }
 
@@ -270,7 +379,7 @@ bool RegFileStore::deleteValue(Root root, const QString& key, const QString& nam
 {
     const QString path = fullKey(root, key);
     refresh();
-    if (!m_doc.valueNames(path).contains(name, Qt::CaseInsensitive) && !m_doc.value(path, name))
+    if (!m_doc.hasValue(path, name))
         return m_readable;
     return change([=](RegDocument& doc) { doc.removeValue(path, name); });
 }

@@ -15,6 +15,10 @@ namespace pm {
 /// writes a temporary file with mode 0600, syncs it and renames it over the store: a crash
 /// leaves the old file or the new one, never a torn one, and two instances never lose each
 /// other's values. A file that exists but cannot be read is never overwritten.
+///
+/// The temporary file has no name until it is complete (O_TMPFILE) where the file system
+/// allows; a named one that a killed writer left beside the store (it holds the settings and
+/// the password) is removed by the next write.
 class RegFileStore : public SettingsStore
 {
 public:
@@ -56,15 +60,21 @@ private:
 
     /// Brings m_doc up to date with the file (plus the changes of an open update).
     void refresh();
-    /// Reads the file into `doc`; false when it exists but cannot be read.
-    bool readFile(RegDocument& doc, Stamp& stamp);
+    /// Reads the file into `doc`, parsing it only when it differs from m_base; false when it
+    /// exists but cannot be read.
+    bool readFile(RegDocument& doc, Stamp& stamp, size_t& hash);
     bool change(const Change& change);
     bool commit(const QList<Change>& changes);
-    bool writeFile(const RegDocument& doc, Stamp& stamp);
+    bool writeFile(const QByteArray& data, Stamp& stamp);
+    /// Temporary files of killed writers; only called under the lock, when no writer of ours
+    /// can be between creating one and renaming it.
+    void removeStaleTemporaries();
 
     QString m_fileName;
-    RegDocument m_doc; ///< the file as last read, plus m_pending
-    Stamp m_stamp; ///< of the file m_doc was read from
+    RegDocument m_base; ///< the file as last read or written
+    size_t m_baseHash = 0; ///< of the bytes m_base was read from or written as
+    RegDocument m_doc; ///< m_base plus m_pending
+    Stamp m_stamp; ///< of the file m_base was read from
     bool m_readable = true; ///< false while the file exists but could not be read
     int m_updateDepth = 0;
     QList<Change> m_pending; ///< invariant: empty while m_updateDepth == 0

@@ -1,12 +1,36 @@
 /** @file tst_regdocument.cpp ** Reading and writing REGEDIT4 text. **/
 #include "platform/RegDocument.h"
 
+#include <QFile>
 #include <QTest>
 
 using pm::RegDocument;
 
 namespace {
 const QString editKey = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit");
+
+QByteArray utf16File(const QString& text)
+{
+    QByteArray bytes("\xff\xfe", 2);
+    bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+/// Every key with every value name and what a read gives for it, in file order.
+QStringList whatAReadSees(const RegDocument& doc)
+{
+    QStringList seen;
+    for (const QString& key : doc.keyPaths()) {
+        seen.append(u'[' + key + u']');
+        QStringList names = doc.valueNames(key);
+        names.prepend(QString()); // the default value
+        for (const QString& name : std::as_const(names)) {
+            const auto value = doc.value(key, name);
+            seen.append(name + (value ? u"=" + *value : u" unreadable"_qs));
+        }
+    }
+    return seen;
+}
 }
 
 class TestRegDocument : public QObject
@@ -21,6 +45,8 @@ private slots:
     void keepsWhatItCannotRead();
     void unchangedLinesKeepTheirSpelling();
     void keysAndSubkeys();
+    void aSaveChangesOnlyWhatItSet_data();
+    void aSaveChangesOnlyWhatItSet();
 };
 
 void TestRegDocument::readValue_data()
@@ -50,6 +76,9 @@ void TestRegDocument::readValue_data()
         "  REGEDIT4  \n\n\n   [HKEY_CURRENT_USER\\Software\\\\Orvane\\Pagemason\\Edit\\]   \n"
         "\t \"Font name\"   =\t \"Courier New\"   \n")
                                  << editKey << "Font name" << true << "Courier New";
+    QTest::newRow("blanks around key parts") << QByteArray(
+        "[HKEY_CURRENT_USER\\ Software\t\\Orvane \\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
+                                             << editKey << "Tag case" << true << "1";
     QTest::newRow("LF line ends, no header") << QByteArray(
         "[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\n\"Tag case\"=\"1\"\n")
                                              << editKey << "Tag case" << true << "1";
@@ -85,7 +114,29 @@ void TestRegDocument::readValue_data()
         QTest::newRow("UTF-16 export of a newer editor")
             << utf16 << editKey << "Font name" << true << "Lucida";
     }
+    QTest::newRow("UTF-16 export, hex(2) over lines")
+        << utf16File(u"Windows Registry Editor Version 5.00\r\n"
+                     u"[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+                     u"\"P\"=hex(2):25,00,48,00,4f,00,\\\r\n  4d,00,45,00,25,00,00,00\r\n"_qs)
+        << editKey << "P" << true << "%HOME%";
     QTest::newRow("empty file") << QByteArray() << editKey << "Font name" << false << "";
+
+    QFile f(QStringLiteral(TEST_DATA_DIR "/platform/export.reg"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray exported = f.readAll();
+    const QString reopenKey = editKey.section(u'\\', 0, -2) + u"\\Reopen List"_qs;
+    QTest::newRow("export: dword") << exported << editKey << "Font size" << true << "12";
+    QTest::newRow("export: hex(2)")
+        << exported << editKey << "Font styles" << true << "Bold Italic";
+    QTest::newRow("export: hex(1) over lines")
+        << exported << editKey << "Notes" << true << "one\r\ntwo";
+    QTest::newRow("export: binary over lines") << exported << editKey << "Window" << false << "";
+    QTest::newRow("export: hex(7)") << exported << editKey << "Recent" << false << "";
+    QTest::newRow("export: escapes")
+        << exported << editKey << "Path" << true << "C:\\web\\\"quoted\"";
+    QTest::newRow("export: UTF-8 after the binary values")
+        << exported << reopenKey << "1" << true
+        << QString::fromUtf8("/home/user/site/caf\xc3\xa9.html");
 }
 
 void TestRegDocument::readValue()
@@ -205,6 +256,46 @@ void TestRegDocument::keysAndSubkeys()
     QVERIFY(doc.hasKey(base + QStringLiteral("\\Edit"))); // an emptied key stays
     QCOMPARE(doc.value(QStringLiteral("hkey_classes_root\\.PMP"), QString()),
         std::optional<QString>(u"PMProject"_qs));
+}
+
+void TestRegDocument::aSaveChangesOnlyWhatItSet_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    const QByteArray header
+        = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n";
+    QTest::newRow("open continuation alone") << QByteArray("=hex\\");
+    QTest::newRow("open continuation ends the file")
+        << header + "\"Font size\"=\"12\"\r\n\"Bin\"=hex:01,02,\\";
+    QTest::newRow("open continuation, blank line, garbage")
+        << header + "\"Bin\"=hex:01,\\\r\n\r\ngarbage\r\n\"Font size\"=\"12\"\r\n";
+    QTest::newRow("open continuation before a value")
+        << header + "\"M\"=hex(1):61,\\\r\n\"Font size\"=\"12\"\r\n";
+    QTest::newRow("open continuation before a key")
+        << header + "\"Bin\"=hex:01,\\\r\n[HKEY_CURRENT_USER\\Other]\r\n\"A\"=\"1\"\r\n";
+    QTest::newRow("continuations with LF line ends")
+        << QByteArray("[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\n"
+                      "\"M\"=hex(1):61,\\\n  62,\\\n  00\n\"A\"=\"1\"\n");
+    QTest::newRow("key name with blanks at a separator")
+        << QByteArray("[\\ \\ a\\b]\r\n\"A\"=\"1\"\r\n[a\\b]\r\n\"B\"=\"2\"\r\n");
+    QTest::newRow("UTF-16 export with hex(1) and hex(2)") << utf16File(
+        u"Windows Registry Editor Version 5.00\r\n\r\n"
+        u"[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+        u"\"Font name\"=hex(1):41,00,42,00,43,00,00,00\r\n"
+        u"\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,\\\r\n  5c,00,e9,00,00,00\r\n"
+        u"\"Odd\"=hex(1):00,d8,41,00\r\n"_qs);
+}
+
+void TestRegDocument::aSaveChangesOnlyWhatItSet()
+{
+    QFETCH(QByteArray, file);
+    RegDocument doc = RegDocument::parse(file);
+    doc.setValue(editKey, QStringLiteral("Tag case"), QStringLiteral("1"));
+    const QByteArray saved = doc.serialize();
+    const RegDocument next = RegDocument::parse(saved);
+    QCOMPARE(whatAReadSees(next), whatAReadSees(doc));
+    QCOMPARE(next.value(editKey, QStringLiteral("Tag case")), std::optional<QString>(u"1"_qs));
+    // Saving what was read again gives the same bytes.
+    QCOMPARE(next.serialize(), saved);
 }
 
 QTEST_APPLESS_MAIN(TestRegDocument)

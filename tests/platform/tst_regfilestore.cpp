@@ -4,12 +4,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using pm::RegFileStore;
 using Root = pm::SettingsStore::Root;
@@ -42,6 +48,31 @@ int runWriter(const QString& file, const QString& id, int count)
     return 0;
 }
 
+/// Forked child: saves "Counter" = from, from + 1, ..., each as its own write, and tells the
+/// parent through `pipeFd` of every write that returned, until it is killed.
+[[noreturn]] void writeUntilKilled(const QString& file, int from, int pipeFd)
+{
+    RegFileStore store(file);
+    for (int n = from; n < from + 100000; ++n) {
+        if (!store.writeValue(
+                Root::CurrentUser, editKey, QStringLiteral("Counter"), QString::number(n)))
+            ::_exit(1);
+        if (::write(pipeFd, &n, sizeof n) != sizeof n)
+            ::_exit(1);
+    }
+    ::_exit(0);
+}
+
+/// Files beside the store that are neither the store nor its lock.
+QStringList strayFiles(const QString& store)
+{
+    QStringList names = QDir(QFileInfo(store).absolutePath())
+                            .entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeAll(QFileInfo(store).fileName());
+    names.removeAll(QFileInfo(store).fileName() + QStringLiteral(".lock"));
+    return names;
+}
+
 } // namespace
 
 class TestRegFileStore : public QObject
@@ -54,11 +85,14 @@ private slots:
     void damagedFileLoadsWhatItCanAndSurvivesAWrite();
     void unreadableFileIsNeverReplaced();
     void failedWriteReportsAndChangesNothing();
+    void namesNoLineCanHoldAreRefused_data();
+    void namesNoLineCanHoldAreRefused();
     void seesAnotherInstancesWrites();
     void groupedWritesLandTogether();
     void rootsAreSeparate();
     void deletions();
     void twoProcessesSavingAtOnceLoseNothing();
+    void killedWritesLeaveTheLastStateAndNoTemporaryFile();
     void defaultFileName();
 
 private:
@@ -122,6 +156,17 @@ void TestRegFileStore::damagedFileLoadsWhatItCanAndSurvivesAWrite_data()
                                            12);
     QTest::newRow("garbage then good")
         << QByteArray("\x80\x81\x82\n") + good << "12" << QByteArray("\x80\x81\x82");
+    QTest::newRow("hex value cut short at the end")
+        << "REGEDIT4\r\n" + good + "\"Bin\"=hex:01,02,\\"
+        << "12" << QByteArray("\"Bin\"=hex:01,02,\\");
+    {
+        const QString v5 = u"Windows Registry Editor Version 5.00\r\n\r\n"
+                           u"[HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit]\r\n"
+                           u"\"Font size\"=hex(1):31,00,32,00,00,00\r\n"_qs;
+        QByteArray utf16("\xff\xfe", 2);
+        utf16.append(reinterpret_cast<const char*>(v5.utf16()), v5.size() * 2);
+        QTest::newRow("UTF-16 export with a hex(1) string") << utf16 << "12" << QByteArray();
+    }
     QTest::newRow("hand-written spacing")
         << QByteArray("REGEDIT4\n  [ HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason\\Edit ]\n"
                       "   \"Font size\"   =  \"12\"   \n")
@@ -178,6 +223,27 @@ void TestRegFileStore::failedWriteReportsAndChangesNothing()
     QVERIFY(!store.lastError().isEmpty());
     QVERIFY(!store.readValue(Root::CurrentUser, editKey, QStringLiteral("A")));
     QCOMPARE(readAll(blocked), QByteArray("x"));
+}
+
+void TestRegFileStore::namesNoLineCanHoldAreRefused_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("line break in a value name") << editKey << "a\n\"b\"=\"c";
+    QTest::newRow("line break in a key") << editKey + u"\n[x]"_qs << "a";
+}
+
+void TestRegFileStore::namesNoLineCanHoldAreRefused()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, name);
+    RegFileStore store(m_file);
+    QVERIFY(store.writeValue(Root::CurrentUser, editKey, QStringLiteral("A"), QStringLiteral("1")));
+    const QByteArray before = readAll(m_file);
+    QVERIFY(!store.writeValue(Root::CurrentUser, key, name, QStringLiteral("x")));
+    QVERIFY(!store.lastError().isEmpty());
+    QCOMPARE(readAll(m_file), before);
+    QVERIFY(!store.readValue(Root::CurrentUser, key, name));
 }
 
 void TestRegFileStore::seesAnotherInstancesWrites()
@@ -267,6 +333,72 @@ void TestRegFileStore::twoProcessesSavingAtOnceLoseNothing()
     const QStringList names = doc.valueNames(RegFileStore::fullKey(Root::CurrentUser, editKey));
     QCOMPARE(names.size(), 2 * count);
     QVERIFY(names.contains(u"one-39"_qs) && names.contains(u"two-39"_qs));
+}
+
+void TestRegFileStore::killedWritesLeaveTheLastStateAndNoTemporaryFile()
+{
+    const QString publishKey = QStringLiteral("Software\\Orvane\\Pagemason\\Publish");
+    RegFileStore store(m_file);
+    {
+        pm::SettingsUpdate update(store); // a store of some size, so that a write takes a while
+        for (int i = 0; i < 300; ++i)
+            store.writeValue(Root::CurrentUser, publishKey, u"Value "_qs + QString::number(i),
+                u"some text "_qs + QString::number(i));
+        store.writeValue(
+            Root::CurrentUser, publishKey, QStringLiteral("User password"), QStringLiteral("pw"));
+        QVERIFY(update.finish());
+    }
+    QElapsedTimer clock;
+    clock.start();
+    int last = 0;
+    for (; last < 5; ++last)
+        QVERIFY(store.writeValue(
+            Root::CurrentUser, editKey, QStringLiteral("Counter"), QString::number(last + 1)));
+    const qint64 writeUs = clock.nsecsElapsed() / 5000;
+
+    const int rounds = 200;
+    int leftUntilNextWrite = 0;
+    for (int round = 0; round < rounds; ++round) {
+        int fds[2];
+        QCOMPARE(::pipe2(fds, O_CLOEXEC), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            ::close(fds[0]);
+            writeUntilKilled(m_file, last + 1, fds[1]);
+        }
+        ::close(fds[1]);
+        // Anywhere in the first three writes, opening the file to renaming it.
+        ::usleep(useconds_t(QRandomGenerator::global()->bounded(3 * writeUs + 1)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        int acknowledged = last;
+        for (int n = 0; ::read(fds[0], &n, sizeof n) == sizeof n;)
+            acknowledged = n;
+        ::close(fds[0]);
+
+        const pm::RegDocument doc = pm::RegDocument::parse(readAll(m_file));
+        QCOMPARE(doc.unreadableLineCount(), 0);
+        const QString counter = doc.value(RegFileStore::fullKey(Root::CurrentUser, editKey),
+                                       QStringLiteral("Counter"))
+                                    .value_or(QString());
+        // The last write that returned, or the one under way when the kill came.
+        QVERIFY2(counter == QString::number(acknowledged)
+                || counter == QString::number(acknowledged + 1),
+            qPrintable(counter + u" after "_qs + QString::number(acknowledged)));
+        QCOMPARE(doc.value(RegFileStore::fullKey(Root::CurrentUser, publishKey),
+                     QStringLiteral("User password")),
+            std::optional<QString>(u"pw"_qs));
+        QCOMPARE(doc.valueNames(RegFileStore::fullKey(Root::CurrentUser, publishKey)).size(), 301);
+        last = counter.toInt();
+        leftUntilNextWrite += strayFiles(m_file).isEmpty() ? 0 : 1;
+    }
+    QVERIFY(store.writeValue(
+        Root::CurrentUser, editKey, QStringLiteral("Counter"), QString::number(last + 1)));
+    QCOMPARE(strayFiles(m_file), QStringList());
+    qInfo("%d of %d kills left a temporary file until the next write (one write: %lld us)",
+        leftUntilNextWrite, rounds, writeUs);
 }
 
 void TestRegFileStore::defaultFileName()
