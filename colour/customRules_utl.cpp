@@ -152,7 +152,8 @@ bool saveColorRules(const TRules& rules, const QString& fileName)
     }
 
     QSaveFile file(fileName);
-    bool ok = file.open(QIODevice::WriteOnly);
+    // Unbuffered: through the buffer a full disk shows only in commit, which misses it.
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (ok) {
         const QByteArray bytes = text.toUtf8();
         ok = file.write(bytes) == bytes.size();

@@ -248,7 +248,9 @@ bool writeHotkeyFile(const QString& fileName, const QList<THotkeyRecord>& record
         qToLittleEndian<uint16_t>(records[i].shortcut, rec + 256);
     }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
+    // Unbuffered: through the buffer a full disk shows only in commit, which misses it.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(data) != data.size()
+        || !file.commit()) {
         if (error)
             *error = file.errorString();
         return false;

@@ -538,7 +538,9 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
     for (int i = 0; latin1 && i < n; ++i)
         latin1 = !m_d->lines.rec(i).wide();
     QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so that a short write (a full disk) is seen here: through the buffer it
+    // would surface only in commit's flush, which does not report it.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;
