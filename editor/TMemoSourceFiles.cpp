@@ -533,10 +533,6 @@ bool TMemoSource::loadFile(const QString& fileName, QString* error)
 
 bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
 {
-    const int n = lineCount();
-    bool latin1 = m_encoding == teLatin1;
-    for (int i = 0; latin1 && i < n; ++i)
-        latin1 = !m_d->lines.rec(i).wide();
     QSaveFile f(fileName);
     // Unbuffered, so that a short write (a full disk) is seen here: through the buffer it
     // would surface only in commit's flush, which does not report it.
@@ -545,6 +541,24 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
             *error = f.errorString();
         return false;
     }
+    if (!writeTo(f, error)) {
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool TMemoSource::writeTo(QIODevice& device, QString* error) const
+{
+    const int n = lineCount();
+    bool latin1 = m_encoding == teLatin1;
+    for (int i = 0; latin1 && i < n; ++i)
+        latin1 = !m_d->lines.rec(i).wide();
     std::string buf;
     buf.reserve(size_t(kChunk) + 4096);
     for (int i = 0; i < n; ++i) {
@@ -556,19 +570,13 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
         if (i + 1 < n || m_finalLineBreak)
             buf.append("\r\n");
         if (qsizetype(buf.size()) >= kChunk || i + 1 == n) {
-            if (f.write(buf.data(), qint64(buf.size())) != qint64(buf.size())) {
+            if (device.write(buf.data(), qint64(buf.size())) != qint64(buf.size())) {
                 if (error)
-                    *error = f.errorString();
-                f.cancelWriting();
+                    *error = device.errorString();
                 return false;
             }
             buf.clear();
         }
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
     }
     return true;
 }
