@@ -483,6 +483,26 @@ private slots:
         QFile::setPermissions(path("a.html"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
+    void writingKeepsLinksAndPermissions()
+    {
+        writeFile(path("real.html"), "x\r\n");
+        QFile::setPermissions(path("real.html"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                     | QFileDevice::ReadGroup);
+        QVERIFY(QFile::link(path("real.html"), path("link.html")));
+        ScriptedHost host;
+        host.answers = { Answer::YesToAllFiles };
+        TSearchOptions o;
+        o.TextToFind = QStringLiteral("x");
+        o.ReplaceWith = QStringLiteral("y");
+        QCOMPARE(replaceInFiles(entries({ "link.html" }), o, host, nullptr).filesWritten, 1);
+        QVERIFY(QFileInfo(path("link.html")).isSymLink());
+        QCOMPARE(readAll(path("real.html")), QByteArray("y\r\n"));
+        QCOMPARE(QFileInfo(path("real.html")).permissions(),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                     | QFileDevice::WriteUser | QFileDevice::ReadGroup);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::System).size(), 2); // no temporary left
+    }
+
     void undoPutsEveryFileBack()
     {
         const QByteArray a("\tx\r\nkeep  \r\n");
