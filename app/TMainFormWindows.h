@@ -19,7 +19,9 @@ class QMenuBar;
 class THotkeyPanel;
 class TImagePreviewWindow;
 class TMDIChild;
+class TProjectPanel;
 class TToolWindow;
+class TsearchDlg;
 
 /// The frame parts the main window already has.
 struct TMainFormParts {
@@ -50,6 +52,9 @@ public:
     TToolWindow* toolWindow() const { return m_toolWindow; }
     TImagePreviewWindow* imagePreview() const { return m_imagePreview; }
     THotkeyPanel* hotkeyPanel() const { return m_hotkeyPanel; }
+    TProjectPanel* projectPanel() const { return m_projectPanel; }
+    /// The search dialog, made at its first use and kept for the whole run.
+    TsearchDlg* searchDialog();
 
     /// The first open document window with exactly this caption, or null.
     TMDIChild* findDocumentWindow(const QString& caption) const;
@@ -65,9 +70,6 @@ public:
     /// Makes the results list the tools window's active page.
     void showResultsPage();
 
-    /// Projects are loaded here.
-    std::function<void(const QString& fileName)> onLoadProject;
-
     // TStartupSteps
     void afterFileNames() override;
     void loadFileReopenList() override;
@@ -81,6 +83,7 @@ public:
     void openCommandLineDocument(const QString& fileName) override;
     void openCommandLineProject(const QString& fileName) override;
     bool closeDocumentWindows() override;
+    bool askSaveProject() override;
 
     // TSettingsWindows
     void applyToolsWindowPage(int page) override;
@@ -92,7 +95,8 @@ public:
     void renameOpenedFile(const QString& oldCaption, const QString& newCaption) override;
     void removeOpenedFile(const QString& caption) override;
     void showImagePreview(const QString& fileName) override;
-    void openProject(const QString& fileName) override;
+    void showProjectPage() override;
+    void showSearchDialog() override;
     void applyToolsWindowVisible() override;
     void applyImagePreviewVisible() override;
     void applyToolbarsVisible() override;
@@ -112,6 +116,8 @@ private:
     TToolWindow* m_toolWindow = nullptr;
     TImagePreviewWindow* m_imagePreview = nullptr;
     THotkeyPanel* m_hotkeyPanel = nullptr;
+    TProjectPanel* m_projectPanel = nullptr;
+    TsearchDlg* m_searchDlg = nullptr;
     QPointer<TMDIChild> m_hotkeyEditorWindow; ///< its editor is disabled while assigning
     TMDIChild* m_temporaryWindow = nullptr;  ///< start-up's menu window, freed after toolbars
     TDocumentHost* m_previousDocumentHost = nullptr;

@@ -100,7 +100,6 @@ private slots:
         parts.aboutAction = parts.helpMenu->addAction(QStringLiteral("&About"));
         m_reopen = parts.reopenMenu;
         m_windows = new TMainFormWindows(parts);
-        m_windows->onLoadProject = [this](const QString& f) { m_projects.append(f); };
         m_sink.windows = m_windows;
         setStatusSink(&m_sink);
         m_form.resize(720, 502);
@@ -240,12 +239,12 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, outcome);
         pm::RecordingShell shell;
-        m_projects.clear();
+        projectFileName.clear();
         const QString path = m_dir.filePath(name);
-        writeFile(path, "x");
+        writeFile(path, outcome == QLatin1String("project") ? "Pagemason Project File\r\n" : "x");
         m_windows->toolWindow()->openListedFile(path);
         QCOMPARE(documentWindows().size(), outcome == QLatin1String("document") ? 1 : 0);
-        QCOMPARE(m_projects, outcome == QLatin1String("project") ? QStringList { path } : QStringList());
+        QCOMPARE(projectFileName, outcome == QLatin1String("project") ? path : QString());
         QCOMPARE(shell.opened, outcome == QLatin1String("shell") ? QStringList { path } : QStringList());
         if (outcome == QLatin1String("project"))
             QCOMPARE(m_windows->toolWindow()->pages()->currentIndex(), int(TToolWindow::ProjectPage));
@@ -345,7 +344,6 @@ private:
     QMenu* m_reopen = nullptr;
     TMainFormWindows* m_windows = nullptr;
     ResultsSink m_sink;
-    QStringList m_projects;
 };
 
 QTEST_MAIN(TestMainWindows)

@@ -9,6 +9,7 @@
 #include "editor/TDCMemo.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
+#include "project/project_utl.h"
 #include "templates/dynamicMenus_utl.h"
 
 #include <QMdiArea>
@@ -31,7 +32,8 @@ class TestHost : public TDocumentHost
 public:
     QMdiArea area;
     QStringList opened; ///< the opened-files list by caption
-    QStringList previews, projects;
+    QStringList previews;
+    int projectPages = 0;
     QMdiArea* mdiArea() override { return &area; }
     void addOpenedFile(const QString& caption, TMDIChild*) override
     {
@@ -46,7 +48,7 @@ public:
     }
     void removeOpenedFile(const QString& caption) override { opened.removeOne(caption); }
     void showImagePreview(const QString& f) override { previews.append(f); }
-    void openProject(const QString& f) override { projects.append(f); }
+    void showProjectPage() override { ++projectPages; }
 };
 
 QStringList captions()
@@ -349,14 +351,16 @@ private slots:
         const QString page = m_dir.filePath(QStringLiteral("page.HTML"));
         writeFile(page, "<p>\tx</p>\r\n");
         const QString project = m_dir.filePath(QStringLiteral("site.pmp"));
-        writeFile(project, "");
+        writeFile(project, "Pagemason Project File\r\n");
         fileReopenList.clear();
+        m_host.projectPages = 0;
 
         QVERIFY(!openFile(QStringLiteral(TEST_DATA_DIR "/document/photo.JPG")));
         QVERIFY(!openFile(project));
         QVERIFY(!openFile(m_dir.filePath(QStringLiteral("missing.html"))));
         QCOMPARE(m_host.previews, QStringList { QStringLiteral(TEST_DATA_DIR "/document/photo.JPG") });
-        QCOMPARE(m_host.projects, QStringList { project });
+        QCOMPARE(projectFileName, project); // loaded, and its page shown
+        QCOMPARE(m_host.projectPages, 1);
         QVERIFY(documentWindows().isEmpty());
         QVERIFY(m_dialogs.shown().isEmpty()); // a missing file says nothing
 
@@ -382,18 +386,19 @@ private slots:
         const QString inHtmFolder = m_dir.filePath(QStringLiteral("c/site.htm/x.txt"));
         for (const QString& f : { a, b, txt, inHtmFolder })
             writeFile(f, "\tx\r\n");
-        m_host.projects.clear();
+        writeFile(b, "Pagemason Project File\r\n");
+        projectFileName.clear();
         fileReopenList.clear();
         // The start-up sequence's loop over the arguments, with the steps the main window
         // takes.
         struct CommandLineSteps : TStartupSteps {
             void openCommandLineDocument(const QString& f) override { ::openCommandLineDocument(f); }
-            void openCommandLineProject(const QString& f) override { loadProjectFile(f); }
+            void openCommandLineProject(const QString& f) override { loadProject(f); }
         } steps;
         commandLineArguments = { a, b, txt, inHtmFolder, m_dir.filePath(QStringLiteral("gone.htm")) };
         processCommandLine(steps);
         QCOMPARE(captions(), (QStringList { a, inHtmFolder }));
-        QCOMPARE(m_host.projects, QStringList { b });
+        QCOMPARE(projectFileName, b);
         const QList<TMDIChild*> windows = documentWindows();
         QCOMPARE(windows[0]->source().line(0), QStringLiteral("\tx")); // tabs kept
         QCOMPARE(windows[0]->fileName, a);
