@@ -456,7 +456,11 @@ void TProjectPanel::projectFilesActivated()
 
 void TProjectPanel::projectFilesSelectionChanged()
 {
+    // The list is rebuilt when files come and go and its selection put back: the same file
+    // selected again is not read (or reported missing) again.
     const QString path = selectedPath();
-    if (!path.isEmpty())
-        projectFNTitle->setText(readHtmlTitle(path));
+    if (path.isEmpty() || path == m_titleOf)
+        return;
+    m_titleOf = path;
+    projectFNTitle->setText(readHtmlTitle(path));
 }

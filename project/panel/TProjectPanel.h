@@ -96,5 +96,6 @@ private:
     QLabel* projectFNTitle = nullptr;
     QWidget* projectNotesWindow = nullptr;
     QPlainTextEdit* projectNotesMemo = nullptr;
+    QString m_titleOf; ///< the file the title strip shows
     bool m_applying = false; ///< the project is being shown: edits are not the user's
 };
