@@ -85,8 +85,8 @@ void TprocessForm::start(int fileCount, bool replacing)
     QWidget::show();
     raise();
     m_cancelBtn->setFocus();
-    m_sinceBreath.start();
     QCoreApplication::processEvents();
+    m_sinceBreath.start();
 }
 
 void TprocessForm::finish()
