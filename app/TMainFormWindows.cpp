@@ -45,6 +45,7 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     m_projectPanel = new TProjectPanel(m_toolWindow->projectPanel(), form);
     // Until the browser view is built, the desktop's browser shows the page.
     m_projectPanel->onViewFile = [](const QString& f) { pm::shell().open(f); };
+    m_projectPanel->setAddCurrentEnabled(false); // no document window yet
     connect(&currentProject(), &TProject::captionChanged, m_toolWindow,
             [this] { m_toolWindow->setWindowTitle(currentProject().caption()); });
     connect(m_toolWindow->undoReplaceButton(), &QPushButton::clicked, this,
