@@ -2,6 +2,7 @@
  ** so that most files of a large search never have to be read into a text (QtCore only). **/
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <vector>
 
@@ -19,11 +20,26 @@ public:
     /// file must then be read.
     bool usable() const { return m_usable; }
 
-    enum Verdict { NoMatch, MayMatch, Unreadable };
-    /// Reads the file in pieces (never all of a large file at once).
+    /// NotAFile: missing, or not a regular file (a folder, a device); such an entry is skipped.
+    enum Verdict { NoMatch, MayMatch, Unreadable, NotAFile };
+    /// Reads the file in pieces (never all of a large file at once); when the filter cannot
+    /// tell anything it only makes sure the file is there.
     Verdict check(const QString& fileName, QString* error = nullptr);
     /// The same for bytes in memory.
     Verdict checkBytes(const char* data, qsizetype size);
+
+    /// What the last check found the file to be, and, when it read the whole file in one
+    /// piece, its bytes (empty otherwise).
+    struct FileSeen
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 mtimeNs = 0;
+        bool whole = false; ///< `bytes` hold the whole file
+    };
+    const FileSeen& lastFile() const { return m_seen; }
+    QByteArrayView lastBytes() const;
 
 private:
     /// Scans one piece; `carry` holds the end of the previous piece that a match may span.
@@ -37,4 +53,5 @@ private:
     bool m_riskyTab = false;
     std::vector<char> m_pattern; ///< upper-cased unless case matters
     std::vector<char> m_buffer;
+    FileSeen m_seen;
 };

@@ -70,13 +70,17 @@ bool writeTarget(const QString& fileName, WriteTarget& target, QString* error)
 {
     target.name = fileName;
     QByteArray path = QFile::encodeName(fileName);
-    if (::lstat(path.constData(), &target.st) == 0 && S_ISLNK(target.st.st_mode)) {
-        target.name = QFileInfo(fileName).canonicalFilePath();
-        path = QFile::encodeName(target.name);
-    }
-    if (target.name.isEmpty() || ::stat(path.constData(), &target.st) != 0) {
+    if (::lstat(path.constData(), &target.st) != 0) {
         *error = qt_error_string(errno);
         return false;
+    }
+    if (S_ISLNK(target.st.st_mode)) {
+        target.name = QFileInfo(fileName).canonicalFilePath();
+        path = QFile::encodeName(target.name);
+        if (target.name.isEmpty() || ::stat(path.constData(), &target.st) != 0) {
+            *error = qt_error_string(errno);
+            return false;
+        }
     }
     // The owner's write bit, not access(2): the superuser may write anything, but a file its
     // owner marked read-only is not to be changed by a replace over many files.
@@ -94,12 +98,21 @@ bool writeTarget(const QString& fileName, WriteTarget& target, QString* error)
 /// keeps a crash or a full disk from leaving a torn file.
 bool writeReplaced(const TMemoSource& text, const WriteTarget& target, QString* error)
 {
+    static const uid_t uid = ::geteuid();
+    static const gid_t gid = ::getegid();
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
     const QByteArray path = QFile::encodeName(target.name);
+    const mode_t mode = target.st.st_mode & 07777;
     QByteArray temp;
     int fd = -1;
     for (int attempt = 0; attempt < 64 && fd < 0; ++attempt) {
         temp = path + ".pm" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        // Born with the file's own permissions (as far as the umask lets them through).
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode & 0777);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -113,9 +126,9 @@ bool writeReplaced(const TMemoSource& text, const WriteTarget& target, QString* 
         ok = out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
             && text.writeTo(out, error);
     }
-    if (ok && (target.st.st_uid != ::geteuid() || target.st.st_gid != ::getegid()))
+    if (ok && (target.st.st_uid != uid || target.st.st_gid != gid))
         (void)!::fchown(fd, target.st.st_uid, target.st.st_gid);
-    if (ok && ::fchmod(fd, target.st.st_mode & 07777) != 0) {
+    if (ok && (mode & 0777 & ~mask) != mode && ::fchmod(fd, mode) != 0) {
         *error = qt_error_string(errno);
         ok = false;
     }
@@ -174,10 +187,10 @@ TSearchRunResult searchInFiles(const QList<TSearchEntry>& entries, TSearchOption
         std::unique_ptr<TMemoSource> own;
         TMemoSource* text = entry.document;
         if (!text) {
-            if (!QFileInfo(entry.caption).isFile())
-                continue;
             QString error;
             const TBytePrefilter::Verdict verdict = prefilter.check(entry.caption, &error);
+            if (verdict == TBytePrefilter::NotAFile)
+                continue;
             if (verdict == TBytePrefilter::NoMatch) {
                 ++result.filesSearched;
                 continue;
@@ -233,7 +246,7 @@ public:
     bool file(int index, const TSearchEntry& entry)
     {
         const QString& name = entry.caption;
-        if (!QFileInfo(name).isFile())
+        if (entry.document && !QFileInfo(name).isFile())
             return true;
         m_where.file = index;
         m_where.caption = name;
@@ -250,6 +263,9 @@ public:
             // A file that cannot match is neither read into a text nor opened in a window.
             QString error;
             const TBytePrefilter::Verdict verdict = m_prefilter.check(name, &error);
+            m_seenFile = name;
+            if (verdict == TBytePrefilter::NotAFile)
+                return true;
             if (verdict == TBytePrefilter::Unreadable) {
                 result.failures.append(name + QStringLiteral(": ") + error);
                 return true;
@@ -378,7 +394,7 @@ private:
         WriteTarget target;
         if (!writeTarget(name, target, &error)) {
             // Read-only, or gone since it was read.
-        } else if (m_backups && !m_backups->keep(target.name, &error)) {
+        } else if (m_backups && !keep(target, &error)) {
             // Nothing is written that could not be taken back.
         } else if (!writeReplaced(text, target, &error)) {
             if (m_backups)
@@ -394,6 +410,20 @@ private:
         return false;
     }
 
+    /// The old bytes for undo: those the byte scan read at the start of this file when the
+    /// file is still that one (no other program has replaced or changed it since), else read
+    /// again.
+    bool keep(const WriteTarget& target, QString* error)
+    {
+        const TBytePrefilter::FileSeen& seen = m_prefilter.lastFile();
+        const qint64 mtime = qint64(target.st.st_mtim.tv_sec) * 1000000000 + target.st.st_mtim.tv_nsec;
+        if (seen.whole && m_seenFile == target.name && seen.device == quint64(target.st.st_dev)
+            && seen.inode == quint64(target.st.st_ino) && seen.size == qint64(target.st.st_size)
+            && seen.mtimeNs == mtime)
+            return m_backups->keepBytes(target.name, m_prefilter.lastBytes(), seen.device, seen.inode, error);
+        return m_backups->keep(target.name, error);
+    }
+
     bool stop()
     {
         result.aborted = true;
@@ -405,6 +435,7 @@ private:
     TReplaceBackups* m_backups;
     const uint8_t m_op;
     TBytePrefilter m_prefilter;
+    QString m_seenFile; ///< the file the byte scan read last
     TReplaceProgress m_where;
     bool m_yesToAllFiles = false;
 };

@@ -121,18 +121,12 @@ bool TReplaceBackups::openPack(QString* error)
     return true;
 }
 
-bool TReplaceBackups::keep(const QString& fileName, QString* error)
+bool TReplaceBackups::findEntry(quint64 device, quint64 inode)
 {
-    FileState before;
-    if (!stateOf(fileName, before)) {
-        if (error)
-            *error = qt_error_string(errno);
-        return false;
-    }
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
-        const bool same = e.written ? e.after.device == before.device && e.after.inode == before.inode
-                                    : e.device == before.device && e.inode == before.inode;
+        const bool same = e.written ? e.after.device == device && e.after.inode == inode
+                                    : e.device == device && e.inode == inode;
         if (same) {
             // Named again (through another path): the first copy holds the bytes from before
             // the run.
@@ -141,6 +135,61 @@ bool TReplaceBackups::keep(const QString& fileName, QString* error)
             return true;
         }
     }
+    return false;
+}
+
+void TReplaceBackups::addEntry(const QString& fileName, quint64 device, quint64 inode,
+                               qint64 offset, qint64 size)
+{
+    Entry e;
+    e.fileName = fileName;
+    e.device = device;
+    e.inode = inode;
+    e.offset = offset;
+    e.size = size;
+    m_entries.append(e);
+    m_packSize = offset + size;
+    m_pending = m_entries.size() - 1;
+    m_pendingNew = true;
+}
+
+bool TReplaceBackups::keepBytes(const QString& fileName, QByteArrayView bytes, quint64 device,
+                                quint64 inode, QString* error)
+{
+    if (findEntry(device, inode))
+        return true;
+    if (m_packSize + bytes.size() > m_limit) {
+        if (error)
+            *error = tr("there is no room left to keep its old contents for undo (at most %1 MB "
+                        "per replace)")
+                         .arg(m_limit >> 20);
+        return false;
+    }
+    if (!openPack(error))
+        return false;
+    const qint64 offset = m_packSize;
+    if ((m_pack.pos() != offset && !m_pack.seek(offset))
+        || m_pack.write(bytes.data(), bytes.size()) != bytes.size()) {
+        if (error)
+            *error = tr("its undo copy cannot be written: %1").arg(m_pack.errorString());
+        m_pack.resize(offset);
+        m_pack.seek(offset);
+        return false;
+    }
+    addEntry(fileName, device, inode, offset, bytes.size());
+    return true;
+}
+
+bool TReplaceBackups::keep(const QString& fileName, QString* error)
+{
+    FileState before;
+    if (!stateOf(fileName, before)) {
+        if (error)
+            *error = qt_error_string(errno);
+        return false;
+    }
+    if (findEntry(before.device, before.inode))
+        return true;
     QFile source(fileName);
     if (!source.open(QIODevice::ReadOnly)) {
         if (error)
@@ -160,7 +209,7 @@ bool TReplaceBackups::keep(const QString& fileName, QString* error)
     const qint64 offset = m_packSize;
     QByteArray chunk;
     qint64 copied = 0;
-    bool ok = m_pack.seek(offset);
+    bool ok = m_pack.pos() == offset || m_pack.seek(offset);
     while (ok && !source.atEnd()) {
         chunk = source.read(kCopyChunk);
         if (chunk.isEmpty() && source.error() != QFileDevice::NoError)
@@ -174,18 +223,10 @@ bool TReplaceBackups::keep(const QString& fileName, QString* error)
                 ? source.errorString()
                 : tr("its undo copy cannot be written: %1").arg(m_pack.errorString());
         m_pack.resize(offset);
+        m_pack.seek(offset);
         return false;
     }
-    m_packSize = offset + copied;
-    Entry e;
-    e.fileName = fileName;
-    e.device = before.device;
-    e.inode = before.inode;
-    e.offset = offset;
-    e.size = copied;
-    m_entries.append(e);
-    m_pending = m_entries.size() - 1;
-    m_pendingNew = true;
+    addEntry(fileName, before.device, before.inode, offset, copied);
     return true;
 }
 

@@ -2,6 +2,7 @@
  ** the user's cache folder so that the run can be taken back (QtCore only). **/
 #pragma once
 
+#include <QByteArrayView>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -31,6 +32,9 @@ public:
     /// Keeps the file's bytes as they are now, before the run writes it (once per file and
     /// run). False, with `error` set, when they cannot be kept: the file must not be written.
     bool keep(const QString& fileName, QString* error = nullptr);
+    /// The same with the bytes already read, and the file's device and inode when read.
+    bool keepBytes(const QString& fileName, QByteArrayView bytes, quint64 device, quint64 inode,
+                   QString* error = nullptr);
     /// The run wrote the file it last kept: remembers what the file holds now, so that undo
     /// can tell a later change.
     void written(const QString& fileName);
@@ -76,6 +80,9 @@ private:
     static bool stateOf(const QString& fileName, FileState& state);
     void clear();
     bool openPack(QString* error);
+    /// keep()'s end: the entry named again, or a new one for bytes written at the pack's end.
+    bool findEntry(quint64 device, quint64 inode);
+    void addEntry(const QString& fileName, quint64 device, quint64 inode, qint64 offset, qint64 size);
 
     QString m_folder;
     qint64 m_limit;

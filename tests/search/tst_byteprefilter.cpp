@@ -86,7 +86,20 @@ private slots:
         QCOMPARE(filter.check(name), TBytePrefilter::MayMatch);
         TBytePrefilter absent(QStringLiteral("needles"), true, false);
         QCOMPARE(absent.check(name), TBytePrefilter::NoMatch);
-        QCOMPARE(absent.check(dir.filePath(QStringLiteral("gone"))), TBytePrefilter::Unreadable);
+        QCOMPARE(absent.check(dir.filePath(QStringLiteral("gone"))), TBytePrefilter::NotAFile);
+        QCOMPARE(absent.check(dir.path()), TBytePrefilter::NotAFile);
+        // Only a file read whole in one piece keeps its bytes for the undo copy.
+        QVERIFY(absent.lastBytes().isEmpty());
+        QCOMPARE(filter.check(name), TBytePrefilter::MayMatch);
+        QVERIFY(filter.lastBytes().isEmpty());
+        const QString small = dir.filePath(QStringLiteral("small.html"));
+        QFile s(small);
+        QVERIFY(s.open(QIODevice::WriteOnly));
+        s.write("a needle here");
+        s.close();
+        QCOMPARE(filter.check(small), TBytePrefilter::MayMatch);
+        QCOMPARE(filter.lastBytes(), QByteArrayView("a needle here"));
+        QCOMPARE(filter.lastFile().size, 13);
     }
 };
 
