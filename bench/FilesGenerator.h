@@ -22,7 +22,7 @@ inline bool generateFiles(const QString& folder, int count = 2000, int bytes = 1
     if (!QDir().mkpath(folder))
         return false;
     static const char* const words[] = { "alpha", "table", "stone", "cloud", "green", "paper",
-                                         "light", "music", "ocean", "frame", "value", "north" };
+        "light", "music", "ocean", "frame", "value", "north" };
     uint32_t seed = 4242;
     auto next = [&seed](uint32_t n) {
         seed = seed * 1103515245u + 12345u;
@@ -30,8 +30,8 @@ inline bool generateFiles(const QString& folder, int count = 2000, int bytes = 1
     };
     for (int i = 0; i < count; ++i) {
         const bool withWord = i % 10 != 9;
-        QByteArray page = "<html>\n<head><title>Page " + QByteArray::number(i)
-            + "</title></head>\n<body>\n";
+        QByteArray page
+            = "<html>\n<head><title>Page " + QByteArray::number(i) + "</title></head>\n<body>\n";
         while (page.size() < bytes - 40) {
             QByteArray line = "<p class=\"" + QByteArray(words[next(12)]) + "\">";
             const int n = 4 + int(next(8));

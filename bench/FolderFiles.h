@@ -12,32 +12,34 @@ namespace pmbench {
 
 namespace detail {
 
-/// Walks with readdir's entry types, so that listing costs no call per file (as grep -r
-/// lists).
-inline void collect(const QByteArray& folder, QList<QByteArray>& out)
-{
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return;
-    while (const dirent* e = ::readdir(dir)) {
-        const QByteArray name(e->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = folder + '/' + name;
-        unsigned char type = e->d_type;
-        if (type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::lstat(path.constData(), &st) != 0)
+    /// Walks with readdir's entry types, so that listing costs no call per file (as grep -r
+    /// lists).
+    inline void collect(const QByteArray& folder, QList<QByteArray>& out)
+    {
+        DIR* dir = ::opendir(folder.constData());
+        if (!dir)
+            return;
+        while (const dirent* e = ::readdir(dir)) {
+            const QByteArray name(e->d_name);
+            if (name == "." || name == "..")
                 continue;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            const QByteArray path = folder + '/' + name;
+            unsigned char type = e->d_type;
+            if (type == DT_UNKNOWN) {
+                struct stat st
+                {
+                };
+                if (::lstat(path.constData(), &st) != 0)
+                    continue;
+                type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+            }
+            if (type == DT_DIR)
+                collect(path, out);
+            else if (type == DT_REG)
+                out.append(path);
         }
-        if (type == DT_DIR)
-            collect(path, out);
-        else if (type == DT_REG)
-            out.append(path);
+        ::closedir(dir);
     }
-    ::closedir(dir);
-}
 
 } // namespace detail
 

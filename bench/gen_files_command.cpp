@@ -24,9 +24,9 @@ int runGenFiles(const QStringList& args)
     return 0;
 }
 
-const bool registered = pmbench::registerCommand(
-    { "gen-files", "gen-files DIR [COUNT] [BYTES]: write COUNT pages of about BYTES bytes "
-                   "(default 2,000 of 10 KB; every tenth lacks \"river\")",
-      &runGenFiles });
+const bool registered = pmbench::registerCommand({ "gen-files",
+    "gen-files DIR [COUNT] [BYTES]: write COUNT pages of about BYTES bytes "
+    "(default 2,000 of 10 KB; every tenth lacks \"river\")",
+    &runGenFiles });
 
 } // namespace

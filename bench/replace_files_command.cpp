@@ -49,10 +49,10 @@ int runReplaceFiles(const QStringList& args)
     return r.failures.isEmpty() ? 0 : 1;
 }
 
-const bool registered = pmbench::registerCommand(
-    { "replace-files", "replace-files DIR TEXT REPLACEMENT [--no-undo] [--verbose]: replace in "
-                       "every file under DIR, answering \"Yes to all files\"; prints the files "
-                       "changed",
-      &runReplaceFiles });
+const bool registered = pmbench::registerCommand({ "replace-files",
+    "replace-files DIR TEXT REPLACEMENT [--no-undo] [--verbose]: replace in "
+    "every file under DIR, answering \"Yes to all files\"; prints the files "
+    "changed",
+    &runReplaceFiles });
 
 } // namespace

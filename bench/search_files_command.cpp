@@ -38,9 +38,9 @@ int runSearchFiles(const QStringList& args)
     return r.unreadable.isEmpty() ? 0 : 1;
 }
 
-const bool registered = pmbench::registerCommand(
-    { "search-files", "search-files DIR TEXT [--case] [--whole] [--verbose]: search every file "
-                      "under DIR as the search dialog does; prints the files matched",
-      &runSearchFiles });
+const bool registered = pmbench::registerCommand({ "search-files",
+    "search-files DIR TEXT [--case] [--whole] [--verbose]: search every file "
+    "under DIR as the search dialog does; prints the files matched",
+    &runSearchFiles });
 
 } // namespace

@@ -63,8 +63,8 @@ bool projectItemLess(const TProjectItem& a, const TProjectItem& b)
 QString notesWindowLine(const TNotesWindowState& s)
 {
     return QLatin1Char(s.visible ? '+' : '-') + QLatin1Char(' ') + QString::number(s.top)
-        + QLatin1Char(' ') + QString::number(s.left) + QLatin1Char(' ')
-        + QString::number(s.width) + QLatin1Char(' ') + QString::number(s.height);
+        + QLatin1Char(' ') + QString::number(s.left) + QLatin1Char(' ') + QString::number(s.width)
+        + QLatin1Char(' ') + QString::number(s.height);
 }
 
 bool parseNotesWindowLine(const QString& line, TNotesWindowState& state)
@@ -116,9 +116,8 @@ TProjectRead readProjectBytes(const QByteArray& bytes)
         return read;
     // The file is decoded as one text, so that a name is read the way it was written.
     const bool utf8 = view.isValidUtf8();
-    auto text = [utf8](QByteArrayView b) {
-        return utf8 ? QString::fromUtf8(b) : QString::fromLatin1(b);
-    };
+    auto text
+        = [utf8](QByteArrayView b) { return utf8 ? QString::fromUtf8(b) : QString::fromLatin1(b); };
     TProjectData& data = read.data;
     data.hasNotesWindowLine = false;
     read.outcome = TProjectRead::Ok;

@@ -45,7 +45,8 @@ int TProject::addFile(const QString& fullPath)
     const TProjectItem item = projectItemFor(fullPath);
     if (std::find(m_data.files.cbegin(), m_data.files.cend(), item) != m_data.files.cend())
         return -1;
-    const auto at = std::upper_bound(m_data.files.begin(), m_data.files.end(), item, projectItemLess);
+    const auto at
+        = std::upper_bound(m_data.files.begin(), m_data.files.end(), item, projectItemLess);
     const int row = int(at - m_data.files.begin());
     m_data.files.insert(row, item);
     projectModified = true;
@@ -132,8 +133,9 @@ bool loadProject(const QString& fileName)
     }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        showError(messageError, QStringLiteral("The project file\r\n") + fileName
-                      + QStringLiteral("\r\ncould not be read:\r\n") + file.errorString());
+        showError(messageError,
+            QStringLiteral("The project file\r\n") + fileName
+                + QStringLiteral("\r\ncould not be read:\r\n") + file.errorString());
         return false;
     }
     // The header decides before anything large is read.
@@ -146,14 +148,16 @@ bool loadProject(const QString& fileName)
         return false;
     }
     if (file.size() > maxProjectFileSize) {
-        showError(messageError, QStringLiteral("The project file\r\n") + fileName
-                      + QStringLiteral("\r\nis too large to be a project file."));
+        showError(messageError,
+            QStringLiteral("The project file\r\n") + fileName
+                + QStringLiteral("\r\nis too large to be a project file."));
         return false;
     }
     QByteArray bytes = first + file.readAll();
     if (file.error() != QFileDevice::NoError) {
-        showError(messageError, QStringLiteral("The project file\r\n") + fileName
-                      + QStringLiteral("\r\ncould not be read:\r\n") + file.errorString());
+        showError(messageError,
+            QStringLiteral("The project file\r\n") + fileName
+                + QStringLiteral("\r\ncould not be read:\r\n") + file.errorString());
         return false;
     }
     file.close();
@@ -164,10 +168,10 @@ bool loadProject(const QString& fileName)
         showError(notAProjectError, fileName);
         return false;
     case TProjectRead::BadNotesWindowLine:
-        showError(messageError, QStringLiteral("The project file\r\n") + fileName
-                      + QStringLiteral("\r\ncould not be read: its notes window line\r\n\"")
-                      + read.badLine
-                      + QStringLiteral("\"\r\ndoes not hold four whole numbers."));
+        showError(messageError,
+            QStringLiteral("The project file\r\n") + fileName
+                + QStringLiteral("\r\ncould not be read: its notes window line\r\n\"")
+                + read.badLine + QStringLiteral("\"\r\ndoes not hold four whole numbers."));
         return false;
     case TProjectRead::Ok:
         break;
@@ -203,8 +207,9 @@ bool saveProject(const QString& fileName)
         file.cancelWriting();
         // Still modified: the close question must come again, the file does not hold it.
         projectModified = true;
-        showError(messageError, QStringLiteral("The project file\r\n") + fileName
-                      + QStringLiteral("\r\ncould not be saved:\r\n") + error);
+        showError(messageError,
+            QStringLiteral("The project file\r\n") + fileName
+                + QStringLiteral("\r\ncould not be saved:\r\n") + error);
         return false;
     }
     projectModified = false;

@@ -71,8 +71,8 @@ void TprocessForm::start(int fileCount, bool replacing)
     m_filesBar->setRange(0, qMax(fileCount, 1));
     m_filesBar->setValue(0);
     for (QWidget* w : { static_cast<QWidget*>(m_lineLabel), static_cast<QWidget*>(m_charLabel),
-                        static_cast<QWidget*>(m_replacedLabel), static_cast<QWidget*>(m_linesBar),
-                        static_cast<QWidget*>(m_charsBar) })
+             static_cast<QWidget*>(m_replacedLabel), static_cast<QWidget*>(m_linesBar),
+             static_cast<QWidget*>(m_charsBar) })
         w->setVisible(replacing);
     m_fileLabel->clear();
     if (!m_running)
@@ -131,7 +131,8 @@ void TprocessForm::showPending()
     m_lineLabel->setText(QStringLiteral("Line %1 of %2").arg(m_where.line).arg(m_where.lineCount));
     m_linesBar->setRange(0, qMax(m_where.lineCount, 1));
     m_linesBar->setValue(qMin(m_where.line, m_where.lineCount));
-    m_charLabel->setText(QStringLiteral("Char %1 of %2").arg(m_where.charIndex).arg(m_where.lineLength));
+    m_charLabel->setText(
+        QStringLiteral("Char %1 of %2").arg(m_where.charIndex).arg(m_where.lineLength));
     m_charsBar->setRange(0, qMax(m_where.lineLength, 1));
     m_charsBar->setValue(qMin(m_where.charIndex, m_where.lineLength));
     m_replacedLabel->setText(QStringLiteral("%1 replaced").arg(m_where.replaced));

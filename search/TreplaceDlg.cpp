@@ -4,13 +4,15 @@
 #include <QGridLayout>
 #include <QPushButton>
 
-TreplaceDlg::TreplaceDlg(QWidget* parent) : QDialog(parent, Qt::Tool)
+TreplaceDlg::TreplaceDlg(QWidget* parent)
+    : QDialog(parent, Qt::Tool)
 {
     setObjectName(QStringLiteral("TreplaceDlg"));
     setWindowTitle(QStringLiteral("Replace ?"));
     setModal(true);
     auto* grid = new QGridLayout(this);
-    const struct {
+    const struct
+    {
         const char* name;
         const char* caption;
         TReplaceAnswer answer;

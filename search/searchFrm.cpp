@@ -80,8 +80,7 @@ void closeWindow(TMDIChild* w)
 bool opensAsDocument(const QString& name)
 {
     static const QStringList others { QStringLiteral("pmp"), QStringLiteral("gif"),
-                                      QStringLiteral("jpeg"), QStringLiteral("jpg"),
-                                      QStringLiteral("bmp") };
+        QStringLiteral("jpeg"), QStringLiteral("jpg"), QStringLiteral("bmp") };
     return !others.contains(QFileInfo(name).suffix().toLower());
 }
 
@@ -91,7 +90,9 @@ class TWindowsRunHost : public TReplaceHost
 {
 public:
     TWindowsRunHost(TprocessForm& form, TReplaceQuestion& question, QWidget* frame)
-        : m_form(form), m_question(question), m_frame(frame)
+        : m_form(form)
+        , m_question(question)
+        , m_frame(frame)
     {
     }
 
@@ -153,7 +154,9 @@ private:
 class TSearchList : public QTreeWidget
 {
 public:
-    TSearchList(TsearchDlg* dialog, QWidget* parent) : QTreeWidget(parent), m_dialog(dialog)
+    TSearchList(TsearchDlg* dialog, QWidget* parent)
+        : QTreeWidget(parent)
+        , m_dialog(dialog)
     {
         setObjectName(QStringLiteral("filesListBox"));
         setHeaderLabels({ QStringLiteral("Search (and replace) in these files") });
@@ -233,7 +236,8 @@ private:
 };
 
 TsearchDlg::TsearchDlg(QWidget* frame, const QString& folder, const QString& filter)
-    : QDialog(frame), m_frame(frame)
+    : QDialog(frame)
+    , m_frame(frame)
 {
     setObjectName(QStringLiteral("TsearchDlg"));
     setWindowTitle(QStringLiteral("Search&Replace"));
@@ -252,7 +256,8 @@ TsearchDlg::TsearchDlg(QWidget* frame, const QString& folder, const QString& fil
     QPushButton* goBtn = buttons->addButton(QStringLiteral("Go"), QDialogButtonBox::AcceptRole);
     goBtn->setObjectName(QStringLiteral("goBtn"));
     goBtn->setDefault(true);
-    QPushButton* closeBtn = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    QPushButton* closeBtn
+        = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
     closeBtn->setObjectName(QStringLiteral("closeBtn"));
     connect(goBtn, &QPushButton::clicked, this, [this] { go(); });
     connect(closeBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -307,7 +312,7 @@ void TsearchDlg::buildSources(const QString& folder, const QString& filter)
     for (int c = 1; c < m_dirModel->columnCount(); ++c)
         m_dirTree->hideColumn(c);
     connect(m_dirTree, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { setFolder(m_dirModel->filePath(index)); });
+        [this](const QModelIndex& index) { setFolder(m_dirModel->filePath(index)); });
     m_fileList = new QListWidget(dirPage);
     m_fileList->setObjectName(QStringLiteral("fileList"));
     m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -362,8 +367,8 @@ QWidget* TsearchDlg::buildOptions()
     grid->addWidget(m_replaceWith, 1, 1, 1, 3);
     grid->addWidget(m_caseChk, 2, 0);
     grid->addWidget(m_wholeChk, 2, 1);
-    auto group = [box](const QString& title, const QString& a, const QString& b, QRadioButton*& first,
-                       QRadioButton*& second) {
+    auto group = [box](const QString& title, const QString& a, const QString& b,
+                     QRadioButton*& first, QRadioButton*& second) {
         auto* g = new QGroupBox(title, box);
         auto* l = new QVBoxLayout(g);
         first = new QRadioButton(a, g);
@@ -374,16 +379,16 @@ QWidget* TsearchDlg::buildOptions()
         return g;
     };
     grid->addWidget(group(QStringLiteral("&Direction"), QStringLiteral("Forward"),
-                          QStringLiteral("Backward"), m_forward, m_backward),
-                    3, 0);
+                        QStringLiteral("Backward"), m_forward, m_backward),
+        3, 0);
     grid->addWidget(group(QStringLiteral("Ori&gin"), QStringLiteral("From cursor"),
-                          QStringLiteral("Entire scope"), m_fromCursor, m_entireScope),
-                    3, 1);
+                        QStringLiteral("Entire scope"), m_fromCursor, m_entireScope),
+        3, 1);
     grid->addWidget(group(QStringLiteral("Sco&pe"), QStringLiteral("Global"),
-                          QStringLiteral("Selected text"), m_global, m_selected),
-                    3, 2);
+                        QStringLiteral("Selected text"), m_global, m_selected),
+        3, 2);
     m_resultsGroup = group(QStringLiteral("Show res&ults"), QStringLiteral("In the text"),
-                           QStringLiteral("In Results panel"), m_inText, m_inPanel);
+        QStringLiteral("In Results panel"), m_inText, m_inPanel);
     m_resultsGroup->setObjectName(QStringLiteral("resultsGroup"));
     grid->addWidget(m_resultsGroup, 3, 3);
     connect(m_replaceChk, &QCheckBox::toggled, this, &TsearchDlg::applyCheckBoxRule);
@@ -410,7 +415,8 @@ void TsearchDlg::fillFileList()
             m = QStringLiteral("*"); // every file, dotted or not
     }
     m_fileList->clear();
-    const QStringList names = QDir(m_folder).entryList(masks, QDir::Files | QDir::Hidden, QDir::Name);
+    const QStringList names
+        = QDir(m_folder).entryList(masks, QDir::Files | QDir::Hidden, QDir::Name);
     m_fileList->addItems(names);
 }
 
@@ -587,10 +593,11 @@ void TsearchDlg::runSearch(const QList<TSearchEntry>& list, const TSearchOptions
         }
     }
     if (!r.unreadable.isEmpty())
-        pm::dialogs().error(fileListMessage(QStringLiteral("These files could not be searched:"), r.unreadable));
+        pm::dialogs().error(
+            fileListMessage(QStringLiteral("These files could not be searched:"), r.unreadable));
     else if (inText && o.ShowNotFound && r.filesMatched == 0)
-        pm::dialogs().information(QStringLiteral("Search string '") + o.TextToFind
-                                  + QStringLiteral("' not found"));
+        pm::dialogs().information(
+            QStringLiteral("Search string '") + o.TextToFind + QStringLiteral("' not found"));
     setStatus(QStringLiteral("%1 of %2 files matched%3. Ready")
                   .arg(r.filesMatched)
                   .arg(r.filesSearched)
@@ -613,7 +620,8 @@ void TsearchDlg::runReplace(const QList<TSearchEntry>& list, const TSearchOption
     m_replaceDlg.reset();
     emit undoAvailableChanged(canUndoReplace());
     if (!r.failures.isEmpty())
-        pm::dialogs().error(fileListMessage(QStringLiteral("These files were not changed:"), r.failures));
+        pm::dialogs().error(
+            fileListMessage(QStringLiteral("These files were not changed:"), r.failures));
     setStatus(QStringLiteral("%1 replacements in %2 files%3. Ready")
                   .arg(r.replacements)
                   .arg(r.filesWritten + r.documentsChanged)
@@ -642,7 +650,8 @@ void TsearchDlg::undoReplaceInFiles()
         // A window showing the file as the run left it shows it as it is again.
         const QList<TMDIChild*> windows = documentWindows();
         for (TMDIChild* w : windows) {
-            if (w->fileName == o.fileName && !w->source().Modified() && w->source().loadFile(o.fileName)) {
+            if (w->fileName == o.fileName && !w->source().Modified()
+                && w->source().loadFile(o.fileName)) {
                 w->source().expandTabs(4);
                 w->source().setModified(false);
                 w->refreshStatusBar();
@@ -651,6 +660,7 @@ void TsearchDlg::undoReplaceInFiles()
     }
     emit undoAvailableChanged(canUndoReplace());
     if (!refused.isEmpty())
-        pm::dialogs().error(fileListMessage(QStringLiteral("These files were not put back:"), refused));
+        pm::dialogs().error(
+            fileListMessage(QStringLiteral("These files were not put back:"), refused));
     setStatus(QStringLiteral("%1 files put back. Ready").arg(restored));
 }

@@ -96,10 +96,9 @@ TProjectAnswer askSaveProject()
     if (!projectModified)
         return TProjectAnswer::NotAsked;
     const auto answer = pm::dialogs().message(pm::Dialogs::Kind::Warning,
-                                              QStringLiteral("Save project?\r\n")
-                                                  + currentProject().name()
-                                                  + QStringLiteral("\r\n") + projectFileName,
-                                              pm::Dialogs::Buttons::YesNoCancel);
+        QStringLiteral("Save project?\r\n") + currentProject().name() + QStringLiteral("\r\n")
+            + projectFileName,
+        pm::Dialogs::Buttons::YesNoCancel);
     switch (answer) {
     case pm::Dialogs::Answer::Yes:
         return saveCurrentProject() ? TProjectAnswer::Yes : TProjectAnswer::Cancel;
@@ -112,7 +111,9 @@ TProjectAnswer askSaveProject()
 
 // --- The panel --------------------------------------------------------------------------
 
-TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame) : QWidget(page), m_page(page)
+TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame)
+    : QWidget(page)
+    , m_page(page)
 {
     setObjectName(QStringLiteral("projectPanel"));
     auto* pageLayout = new QVBoxLayout(page);
@@ -133,8 +134,9 @@ TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame) : QWidget(page), m_p
         return a;
     };
     connect(add("projectNewBtn", QStyle::SP_FileIcon, QStringLiteral("Create a new project file")),
-            &QAction::triggered, this, &TProjectPanel::projectNewBtnClick);
-    QAction* open = add("projectOpenBtn", QStyle::SP_DialogOpenButton, QStringLiteral("Open project"));
+        &QAction::triggered, this, &TProjectPanel::projectNewBtnClick);
+    QAction* open
+        = add("projectOpenBtn", QStyle::SP_DialogOpenButton, QStringLiteral("Open project"));
     connect(open, &QAction::triggered, this, &TProjectPanel::projectOpenBtnClick);
     projectReopenPop = new QMenu(this);
     projectReopenPop->setObjectName(QStringLiteral("projectReopenPop"));
@@ -145,23 +147,24 @@ TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame) : QWidget(page), m_p
     if (m_openButton)
         m_openButton->setPopupMode(QToolButton::MenuButtonPopup);
     connect(add("projectSaveBtn", QStyle::SP_DialogSaveButton, QStringLiteral("Save project")),
-            &QAction::triggered, this, [] { saveCurrentProject(); });
+        &QAction::triggered, this, [] { saveCurrentProject(); });
     connect(add("projectSaveAsBtn", QStyle::SP_DriveFDIcon, QStringLiteral("Save project as")),
-            &QAction::triggered, this, [] { saveCurrentProjectAs(); });
+        &QAction::triggered, this, [] { saveCurrentProjectAs(); });
     projectToolbar->addSeparator();
     connect(add("projectViewNotesBtn", QStyle::SP_FileDialogContentsView,
                 QStringLiteral("Show/Hide Project notes")),
-            &QAction::triggered, this, &TProjectPanel::projectViewNotesBtnClick);
+        &QAction::triggered, this, &TProjectPanel::projectViewNotesBtnClick);
     connect(add("projectViewFNBtn", QStyle::SP_ComputerIcon, QStringLiteral("View selected file")),
-            &QAction::triggered, this, &TProjectPanel::projectViewFNBtnClick);
+        &QAction::triggered, this, &TProjectPanel::projectViewFNBtnClick);
     connect(add("projectRemoveFN", QStyle::SP_TrashIcon,
                 QStringLiteral("Remove selected file from project")),
-            &QAction::triggered, this, &TProjectPanel::projectRemoveFNClick);
-    connect(add("projectAddFN", QStyle::SP_FileDialogNewFolder, QStringLiteral("Add a file to project")),
-            &QAction::triggered, this, &TProjectPanel::projectAddFNClick);
+        &QAction::triggered, this, &TProjectPanel::projectRemoveFNClick);
+    connect(add("projectAddFN", QStyle::SP_FileDialogNewFolder,
+                QStringLiteral("Add a file to project")),
+        &QAction::triggered, this, &TProjectPanel::projectAddFNClick);
     connect(add("projectAddCurrentFN", QStyle::SP_ArrowDown,
                 QStringLiteral("Add currently opened file to project")),
-            &QAction::triggered, this, &TProjectPanel::projectAddCurrentFNClick);
+        &QAction::triggered, this, &TProjectPanel::projectAddCurrentFNClick);
     layout->addWidget(projectToolbar);
 
     projectNamePanel = new QWidget(this);
@@ -176,7 +179,7 @@ TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame) : QWidget(page), m_p
     nameLayout->addWidget(projectName);
     layout->addWidget(projectNamePanel);
     connect(projectName, &QLineEdit::textEdited, this,
-            [](const QString& text) { currentProject().setName(text); });
+        [](const QString& text) { currentProject().setName(text); });
 
     projectFiles = new QTreeView(this);
     projectFiles->setObjectName(QStringLiteral("projectFiles"));
@@ -190,7 +193,7 @@ TProjectPanel::TProjectPanel(QWidget* page, QWidget* frame) : QWidget(page), m_p
     layout->addWidget(projectFiles, 1);
     connect(projectFiles, &QTreeView::activated, this, &TProjectPanel::projectFilesActivated);
     connect(projectFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TProjectPanel::projectFilesSelectionChanged);
+        &TProjectPanel::projectFilesSelectionChanged);
 
     projectFNTitle = new QLabel(this);
     projectFNTitle->setObjectName(QStringLiteral("projectFNTitle"));
@@ -270,7 +273,8 @@ void TProjectPanel::selectPath(const QString& fullPath)
 
 void TProjectPanel::rebuildReopenMenu()
 {
-    buildReopenMenu(projectReopenList, projectReopenMenuItem, [](const QString& f) { loadProject(f); });
+    buildReopenMenu(
+        projectReopenList, projectReopenMenuItem, [](const QString& f) { loadProject(f); });
 }
 
 void TProjectPanel::setAddCurrentEnabled(bool enabled)
@@ -396,10 +400,9 @@ void TProjectPanel::projectRemoveFNClick()
     if (rows.isEmpty())
         return;
     const int row = rows.first().row();
-    const auto answer = pm::dialogs().message(
-        pm::Dialogs::Kind::Warning,
-        QStringLiteral("Are you sure you want to remove\r\n") + currentProject().files().at(row).fileName
-            + QStringLiteral("\r\nfrom your project?"),
+    const auto answer = pm::dialogs().message(pm::Dialogs::Kind::Warning,
+        QStringLiteral("Are you sure you want to remove\r\n")
+            + currentProject().files().at(row).fileName + QStringLiteral("\r\nfrom your project?"),
         pm::Dialogs::Buttons::YesNo);
     if (answer == pm::Dialogs::Answer::Yes)
         currentProject().removeFile(row);

@@ -48,7 +48,8 @@ const char* find2(const char* p, const char* end, char a, char b)
     const __m128i vb = _mm_set1_epi8(b);
     for (; end - p >= 16; p += 16) {
         const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)));
+        const int mask
+            = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(x, va), _mm_cmpeq_epi8(x, vb)));
         if (mask)
             return p + __builtin_ctz(unsigned(mask));
     }
@@ -107,7 +108,8 @@ bool TBytePrefilter::found(const char* data, qsizetype size) const
     if (size < m)
         return false;
     const char first = m_pattern[0];
-    const char other = m_caseSensitive ? first : (first >= 'A' && first <= 'Z' ? char(first + 32) : first);
+    const char other
+        = m_caseSensitive ? first : (first >= 'A' && first <= 'Z' ? char(first + 32) : first);
     const char* end = data + size - m + 1;
     for (const char* p = data; (p = find2(p, end, first, other)) < end; ++p) {
         qsizetype k = 1;
@@ -152,7 +154,9 @@ TBytePrefilter::Verdict TBytePrefilter::check(const QString& fileName, QString* 
             *error = qt_error_string(errno);
         return Unreadable;
     }
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return NotAFile; // a folder or a device, which no search reads
@@ -173,7 +177,8 @@ TBytePrefilter::Verdict TBytePrefilter::check(const QString& fileName, QString* 
     Verdict verdict = NoMatch;
     for (;;) {
         // A file that fits one piece is read with one call; its end needs no second one.
-        const qsizetype want = total == 0 && m_seen.size <= kPiece ? qsizetype(m_seen.size) + 1 : kPiece;
+        const qsizetype want
+            = total == 0 && m_seen.size <= kPiece ? qsizetype(m_seen.size) + 1 : kPiece;
         const ssize_t got = ::read(fd, m_buffer.data() + kept, size_t(want));
         if (got < 0) {
             if (errno == EINTR)

@@ -29,7 +29,11 @@ QString tr(const char* text)
 class RunBracket
 {
 public:
-    RunBracket(TMemoSource& text, uint8_t op) : m_text(text) { m_text.beginChange(op); }
+    RunBracket(TMemoSource& text, uint8_t op)
+        : m_text(text)
+    {
+        m_text.beginChange(op);
+    }
     ~RunBracket() { m_text.endChange(); }
     RunBracket(const RunBracket&) = delete;
     RunBracket& operator=(const RunBracket&) = delete;
@@ -63,7 +67,9 @@ std::unique_ptr<TMemoSource> loadForReplace(const QString& fileName, QString* er
 struct WriteTarget
 {
     QString name;
-    struct stat st {};
+    struct stat st
+    {
+    };
 };
 
 bool writeTarget(const QString& fileName, WriteTarget& target, QString* error)
@@ -123,7 +129,8 @@ bool writeReplaced(const TMemoSource& text, const WriteTarget& target, QString* 
     bool ok;
     {
         QFile out;
-        ok = out.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
+        ok = out.open(
+                 fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)
             && text.writeTo(out, error);
     }
     if (ok && (target.st.st_uid != uid || target.st.st_gid != gid))
@@ -166,8 +173,8 @@ TSearchPos searchStart(const TMemoSource& text, TSearchOptions& options)
     return pos;
 }
 
-TSearchRunResult searchInFiles(const QList<TSearchEntry>& entries, TSearchOptions options,
-                               bool inText, TRunMonitor& monitor)
+TSearchRunResult searchInFiles(
+    const QList<TSearchEntry>& entries, TSearchOptions options, bool inText, TRunMonitor& monitor)
 {
     TSearchRunResult result;
     options.ReplaceWith.clear();
@@ -217,8 +224,8 @@ TSearchRunResult searchInFiles(const QList<TSearchEntry>& entries, TSearchOption
             continue;
         }
         addResultRow({ searchMatchDescription, options.TextToFind, QString::number(pos.Index),
-                       QString::number(pos.Line), captionFileName(entry.caption),
-                       captionFolder(entry.caption) });
+            QString::number(pos.Line), captionFileName(entry.caption),
+            captionFolder(entry.caption) });
     }
     return result;
 }
@@ -229,8 +236,8 @@ namespace {
 class ReplaceRun
 {
 public:
-    ReplaceRun(const TSearchOptions& options, TReplaceHost& host, TReplaceBackups* backups,
-               int fileCount)
+    ReplaceRun(
+        const TSearchOptions& options, TReplaceHost& host, TReplaceBackups* backups, int fileCount)
         : m_options(options)
         , m_host(host)
         , m_backups(backups)
@@ -375,10 +382,10 @@ private:
     {
         ++result.filesProcessed;
         addResultRow({ replaceResultsDescription,
-                       u'"' + m_options.TextToFind + QStringLiteral("\" with \"")
-                           + m_options.ReplaceWith + u'"',
-                       QString::number(replaced) + QStringLiteral(" time(s)"), QString(),
-                       captionFileName(name), captionFolder(name) });
+            u'"' + m_options.TextToFind + QStringLiteral("\" with \"") + m_options.ReplaceWith
+                + u'"',
+            QString::number(replaced) + QStringLiteral(" time(s)"), QString(),
+            captionFileName(name), captionFolder(name) });
     }
 
     void select(TMemoSource& text, int start, int line, int length)
@@ -416,11 +423,13 @@ private:
     bool keep(const WriteTarget& target, QString* error)
     {
         const TBytePrefilter::FileSeen& seen = m_prefilter.lastFile();
-        const qint64 mtime = qint64(target.st.st_mtim.tv_sec) * 1000000000 + target.st.st_mtim.tv_nsec;
+        const qint64 mtime
+            = qint64(target.st.st_mtim.tv_sec) * 1000000000 + target.st.st_mtim.tv_nsec;
         if (seen.whole && m_seenFile == target.name && seen.device == quint64(target.st.st_dev)
             && seen.inode == quint64(target.st.st_ino) && seen.size == qint64(target.st.st_size)
             && seen.mtimeNs == mtime)
-            return m_backups->keepBytes(target.name, m_prefilter.lastBytes(), seen.device, seen.inode, error);
+            return m_backups->keepBytes(
+                target.name, m_prefilter.lastBytes(), seen.device, seen.inode, error);
         return m_backups->keep(target.name, error);
     }
 
@@ -443,7 +452,7 @@ private:
 } // namespace
 
 TReplaceRunResult replaceInFiles(const QList<TSearchEntry>& entries, TSearchOptions options,
-                                 TReplaceHost& host, TReplaceBackups* backups)
+    TReplaceHost& host, TReplaceBackups* backups)
 {
     options.InReplace = true;
     options.ReplaceAll = true;

@@ -68,8 +68,8 @@ struct TSearchRunResult
 /// folder with "/"), except that with `inText` a match in an open document is selected
 /// there (stream selection, caret at its end) instead. A closed file is read into a text of
 /// its own, searched and released; one that does not exist is skipped.
-TSearchRunResult searchInFiles(const QList<TSearchEntry>& entries, TSearchOptions options,
-                               bool inText, TRunMonitor& monitor);
+TSearchRunResult searchInFiles(
+    const QList<TSearchEntry>& entries, TSearchOptions options, bool inText, TRunMonitor& monitor);
 
 /// The answers of the replace question.
 enum class TReplaceAnswer { Yes, No, YesToAllInFile, NextFile, YesToAllFiles, AbortAllFiles };
@@ -136,7 +136,7 @@ constexpr uint8_t opReplaceInFilesB = 63;
 /// Every file processed adds a "Replace results" row: "\"find\" with \"replacement\"", the
 /// count and " time(s)", an empty line, the file name and the folder.
 TReplaceRunResult replaceInFiles(const QList<TSearchEntry>& entries, TSearchOptions options,
-                                 TReplaceHost& host, TReplaceBackups* backups);
+    TReplaceHost& host, TReplaceBackups* backups);
 
 /// The file name part and the folder part (with its trailing "/") of a caption.
 QString captionFileName(const QString& caption);

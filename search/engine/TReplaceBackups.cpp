@@ -25,7 +25,8 @@ QString tr(const char* text)
 
 } // namespace
 
-TReplaceBackups::TReplaceBackups(const QString& folder, qint64 limit) : m_limit(limit)
+TReplaceBackups::TReplaceBackups(const QString& folder, qint64 limit)
+    : m_limit(limit)
 {
     m_folder = folder.isEmpty()
         ? QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
@@ -42,7 +43,9 @@ TReplaceBackups::~TReplaceBackups()
 
 bool TReplaceBackups::stateOf(const QString& fileName, FileState& state)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
         return false;
     state.device = quint64(st.st_dev);
@@ -56,6 +59,7 @@ bool TReplaceBackups::stateOf(const QString& fileName, FileState& state)
 void TReplaceBackups::clear()
 {
     m_entries.clear();
+    m_known.clear();
     m_pending = -1;
     if (m_pack.isOpen()) {
         m_pack.close();
@@ -95,8 +99,8 @@ bool TReplaceBackups::openPack(QString* error)
             *error = tr("the folder %1 for its undo copy cannot be made").arg(m_folder);
         return false;
     }
-    QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                              | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QString base = m_folder + QStringLiteral("run-")
         + QString::number(QCoreApplication::applicationPid()) + u'-'
         + QString::number(QRandomGenerator::global()->generate(), 16);
@@ -123,6 +127,9 @@ bool TReplaceBackups::openPack(QString* error)
 
 bool TReplaceBackups::findEntry(quint64 device, quint64 inode)
 {
+    // Most files of a run are new to it: the set says so without a walk over the entries.
+    if (!m_known.contains({ device, inode }))
+        return false;
     for (qsizetype i = 0; i < m_entries.size(); ++i) {
         const Entry& e = m_entries[i];
         const bool same = e.written ? e.after.device == device && e.after.inode == inode
@@ -138,8 +145,8 @@ bool TReplaceBackups::findEntry(quint64 device, quint64 inode)
     return false;
 }
 
-void TReplaceBackups::addEntry(const QString& fileName, quint64 device, quint64 inode,
-                               qint64 offset, qint64 size)
+void TReplaceBackups::addEntry(
+    const QString& fileName, quint64 device, quint64 inode, qint64 offset, qint64 size)
 {
     Entry e;
     e.fileName = fileName;
@@ -148,13 +155,14 @@ void TReplaceBackups::addEntry(const QString& fileName, quint64 device, quint64 
     e.offset = offset;
     e.size = size;
     m_entries.append(e);
+    m_known.insert({ device, inode });
     m_packSize = offset + size;
     m_pending = m_entries.size() - 1;
     m_pendingNew = true;
 }
 
-bool TReplaceBackups::keepBytes(const QString& fileName, QByteArrayView bytes, quint64 device,
-                                quint64 inode, QString* error)
+bool TReplaceBackups::keepBytes(
+    const QString& fileName, QByteArrayView bytes, quint64 device, quint64 inode, QString* error)
 {
     if (findEntry(device, inode))
         return true;
@@ -236,6 +244,8 @@ void TReplaceBackups::written(const QString& fileName)
         return;
     Entry& e = m_entries[m_pending];
     e.written = stateOf(fileName, e.after);
+    if (e.written)
+        m_known.insert({ e.after.device, e.after.inode });
     // Put back last written first: a file written again moves to the end.
     m_entries.move(m_pending, m_entries.size() - 1);
     m_pending = -1;
@@ -257,8 +267,8 @@ int TReplaceBackups::count() const
     return n;
 }
 
-QList<TReplaceBackups::Outcome>
-TReplaceBackups::restore(const std::function<QString(const QString&)>& veto)
+QList<TReplaceBackups::Outcome> TReplaceBackups::restore(
+    const std::function<QString(const QString&)>& veto)
 {
     QList<Outcome> out;
     QList<Entry> failed; // kept for another try
@@ -280,7 +290,8 @@ TReplaceBackups::restore(const std::function<QString(const QString&)>& veto)
             o.reason = why;
         } else {
             QSaveFile target(e.fileName);
-            bool ok = target.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && m_pack.seek(e.offset);
+            bool ok = target.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                && m_pack.seek(e.offset);
             for (qint64 done = 0; ok && done < e.size;) {
                 const QByteArray chunk = m_pack.read(std::min(kCopyChunk, e.size - done));
                 ok = !chunk.isEmpty() && target.write(chunk) == chunk.size();

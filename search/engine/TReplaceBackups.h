@@ -5,6 +5,8 @@
 #include <QByteArrayView>
 #include <QFile>
 #include <QList>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -34,7 +36,7 @@ public:
     bool keep(const QString& fileName, QString* error = nullptr);
     /// The same with the bytes already read, and the file's device and inode when read.
     bool keepBytes(const QString& fileName, QByteArrayView bytes, quint64 device, quint64 inode,
-                   QString* error = nullptr);
+        QString* error = nullptr);
     /// The run wrote the file it last kept: remembers what the file holds now, so that undo
     /// can tell a later change.
     void written(const QString& fileName);
@@ -82,11 +84,13 @@ private:
     bool openPack(QString* error);
     /// keep()'s end: the entry named again, or a new one for bytes written at the pack's end.
     bool findEntry(quint64 device, quint64 inode);
-    void addEntry(const QString& fileName, quint64 device, quint64 inode, qint64 offset, qint64 size);
+    void addEntry(
+        const QString& fileName, quint64 device, quint64 inode, qint64 offset, qint64 size);
 
     QString m_folder;
     qint64 m_limit;
     QList<Entry> m_entries;
+    QSet<QPair<quint64, quint64>> m_known; ///< device and inode of every entry, before and after
     QFile m_pack;
     qint64 m_packSize = 0;
     qsizetype m_pending = -1; ///< the entry keep() last named

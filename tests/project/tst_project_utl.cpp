@@ -105,8 +105,8 @@ private slots:
         QTest::newRow("empty") << QByteArray() << false << "is not a valid project file";
         QTest::newRow("binary") << QByteArray("\0\x01\x02\xff\xfe\n\x80", 7) << false
                                 << "is not a valid project file";
-        QTest::newRow("long first line") << QByteArray(100000, 'P') << false
-                                         << "is not a valid project file";
+        QTest::newRow("long first line")
+            << QByteArray(100000, 'P') << false << "is not a valid project file";
         QTest::newRow("words for numbers")
             << QByteArray("Pagemason Project File\r\n\r\nOther\r\n\r\n/x/y.html\r\nProject "
                           "Notes:\r\n+ top 1 2 3\r\nnote\r\n")
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(m_dialogs.shown().size(), 1);
         QCOMPARE(m_dialogs.shown().first().kind, pm::Dialogs::Kind::Error);
         QVERIFY2(m_dialogs.shown().first().text.contains(message),
-                 qPrintable(m_dialogs.shown().first().text));
+            qPrintable(m_dialogs.shown().first().text));
         QVERIFY(m_dialogs.shown().first().text.contains(broken));
         // The open project, its file name and its unsaved state are as they were, so that
         // saving it later cannot write a mixture of two projects.
@@ -150,14 +150,16 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(!loadProject(folder));
         QCOMPARE(m_dialogs.shown().size(), 1);
-        QVERIFY(m_dialogs.shown().first().text.contains(QStringLiteral("is not a valid project file")));
+        QVERIFY(
+            m_dialogs.shown().first().text.contains(QStringLiteral("is not a valid project file")));
     }
 
     void fileEndingBeforeNotesLineKeepsTheWindow()
     {
         currentProject().setNotesWindow({ true, 1, 2, 3, 4 });
         const QString path = m_dir.filePath(QStringLiteral("short.pmp"));
-        writeFile(path, "Pagemason Project File\r\nProject name:\r\nShort\r\nProject files:\r\n/a/x.html\r\n");
+        writeFile(path,
+            "Pagemason Project File\r\nProject name:\r\nShort\r\nProject files:\r\n/a/x.html\r\n");
         QVERIFY(loadProject(path));
         QVERIFY(m_dialogs.shown().isEmpty());
         QCOMPARE(currentProject().name(), QStringLiteral("Short"));
@@ -220,9 +222,9 @@ private slots:
         QCOMPARE(projectDir, m_dir.filePath(QStringLiteral("saved/")));
         QCOMPARE(p.caption(), path);
         QCOMPARE(readAll(path),
-                 QByteArray("Pagemason Project File\r\nProject name:\r\nMine\r\nProject files:\r\n"
-                            "/s/A.html\r\n/s/z.html\r\nProject Notes:\r\n- 85 154 269 232\r\n"
-                            "line 1\r\n\r\nline 3\r\n"));
+            QByteArray("Pagemason Project File\r\nProject name:\r\nMine\r\nProject files:\r\n"
+                       "/s/A.html\r\n/s/z.html\r\nProject Notes:\r\n- 85 154 269 232\r\n"
+                       "line 1\r\n\r\nline 3\r\n"));
         p.clear();
         QVERIFY(loadProject(path));
         QCOMPARE(p.notes(), QStringLiteral("line 1\nline 3"));
@@ -247,7 +249,7 @@ private slots:
         QCOMPARE(m_dialogs.shown().size(), 1);
         QVERIFY(m_dialogs.shown().first().text.contains(QStringLiteral("could not be saved")));
         QCOMPARE(QDir(m_dir.path()).entryList({ QStringLiteral("full.pmp*") }, QDir::Files),
-                 QStringList { "full.pmp" });
+            QStringList { "full.pmp" });
     }
 
     void newProjectKeepsFolderAndWindow()

@@ -25,8 +25,9 @@ private slots:
         TProjectData d;
         d.name = QStringLiteral("Site");
         d.notesWindow = { false, 85, 154, 269, 232 };
-        QCOMPARE(projectFileBytes(d), crlf("Pagemason Project File\nProject name:\nSite\n"
-                                           "Project files:\nProject Notes:\n- 85 154 269 232\n\n"));
+        QCOMPARE(projectFileBytes(d),
+            crlf("Pagemason Project File\nProject name:\nSite\n"
+                 "Project files:\nProject Notes:\n- 85 154 269 232\n\n"));
     }
 
     void writtenInListOrderWithNotesLast()
@@ -36,8 +37,8 @@ private slots:
         d.notesWindow = { true, -5, 0, 300, 200 };
         d.notes = QStringLiteral("first\n\nthird");
         QCOMPARE(projectFileBytes(d),
-                 crlf("Pagemason Project File\nProject name:\n\nProject files:\n/site/a.html\n"
-                      "/site/x/b.html\nProject Notes:\n+ -5 0 300 200\nfirst\n\nthird\n"));
+            crlf("Pagemason Project File\nProject name:\n\nProject files:\n/site/a.html\n"
+                 "/site/x/b.html\nProject Notes:\n+ -5 0 300 200\nfirst\n\nthird\n"));
     }
 
     void reading_data()
@@ -57,33 +58,36 @@ private slots:
                     "Project Notes:\n- 85 154 269 232\nnote one\n\n\nnote two\n")
             << ok << "My site" << QStringList { "/s/|A.html", "/s/|b.html" } << true
             << "note one\nnote two";
-        QTest::newRow("LF line ends")
-            << QByteArray("Pagemason Project File\nn:\nx\nf:\n/a/b.htm\nProject Notes:\n+ 1 2 3 4\nn\n")
-            << ok << "x" << QStringList { "/a/|b.htm" } << true << "n";
+        QTest::newRow("LF line ends") << QByteArray(
+            "Pagemason Project File\nn:\nx\nf:\n/a/b.htm\nProject Notes:\n+ 1 2 3 4\nn\n")
+                                      << ok << "x" << QStringList { "/a/|b.htm" } << true << "n";
         QTest::newRow("a file line without a slash has an empty Path")
-            << crlf("Pagemason Project File\n\n\n\nindex.html\nProject Notes:\n- 1 2 3 4\n")
-            << ok << "" << QStringList { "|index.html" } << true << "";
+            << crlf("Pagemason Project File\n\n\n\nindex.html\nProject Notes:\n- 1 2 3 4\n") << ok
+            << "" << QStringList { "|index.html" } << true << "";
         QTest::newRow("no duplicate check on reading")
-            << crlf("Pagemason Project File\n\n\n\n/a/x\n/a/x\nProject Notes:\n- 1 2 3 4\n")
-            << ok << "" << QStringList { "/a/|x", "/a/|x" } << true << "";
+            << crlf("Pagemason Project File\n\n\n\n/a/x\n/a/x\nProject Notes:\n- 1 2 3 4\n") << ok
+            << "" << QStringList { "/a/|x", "/a/|x" } << true << "";
         QTest::newRow("\"project notes:\" in another case is a file")
             << crlf("Pagemason Project File\n\n\n\nproject notes:\nProject Notes:\n- 1 2 3 4\n")
             << ok << "" << QStringList { "|project notes:" } << true << "";
         QTest::newRow("ends before the notes window line")
-            << crlf("Pagemason Project File\nProject name:\nn\nProject files:\n/a/x.html\n")
-            << ok << "n" << QStringList { "/a/|x.html" } << false << "";
+            << crlf("Pagemason Project File\nProject name:\nn\nProject files:\n/a/x.html\n") << ok
+            << "n" << QStringList { "/a/|x.html" } << false << "";
         QTest::newRow("ends right after the notes heading")
             << crlf("Pagemason Project File\nProject name:\nn\nProject files:\nProject Notes:\n")
             << ok << "n" << QStringList() << false << "";
-        QTest::newRow("only the header") << QByteArray("Pagemason Project File") << ok << ""
-                                         << QStringList() << false << "";
-        QTest::newRow("empty file") << QByteArray() << invalid << "" << QStringList() << false << "";
-        QTest::newRow("header in another case")
-            << crlf("pagemason project file\n\n\n\n") << invalid << "" << QStringList() << false << "";
+        QTest::newRow("only the header")
+            << QByteArray("Pagemason Project File") << ok << "" << QStringList() << false << "";
+        QTest::newRow("empty file")
+            << QByteArray() << invalid << "" << QStringList() << false << "";
+        QTest::newRow("header in another case") << crlf("pagemason project file\n\n\n\n") << invalid
+                                                << "" << QStringList() << false << "";
         QTest::newRow("header with more after it")
             << crlf("Pagemason Project File v2\n") << invalid << "" << QStringList() << false << "";
-        QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\n\xff\xfe", 14) << invalid
-                                << "" << QStringList() << false << "";
+        QTest::newRow("binary") << QByteArray("\x7f"
+                                              "ELF\x02\x01\x01\0\0\0\n\xff\xfe",
+            14) << invalid << "" << QStringList()
+                                << false << "";
         QTest::newRow("words for numbers")
             << crlf("Pagemason Project File\n\nn\n\n/a/x\nProject Notes:\n- 85 left 269 232\nz\n")
             << bad << "" << QStringList() << false << "";
@@ -124,14 +128,15 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("visible");
         QTest::addColumn<QList<int>>("numbers"); // Top, Left, Width, Height
-        QTest::newRow("hidden, Top before Left") << "- 85 154 269 232" << true << false
-                                                 << QList<int> { 85, 154, 269, 232 };
-        QTest::newRow("shown, negative") << "+ -10 -20 30 40" << true << true
-                                         << QList<int> { -10, -20, 30, 40 };
-        QTest::newRow("any other sign hides") << "x 1 2 3 4" << true << false
-                                              << QList<int> { 1, 2, 3, 4 };
+        QTest::newRow("hidden, Top before Left")
+            << "- 85 154 269 232" << true << false << QList<int> { 85, 154, 269, 232 };
+        QTest::newRow("shown, negative")
+            << "+ -10 -20 30 40" << true << true << QList<int> { -10, -20, 30, 40 };
+        QTest::newRow("any other sign hides")
+            << "x 1 2 3 4" << true << false << QList<int> { 1, 2, 3, 4 };
         QTest::newRow("empty") << "" << false << false << QList<int>();
-        QTest::newRow("height with more after it") << "+ 1 2 3 4 5" << false << false << QList<int>();
+        QTest::newRow("height with more after it")
+            << "+ 1 2 3 4 5" << false << false << QList<int>();
         QTest::newRow("hexadecimal") << "+ 1 2 3 0x10" << false << false << QList<int>();
     }
     void notesWindowLine()
@@ -165,7 +170,8 @@ private slots:
 
     void latin1FileReadsAsWritten()
     {
-        const QByteArray bytes("Pagemason Project File\r\n\r\nCaf\xe9\r\n\r\n/s/\xe9t\xe9.html\r\n");
+        const QByteArray bytes(
+            "Pagemason Project File\r\n\r\nCaf\xe9\r\n\r\n/s/\xe9t\xe9.html\r\n");
         const TProjectRead read = readProjectBytes(bytes);
         QCOMPARE(read.data.name, QStringLiteral("Caf\u00e9"));
         QCOMPARE(read.data.files.first().fileName, QStringLiteral("\u00e9t\u00e9.html"));
@@ -176,9 +182,15 @@ private slots:
         QTest::addColumn<QString>("full");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("fileName");
-        QTest::newRow("absolute") << "/a/b/c.html" << "/a/b/" << "c.html";
-        QTest::newRow("no slash") << "c.html" << "" << "c.html";
-        QTest::newRow("folder only") << "/a/" << "/a/" << "";
+        QTest::newRow("absolute") << "/a/b/c.html"
+                                  << "/a/b/"
+                                  << "c.html";
+        QTest::newRow("no slash") << "c.html"
+                                  << ""
+                                  << "c.html";
+        QTest::newRow("folder only") << "/a/"
+                                     << "/a/"
+                                     << "";
     }
     void itemPaths()
     {

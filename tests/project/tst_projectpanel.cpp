@@ -139,14 +139,15 @@ private slots:
         // Dropped from the desktop on the page: added in drop order, not opened.
         QMimeData mime;
         mime.setUrls({ QUrl::fromLocalFile(dropped1), QUrl::fromLocalFile(dropped2),
-                       QUrl::fromLocalFile(m_dir.path()) });
+            QUrl::fromLocalFile(m_dir.path()) });
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(m_page, &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(m_page, &drop);
         QCOMPARE(documentWindows().size(), 3);
-        QCOMPARE(listed(), (QStringList { dropped2, added, saved + QStringLiteral(".html"), titled, dropped1 }));
+        QCOMPARE(listed(),
+            (QStringList { dropped2, added, saved + QStringLiteral(".html"), titled, dropped1 }));
 
         // The name does not count as a change; the notes do.
         projectModified = false;
@@ -165,7 +166,8 @@ private slots:
         QCOMPARE(m_dialogs.fileRequests().last().filterIndex, 6); // "Projects"
         QCOMPARE(projectFileName, project + QStringLiteral(".pmp"));
         QVERIFY(!projectModified);
-        QVERIFY(readAll(projectFileName).startsWith("Pagemason Project File\r\nProject name:\r\nMy site\r\n"));
+        QVERIFY(readAll(projectFileName)
+                    .startsWith("Pagemason Project File\r\nProject name:\r\nMy site\r\n"));
         QVERIFY(readAll(projectFileName).endsWith("first\r\n\r\nthird\r\n"));
 
         // Loaded from the reopen menu after a New: the project is back, blank lines dropped.
@@ -183,7 +185,8 @@ private slots:
         QCOMPARE(m_panel->nameEdit()->text(), QStringLiteral("My site"));
         QCOMPARE(m_panel->notesMemo()->toPlainText(), QStringLiteral("first\nthird"));
         QCOMPARE(m_panel->files()->model()->rowCount(), 5);
-        QCOMPARE(m_panel->files()->model()->index(0, 1).data().toString(), m_dir.filePath(QStringLiteral("site/")));
+        QCOMPARE(m_panel->files()->model()->index(0, 1).data().toString(),
+            m_dir.filePath(QStringLiteral("site/")));
     }
 
     void removeAsks_data()
@@ -218,7 +221,7 @@ private slots:
         QCOMPARE(m_dialogs.shown().size(), select ? 1 : 0);
         if (select)
             QCOMPARE(m_dialogs.shown().first().text,
-                     QStringLiteral("Are you sure you want to remove\r\na.html\r\nfrom your project?"));
+                QStringLiteral("Are you sure you want to remove\r\na.html\r\nfrom your project?"));
     }
 
     void saveQuestion_data()
@@ -229,14 +232,20 @@ private slots:
         QTest::addColumn<QStringList>("saveDialog"); // what the Save dialog answers, if shown
         QTest::addColumn<TProjectAnswer>("result");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("unchanged: nothing asked") << false << true << -1 << QStringList() << TProjectAnswer::NotAsked << false;
-        QTest::newRow("no") << true << true << int(Answer::No) << QStringList() << TProjectAnswer::No << false;
-        QTest::newRow("cancel") << true << true << int(Answer::Cancel) << QStringList() << TProjectAnswer::Cancel << false;
-        QTest::newRow("yes saves to its file") << true << true << int(Answer::Yes) << QStringList() << TProjectAnswer::Yes << true;
-        QTest::newRow("yes asks for a file first") << true << false << int(Answer::Yes)
-                                                   << QStringList { "asked.pmp" } << TProjectAnswer::Yes << true;
-        QTest::newRow("yes, then no file chosen: nothing is lost") << true << false << int(Answer::Yes)
-                                                                  << QStringList { "" } << TProjectAnswer::Cancel << false;
+        QTest::newRow("unchanged: nothing asked")
+            << false << true << -1 << QStringList() << TProjectAnswer::NotAsked << false;
+        QTest::newRow("no") << true << true << int(Answer::No) << QStringList()
+                            << TProjectAnswer::No << false;
+        QTest::newRow("cancel") << true << true << int(Answer::Cancel) << QStringList()
+                                << TProjectAnswer::Cancel << false;
+        QTest::newRow("yes saves to its file")
+            << true << true << int(Answer::Yes) << QStringList() << TProjectAnswer::Yes << true;
+        QTest::newRow("yes asks for a file first")
+            << true << false << int(Answer::Yes) << QStringList { "asked.pmp" }
+            << TProjectAnswer::Yes << true;
+        QTest::newRow("yes, then no file chosen: nothing is lost")
+            << true << false << int(Answer::Yes) << QStringList { "" } << TProjectAnswer::Cancel
+            << false;
     }
     void saveQuestion()
     {
@@ -256,14 +265,15 @@ private slots:
         if (answer >= 0)
             m_dialogs.queueAnswer(Answer(answer));
         if (!saveDialog.isEmpty())
-            m_dialogs.queueFiles(saveDialog.first().isEmpty() ? QStringList()
-                                                              : QStringList { m_dir.filePath(saveDialog.first()) });
+            m_dialogs.queueFiles(saveDialog.first().isEmpty()
+                    ? QStringList()
+                    : QStringList { m_dir.filePath(saveDialog.first()) });
         QCOMPARE(askSaveProject(), result);
         QCOMPARE(m_dialogs.shown().size(), answer >= 0 ? 1 : 0);
         if (answer >= 0) {
             QCOMPARE(m_dialogs.shown().first().kind, pm::Dialogs::Kind::Warning);
             QCOMPARE(m_dialogs.shown().first().text,
-                     QStringLiteral("Save project?\r\nQ\r\n") + (hasFile ? file : QString()));
+                QStringLiteral("Save project?\r\nQ\r\n") + (hasFile ? file : QString()));
         }
         const QString target = hasFile ? file : m_dir.filePath(QStringLiteral("asked.pmp"));
         QCOMPARE(QFileInfo::exists(target), saved);
@@ -315,7 +325,8 @@ private slots:
         QCOMPARE(m_dialogs.fileRequests().last().title, QStringLiteral("Open file"));
         QCOMPARE(m_dialogs.fileRequests().last().folder, projectDir);
         QCOMPARE(m_dialogs.shown().size(), 1);
-        QVERIFY(m_dialogs.shown().first().text.contains(QStringLiteral("is not a valid project file")));
+        QVERIFY(
+            m_dialogs.shown().first().text.contains(QStringLiteral("is not a valid project file")));
     }
 
     void notesWindowIsTheProjects()
@@ -332,7 +343,8 @@ private slots:
         m_panel->button(QStringLiteral("projectViewNotesBtn"))->trigger();
         QVERIFY(!m_panel->notesWindow()->isVisible());
         QVERIFY(!currentProject().notesWindow().visible);
-        QVERIFY(notesWindowLine(currentProject().notesWindow()).startsWith(QStringLiteral("- 130 120 ")));
+        QVERIFY(notesWindowLine(currentProject().notesWindow())
+                    .startsWith(QStringLiteral("- 130 120 ")));
     }
 
     void addCurrentFollowsTheWindows()

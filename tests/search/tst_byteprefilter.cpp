@@ -19,10 +19,14 @@ private slots:
         QTest::addColumn<bool>("caseSensitive");
         QTest::addColumn<bool>("tabs"); // read as a document window reads it
         QTest::addColumn<bool>("mayMatch");
-        QTest::newRow("absent") << QByteArray("<p>alpha beta</p>\n") << "gamma" << false << false << false;
-        QTest::newRow("present") << QByteArray("<p>alpha beta</p>\n") << "beta" << false << false << true;
-        QTest::newRow("other case, case ignored") << QByteArray("BeTa\n") << "beta" << false << false << true;
-        QTest::newRow("other case, case sensitive") << QByteArray("BeTa\n") << "beta" << true << false << false;
+        QTest::newRow("absent") << QByteArray("<p>alpha beta</p>\n") << "gamma" << false << false
+                                << false;
+        QTest::newRow("present") << QByteArray("<p>alpha beta</p>\n") << "beta" << false << false
+                                 << true;
+        QTest::newRow("other case, case ignored")
+            << QByteArray("BeTa\n") << "beta" << false << false << true;
+        QTest::newRow("other case, case sensitive")
+            << QByteArray("BeTa\n") << "beta" << true << false << false;
         QTest::newRow("a line break between")
             << QByteArray("be\nta\n") << "beta" << false << false << false;
         QTest::newRow("dotless i upper-cases to I")
@@ -31,14 +35,16 @@ private slots:
             << QByteArray("\xc5\xbftyle\n") << "style" << false << false << true;
         QTest::newRow("no letter that folds from beyond ASCII")
             << QByteArray("caf\xc3\xa9 table\n") << "tablx" << false << false << false;
-        QTest::newRow("Latin-1 bytes") << QByteArray("\xe9t\xe9 ABC\n") << "abc" << false << false << true;
+        QTest::newRow("Latin-1 bytes")
+            << QByteArray("\xe9t\xe9 ABC\n") << "abc" << false << false << true;
         QTest::newRow("tab read as four blanks")
             << QByteArray("a\tb\n") << "a    b" << false << true << true;
         QTest::newRow("tab kept when searching")
             << QByteArray("a\tb\n") << "a    b" << false << false << false;
         QTest::newRow("text to find beyond ASCII: always read")
             << QByteArray("nothing\n") << "caf\u00e9" << false << false << true;
-        QTest::newRow("binary") << QByteArray("\0\x01needle\xff", 10) << "NEEDLE" << false << false << true;
+        QTest::newRow("binary") << QByteArray("\0\x01needle\xff", 10) << "NEEDLE" << false << false
+                                << true;
     }
     void verdicts()
     {
@@ -48,7 +54,8 @@ private slots:
         QFETCH(bool, tabs);
         QFETCH(bool, mayMatch);
         TBytePrefilter filter(find, caseSensitive, tabs);
-        QCOMPARE(filter.checkBytes(bytes.constData(), bytes.size()) == TBytePrefilter::MayMatch, mayMatch);
+        QCOMPARE(filter.checkBytes(bytes.constData(), bytes.size()) == TBytePrefilter::MayMatch,
+            mayMatch);
 
         // Whatever it says, it never hides a match of the text read from those bytes.
         QTemporaryDir dir;

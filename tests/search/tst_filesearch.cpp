@@ -35,7 +35,9 @@ QByteArray readAll(const QString& path)
 
 qint64 mtimeNs(const QString& path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     ::stat(QFile::encodeName(path).constData(), &st);
     return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
@@ -69,7 +71,7 @@ public:
     Answer ask(TMemoSource& text, const TReplaceProgress& where) override
     {
         asked.append(QFileInfo(where.caption).fileName() + u':' + QString::number(where.line) + u':'
-                     + QString::number(where.charIndex));
+            + QString::number(where.charIndex));
         // The match is what is selected, and the caret is at its end.
         int c1, l1, c2, l2;
         text.getSelection(c1, l1, c2, l2);
@@ -95,7 +97,8 @@ public:
     void fileStarted(int index, int, const QString&) override { m_file = index; }
     void release(TMemoSource* text, bool keep) override
     {
-        released.append(m_names.value(text) + (keep ? QStringLiteral(":kept") : QStringLiteral(":closed")));
+        released.append(
+            m_names.value(text) + (keep ? QStringLiteral(":kept") : QStringLiteral(":closed")));
     }
 
 private:
@@ -108,7 +111,10 @@ private:
 class RowsRecorder : public TStatusSink
 {
 public:
-    RowsRecorder() : m_previous(setStatusSink(this)) { }
+    RowsRecorder()
+        : m_previous(setStatusSink(this))
+    {
+    }
     ~RowsRecorder() override { setStatusSink(m_previous); }
     void statusChanged(const QString&) override { }
     void progressChanged(int, int) override { }
@@ -170,14 +176,17 @@ private slots:
         TSearchOptions o;
         o.TextToFind = QStringLiteral("x");
         TRunMonitor monitor;
-        const auto r = searchInFiles(entries({ "three.html", "gone.html", "none.html", "sub/deep.html" }),
-                                     o, false, monitor);
+        const auto r
+            = searchInFiles(entries({ "three.html", "gone.html", "none.html", "sub/deep.html" }), o,
+                false, monitor);
         QCOMPARE(r.filesSearched, 3); // the missing file is skipped
         QCOMPARE(r.filesMatched, 2);
         // One row per file however many matches it holds.
         QCOMPARE(m_sink.rows.size(), 2);
-        QCOMPARE(m_sink.rows[0], (QStringList { "Search match", "x", "5", "0", "three.html", m_dir.path() + u'/' }));
-        QCOMPARE(m_sink.rows[1], (QStringList { "Search match", "x", "6", "2", "deep.html", path("sub/") }));
+        QCOMPARE(m_sink.rows[0],
+            (QStringList { "Search match", "x", "5", "0", "three.html", m_dir.path() + u'/' }));
+        QCOMPARE(m_sink.rows[1],
+            (QStringList { "Search match", "x", "6", "2", "deep.html", path("sub/") }));
     }
 
     void searchOptions_data()
@@ -188,11 +197,15 @@ private slots:
         QTest::addColumn<bool>("backward");
         QTest::addColumn<bool>("entireScope");
         QTest::addColumn<QString>("where"); // "index:line" of the row, or empty
-        QTest::newRow("from cursor, closed file starts at its top") << "Word" << false << false << false << false << "4:0";
+        QTest::newRow("from cursor, closed file starts at its top")
+            << "Word" << false << false << false << false << "4:0";
         QTest::newRow("case sensitive") << "Word" << true << false << false << false << "10:1";
-        QTest::newRow("whole words, closed file bounded by blanks only") << "word" << false << true << false << false << "5:3";
-        QTest::newRow("backward from the top finds nothing") << "word" << false << false << true << false << "";
-        QTest::newRow("backward over the entire scope") << "word" << false << false << true << true << "5:3";
+        QTest::newRow("whole words, closed file bounded by blanks only")
+            << "word" << false << true << false << false << "5:3";
+        QTest::newRow("backward from the top finds nothing")
+            << "word" << false << false << true << false << "";
+        QTest::newRow("backward over the entire scope")
+            << "word" << false << false << true << true << "5:3";
     }
     void searchOptions()
     {
@@ -224,7 +237,8 @@ private slots:
         TSearchOptions o;
         o.TextToFind = QStringLiteral("beta");
         TRunMonitor monitor;
-        const auto r = searchInFiles({ TSearchEntry { QStringLiteral("Untitled:1"), &doc } }, o, true, monitor);
+        const auto r = searchInFiles(
+            { TSearchEntry { QStringLiteral("Untitled:1"), &doc } }, o, true, monitor);
         QCOMPARE(r.selectedInDocument, QList<int> { 0 });
         QVERIFY(m_sink.rows.isEmpty());
         int c1, l1, c2, l2;
@@ -251,7 +265,8 @@ private slots:
         TSearchOptions o;
         o.TextToFind = QStringLiteral("needle");
         TRunMonitor monitor;
-        const auto r = searchInFiles(entries({ "blob.bin", "empty.html", "folder.html" }), o, false, monitor);
+        const auto r = searchInFiles(
+            entries({ "blob.bin", "empty.html", "folder.html" }), o, false, monitor);
         QCOMPARE(r.filesMatched, 1);
         QCOMPARE(r.filesSearched, 2);
         QVERIFY(r.unreadable.isEmpty());
@@ -298,7 +313,8 @@ private slots:
         o.ReplaceWith = QStringLiteral("yy");
         const auto r = replaceInFiles(entries({ "a.html", "b.html" }), o, host, nullptr);
         QCOMPARE(host.asked.size(), questions);
-        QVERIFY2(!host.asked.join(u' ').contains(QStringLiteral("not selected")), qPrintable(host.asked.join(u' ')));
+        QVERIFY2(!host.asked.join(u' ').contains(QStringLiteral("not selected")),
+            qPrintable(host.asked.join(u' ')));
         QCOMPARE(readAll(path("a.html")), first);
         QCOMPARE(readAll(path("b.html")), second);
         QStringList got;
@@ -468,7 +484,8 @@ private slots:
             std::unique_ptr<FullDisk> full;
             if (kind == QLatin1String("full"))
                 full = std::make_unique<FullDisk>(4096);
-            r = replaceInFiles(entries({ "a.html", "b.html" }), o, host, undoCopies ? &backups : nullptr);
+            r = replaceInFiles(
+                entries({ "a.html", "b.html" }), o, host, undoCopies ? &backups : nullptr);
         }
         QCOMPARE(readAll(path("a.html")), big);
         QCOMPARE(r.failures.size(), 1);
@@ -479,15 +496,15 @@ private slots:
         QCOMPARE(m_sink.rows[0][rcFileName], QStringLiteral("b.html"));
         QCOMPARE(backups.count(), undoCopies ? 1 : 0);
         QCOMPARE(QDir(m_dir.path()).entryList({ QStringLiteral("a.html*") }, QDir::Files),
-                 QStringList { "a.html" });
+            QStringList { "a.html" });
         QFile::setPermissions(path("a.html"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     void writingKeepsLinksAndPermissions()
     {
         writeFile(path("real.html"), "x\r\n");
-        QFile::setPermissions(path("real.html"), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                     | QFileDevice::ReadGroup);
+        QFile::setPermissions(path("real.html"),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
         QVERIFY(QFile::link(path("real.html"), path("link.html")));
         ScriptedHost host;
         host.answers = { Answer::YesToAllFiles };
@@ -498,9 +515,10 @@ private slots:
         QVERIFY(QFileInfo(path("link.html")).isSymLink());
         QCOMPARE(readAll(path("real.html")), QByteArray("y\r\n"));
         QCOMPARE(QFileInfo(path("real.html")).permissions(),
-                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
-                     | QFileDevice::WriteUser | QFileDevice::ReadGroup);
-        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::System).size(), 2); // no temporary left
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
+                | QFileDevice::WriteUser | QFileDevice::ReadGroup);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::System).size(),
+            2); // no temporary left
     }
 
     void undoPutsEveryFileBack()

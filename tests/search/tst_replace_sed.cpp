@@ -45,13 +45,16 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(page);
         }
-        QCOMPARE(QProcess::execute(sed, { QStringLiteral("-i"), QStringLiteral("s/river/stream/g"), theirs }), 0);
+        QCOMPARE(QProcess::execute(
+                     sed, { QStringLiteral("-i"), QStringLiteral("s/river/stream/g"), theirs }),
+            0);
         TSearchOptions o;
         o.CaseSensitive = true;
         o.TextToFind = QStringLiteral("river");
         o.ReplaceWith = QStringLiteral("stream");
         TReplaceHost yesToAllFiles;
-        const TReplaceRunResult r = replaceInFiles({ TSearchEntry { ours, nullptr } }, o, yesToAllFiles, nullptr);
+        const TReplaceRunResult r
+            = replaceInFiles({ TSearchEntry { ours, nullptr } }, o, yesToAllFiles, nullptr);
         QCOMPARE(r.filesWritten, 1);
         QCOMPARE(readAll(ours), readAll(theirs));
     }

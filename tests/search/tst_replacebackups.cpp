@@ -49,10 +49,13 @@ private slots:
         QTest::addColumn<QString>("afterwards"); // what happens to the file after the run
         QTest::addColumn<int>("result");
         QTest::newRow("untouched") << "" << int(TReplaceBackups::Outcome::Restored);
-        QTest::newRow("edited in place, same size") << "edit" << int(TReplaceBackups::Outcome::Refused);
-        QTest::newRow("replaced by another program") << "replace" << int(TReplaceBackups::Outcome::Refused);
+        QTest::newRow("edited in place, same size")
+            << "edit" << int(TReplaceBackups::Outcome::Refused);
+        QTest::newRow("replaced by another program")
+            << "replace" << int(TReplaceBackups::Outcome::Refused);
         QTest::newRow("deleted") << "delete" << int(TReplaceBackups::Outcome::Refused);
-        QTest::newRow("open with unsaved changes") << "veto" << int(TReplaceBackups::Outcome::Refused);
+        QTest::newRow("open with unsaved changes")
+            << "veto" << int(TReplaceBackups::Outcome::Refused);
     }
     void refusals()
     {
@@ -72,13 +75,15 @@ private slots:
             // Same bytes, another file put in its place.
             writeFile(f + QStringLiteral(".other"), "new bytes\r\n");
             QVERIFY(::rename(QFile::encodeName(f + QStringLiteral(".other")).constData(),
-                             QFile::encodeName(f).constData()) == 0);
+                        QFile::encodeName(f).constData())
+                == 0);
         } else if (afterwards == QLatin1String("delete")) {
             QFile::remove(f);
         }
         const auto veto = [&](const QString&) {
-            return afterwards == QLatin1String("veto") ? QStringLiteral("it is open with unsaved changes")
-                                                      : QString();
+            return afterwards == QLatin1String("veto")
+                ? QStringLiteral("it is open with unsaved changes")
+                : QString();
         };
         const auto outcomes = b.restore(veto);
         QCOMPARE(outcomes.size(), 1);
@@ -132,16 +137,17 @@ private slots:
         QDir().mkpath(cache);
         writeFile(cache + QStringLiteral("/run-1-dead.pack"), "stale");
         writeFile(cache + QStringLiteral("/run-1-dead.lock"),
-                  "999999999\nnot-running\n" + QSysInfo::machineHostName().toUtf8() + '\n');
+            "999999999\nnot-running\n" + QSysInfo::machineHostName().toUtf8() + '\n');
         {
             TReplaceBackups b(cache);
             b.startRun();
             QVERIFY(!QFile::exists(cache + QStringLiteral("/run-1-dead.pack")));
             QVERIFY(replaceFile(b, f, "d\n"));
-            const QStringList packs = QDir(cache).entryList({ QStringLiteral("*.pack") }, QDir::Files);
+            const QStringList packs
+                = QDir(cache).entryList({ QStringLiteral("*.pack") }, QDir::Files);
             QCOMPARE(packs.size(), 1);
             QCOMPARE(QFileInfo(cache + u'/' + packs.first()).permissions() & QFileDevice::ReadOther,
-                     QFileDevice::Permissions());
+                QFileDevice::Permissions());
             b.startRun(); // the next run: the last run's copies go
             QVERIFY(b.isEmpty());
             QVERIFY(QDir(cache).entryList({ QStringLiteral("*.pack") }, QDir::Files).isEmpty());

@@ -42,7 +42,10 @@ public:
 class RowsRecorder : public TStatusSink
 {
 public:
-    RowsRecorder() : m_previous(setStatusSink(this)) { }
+    RowsRecorder()
+        : m_previous(setStatusSink(this))
+    {
+    }
     ~RowsRecorder() override { setStatusSink(m_previous); }
     void statusChanged(const QString& text) override { status = text; }
     void progressChanged(int, int) override { }
@@ -193,7 +196,8 @@ private slots:
         QTest::addColumn<QString>("source");
         QTest::addColumn<QStringList>("entries");
         QTest::newRow("folder's files") << "folder" << QStringList { "a.html", "c.txt" };
-        QTest::newRow("project's files") << "project" << QStringList { "/x/one.html", "/y/two.html" };
+        QTest::newRow("project's files")
+            << "project" << QStringList { "/x/one.html", "/y/two.html" };
         QTest::newRow("open documents") << "open" << QStringList { "Untitled:1", "Untitled:2" };
         QTest::newRow("anything else is refused") << "other" << QStringList();
     }
@@ -254,9 +258,11 @@ private slots:
         m_dlg->searchFor()->setText(QStringLiteral("beta"));
         QVERIFY(m_dlg->go());
         QCOMPARE(m_rows.rows.size(), 2);
-        QCOMPARE(m_rows.rows[0], (QStringList { "Search match", "beta", "1", "0", open->caption(), "" }));
-        QCOMPARE(m_rows.rows[1], (QStringList { "Search match", "beta", "10", "1", "closed.html",
-                                               m_dir.filePath(QStringLiteral("s/")) }));
+        QCOMPARE(m_rows.rows[0],
+            (QStringList { "Search match", "beta", "1", "0", open->caption(), "" }));
+        QCOMPARE(m_rows.rows[1],
+            (QStringList { "Search match", "beta", "10", "1", "closed.html",
+                m_dir.filePath(QStringLiteral("s/")) }));
         QVERIFY(m_rows.status.endsWith(QStringLiteral("Ready")));
         QVERIFY(!m_dlg->processForm()->isVisible());
         // Find Next repeats the search from the caret.
@@ -278,14 +284,16 @@ private slots:
         QVERIFY(m_rows.rows.isEmpty());
         int c1, l1, c2, l2;
         w->source().getSelection(c1, l1, c2, l2);
-        QCOMPARE((QList<int> { c1, l1, c2, l2, w->source().CaretX() }), (QList<int> { 5, 1, 7, 1, 7 }));
+        QCOMPARE(
+            (QList<int> { c1, l1, c2, l2, w->source().CaretX() }), (QList<int> { 5, 1, 7, 1, 7 }));
         QVERIFY(m_dialogs.shown().isEmpty());
         // Not found: said so.
         m_dlg->FormShow();
         m_dlg->searchFor()->setText(QStringLiteral("absent"));
         QVERIFY(m_dlg->go());
         QCOMPARE(m_dialogs.shown().size(), 1);
-        QCOMPARE(m_dialogs.shown().first().text, QStringLiteral("Search string 'absent' not found"));
+        QCOMPARE(
+            m_dialogs.shown().first().text, QStringLiteral("Search string 'absent' not found"));
         // An empty list: Go does nothing.
         m_dlg->clearEntries();
         QVERIFY(!m_dlg->go());
@@ -314,8 +322,9 @@ private slots:
         QCOMPARE(documentWindows().size(), 1);
         QVERIFY(m_dlg->canUndoReplace());
         QCOMPARE(m_rows.rows.size(), 1);
-        QCOMPARE(m_rows.rows[0], (QStringList { "Replace results", "\"x\" with \"yy\"", "1 time(s)", "",
-                                               "closed.html", m_dir.filePath(QStringLiteral("r/")) }));
+        QCOMPARE(m_rows.rows[0],
+            (QStringList { "Replace results", "\"x\" with \"yy\"", "1 time(s)", "", "closed.html",
+                m_dir.filePath(QStringLiteral("r/")) }));
 
         // An open document with a file: changed, left unsaved, and one Undo takes it back.
         const QString page = m_dir.filePath(QStringLiteral("r/open.html"));
@@ -358,7 +367,7 @@ private slots:
             rowsAtPress = int(m_rows.rows.size());
             sincePress.start();
             QCoreApplication::postEvent(m_dlg->processForm(),
-                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         });
         press.start();
         QVERIFY(m_dlg->go());
@@ -391,7 +400,8 @@ private slots:
             if (m_dlg->processForm()->breaths() < 3 || sinceCancel.isValid())
                 return;
             sinceCancel.start();
-            QMetaObject::invokeMethod(m_dlg->processForm()->cancelButton(), "click", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                m_dlg->processForm()->cancelButton(), "click", Qt::QueuedConnection);
         });
         cancel.start();
         QVERIFY(m_dlg->go());
@@ -418,7 +428,8 @@ private slots:
         QCOMPARE(w->source().line(0), QStringLiteral("<p>the word    and more</p>"));
         QVERIFY(!w->source().Modified());
         QCOMPARE(m_dialogs.shown().size(), 1);
-        QVERIFY(m_dialogs.shown().first().text.contains(files[0] + QStringLiteral(": it has changed since the replace")));
+        QVERIFY(m_dialogs.shown().first().text.contains(
+            files[0] + QStringLiteral(": it has changed since the replace")));
         QCOMPARE(undo.last().first().toBool(), false);
         QVERIFY(!m_dlg->canUndoReplace());
     }
