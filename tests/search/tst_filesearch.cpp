@@ -270,6 +270,16 @@ private slots:
         QCOMPARE(r.filesMatched, 1);
         QCOMPARE(r.filesSearched, 2);
         QVERIFY(r.unreadable.isEmpty());
+
+        // A file that opens but cannot be read (even by the superuser) is listed with why, for
+        // a text the byte scan looks for and for one it leaves to the storage.
+        const QList<TSearchEntry> mem { TSearchEntry { QStringLiteral("/proc/self/mem"), nullptr } };
+        for (const QString& find : { QStringLiteral("needle"), QStringLiteral("n\u00e9e") }) {
+            o.TextToFind = find;
+            const auto u = searchInFiles(mem, o, false, monitor);
+            QCOMPARE(u.unreadable.size(), 1);
+            QVERIFY(u.unreadable.first().startsWith(QStringLiteral("/proc/self/mem: ")));
+        }
     }
 
     void replaceAnswers_data()
