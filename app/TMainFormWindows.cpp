@@ -14,6 +14,10 @@
 #include "document/Childwin.h"
 #include "editor/TDCMemo.h"
 #include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "project/panel/TProjectPanel.h"
+#include "project/project_utl.h"
+#include "search/searchFrm.h"
 #include "templates/dynamicMenusBar.h"
 
 #include <QAction>
@@ -29,6 +33,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
@@ -78,10 +83,15 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     m_toolWindow = new TToolWindow(form);
     form->addDockWidget(Qt::LeftDockWidgetArea, m_toolWindow);
     m_toolWindow->onPreviewImage = [this](const QString& f) { showImagePreview(f); };
-    m_toolWindow->onOpenProject = [this](const QString& f) {
-        if (onLoadProject)
-            onLoadProject(f);
-    };
+    m_toolWindow->onOpenProject = [](const QString& f) { loadProject(f); };
+    m_projectPanel = new TProjectPanel(m_toolWindow->projectPanel(), form);
+    // Until the browser view is built, the desktop's browser shows the page.
+    m_projectPanel->onViewFile = [](const QString& f) { pm::shell().open(f); };
+    m_projectPanel->setAddCurrentEnabled(false); // no document window yet
+    connect(&currentProject(), &TProject::captionChanged, m_toolWindow,
+            [this] { m_toolWindow->setWindowTitle(currentProject().caption()); });
+    connect(m_toolWindow->undoReplaceButton(), &QPushButton::clicked, this,
+            [this] { searchDialog()->undoReplaceInFiles(); });
     m_toolWindow->setFilterList(fileDialogFilter);
     connect(m_toolWindow, &QDockWidget::topLevelChanged, this,
             [](bool floating) { globalOptions.toolsWindowDocked = !floating; });
@@ -198,6 +208,7 @@ void TMainFormWindows::UpdateMenuItems(TMDIChild* leaving)
 {
     const QList<TMDIChild*> windows = documentWindows();
     const bool none = windows.isEmpty() || (windows.size() == 1 && windows.first() == leaving);
+    m_projectPanel->setAddCurrentEnabled(!none);
     if (none)
         rebuildFrameReopenMenu();
 }
@@ -240,11 +251,24 @@ void TMainFormWindows::showImagePreview(const QString& fileName)
     }
 }
 
-void TMainFormWindows::openProject(const QString& fileName)
+void TMainFormWindows::showProjectPage()
 {
-    if (onLoadProject)
-        onLoadProject(fileName);
     m_toolWindow->pages()->setCurrentIndex(TToolWindow::ProjectPage);
+}
+
+TsearchDlg* TMainFormWindows::searchDialog()
+{
+    if (!m_searchDlg) {
+        m_searchDlg = new TsearchDlg(m_parts.form, m_toolWindow->folder(), fileDialogFilter);
+        connect(m_searchDlg, &TsearchDlg::undoAvailableChanged, m_toolWindow->undoReplaceButton(),
+                &QPushButton::setEnabled);
+    }
+    return m_searchDlg;
+}
+
+void TMainFormWindows::showSearchDialog()
+{
+    searchDialog()->execute();
 }
 
 void TMainFormWindows::applyToolsWindowVisible()
@@ -507,8 +531,8 @@ void TMainFormWindows::initializeToolsWindow()
 
 void TMainFormWindows::loadLastProject()
 {
-    if (!projectFileName.isEmpty() && onLoadProject)
-        onLoadProject(projectFileName);
+    // A last project whose file is gone is reported, and its name stays.
+    loadProject(projectFileName);
     m_toolWindow->setFolder(projectDir);
 }
 
@@ -521,6 +545,7 @@ void TMainFormWindows::installHandlers()
 void TMainFormWindows::loadReopenMenus()
 {
     rebuildFrameReopenMenu();
+    m_projectPanel->rebuildReopenMenu();
 }
 
 void TMainFormWindows::loadDynamicMenus()
@@ -545,12 +570,17 @@ void TMainFormWindows::openCommandLineDocument(const QString& fileName)
 
 void TMainFormWindows::openCommandLineProject(const QString& fileName)
 {
-    loadProjectFile(fileName);
+    loadProject(fileName);
 }
 
 bool TMainFormWindows::closeDocumentWindows()
 {
     return closeAllDocumentsForExit();
+}
+
+bool TMainFormWindows::askSaveProject()
+{
+    return ::askSaveProject() != TProjectAnswer::Cancel;
 }
 
 void TMainFormWindows::applyToolsWindowPage(int page)

@@ -20,7 +20,9 @@ class QMenuBar;
 class THotkeyPanel;
 class TImagePreviewWindow;
 class TMDIChild;
+class TProjectPanel;
 class TToolWindow;
+class TsearchDlg;
 
 /// The frame parts the main window already has.
 struct TMainFormParts {
@@ -51,6 +53,9 @@ public:
     TToolWindow* toolWindow() const { return m_toolWindow; }
     TImagePreviewWindow* imagePreview() const { return m_imagePreview; }
     THotkeyPanel* hotkeyPanel() const { return m_hotkeyPanel; }
+    TProjectPanel* projectPanel() const { return m_projectPanel; }
+    /// The search dialog, made at its first use and kept for the whole run.
+    TsearchDlg* searchDialog();
 
     /// The first open document window with exactly this caption, or null.
     TMDIChild* findDocumentWindow(const QString& caption) const;
@@ -73,9 +78,6 @@ public:
     /// of start-up and after each modal dialog closes.
     void giveKeyboardToWork();
 
-    /// Projects are loaded here.
-    std::function<void(const QString& fileName)> onLoadProject;
-
     // TStartupSteps
     void afterFileNames() override;
     void loadFileReopenList() override;
@@ -89,6 +91,7 @@ public:
     void openCommandLineDocument(const QString& fileName) override;
     void openCommandLineProject(const QString& fileName) override;
     bool closeDocumentWindows() override;
+    bool askSaveProject() override;
 
     // TSettingsWindows
     void applyToolsWindowPage(int page) override;
@@ -100,7 +103,8 @@ public:
     void renameOpenedFile(TMDIChild* window, const QString& newCaption) override;
     void removeOpenedFile(TMDIChild* window) override;
     void showImagePreview(const QString& fileName) override;
-    void openProject(const QString& fileName) override;
+    void showProjectPage() override;
+    void showSearchDialog() override;
     void applyToolsWindowVisible() override;
     void applyImagePreviewVisible() override;
     void applyToolbarsVisible() override;
@@ -123,6 +127,8 @@ private:
     TToolWindow* m_toolWindow = nullptr;
     TImagePreviewWindow* m_imagePreview = nullptr;
     THotkeyPanel* m_hotkeyPanel = nullptr;
+    TProjectPanel* m_projectPanel = nullptr;
+    TsearchDlg* m_searchDlg = nullptr;
     QPointer<TMDIChild> m_hotkeyEditorWindow; ///< its editor is disabled while assigning
     TMDIChild* m_temporaryWindow = nullptr;  ///< start-up's menu window, freed after toolbars
     TDocumentHost* m_previousDocumentHost = nullptr;

@@ -3,6 +3,7 @@
 
 #include "document/Childwin.h"
 #include "document/common/picture_utl.h"
+#include "editor/TDCMemo.h"
 #include "platform/Shell.h"
 
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -121,12 +123,21 @@ TToolWindow::TToolWindow(QWidget* parent) : QDockWidget(QStringLiteral("Tools"),
     resultsList = new QTreeWidget(resultsPage);
     resultsList->setObjectName(QStringLiteral("resultsList"));
     resultsList->setRootIsDecorated(false);
-    resultsList->setHeaderLabels({ QStringLiteral("Result") });
+    resultsList->setHeaderLabels({ QStringLiteral("Description"), QStringLiteral("Text"),
+                                   QStringLiteral("Position in line"), QStringLiteral("Line number"),
+                                   QStringLiteral("Filename"), QStringLiteral("File Path") });
+    connect(resultsList, &QTreeWidget::itemActivated, this, &TToolWindow::resultsListDblClick);
     clearBtn = new QPushButton(QStringLiteral("Clear"), resultsPage);
     clearBtn->setObjectName(QStringLiteral("clearBtn"));
     connect(clearBtn, &QPushButton::clicked, resultsList, &QTreeWidget::clear);
+    undoReplaceBtn = new QPushButton(QStringLiteral("Undo replace in files"), resultsPage);
+    undoReplaceBtn->setObjectName(QStringLiteral("undoReplaceBtn"));
+    undoReplaceBtn->setEnabled(false);
+    auto* resultsButtons = new QHBoxLayout;
+    resultsButtons->addWidget(clearBtn);
+    resultsButtons->addWidget(undoReplaceBtn);
     resultsLayout->addWidget(resultsList);
-    resultsLayout->addWidget(clearBtn);
+    resultsLayout->addLayout(resultsButtons);
     toolPages->addTab(resultsPage, QStringLiteral("Results"));
 
     setWidget(toolPages);
@@ -239,5 +250,45 @@ void TToolWindow::addResultRow(const QStringList& columns)
 {
     if (resultsList->columnCount() < columns.size())
         resultsList->setColumnCount(int(columns.size()));
-    new QTreeWidgetItem(resultsList, columns);
+    auto* item = new QTreeWidgetItem(resultsList, columns);
+    const QString description = columns.value(0);
+    if (description == QLatin1String("Search match"))
+        item->setIcon(0, style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    else if (description == QLatin1String("Replace results"))
+        item->setIcon(0, style()->standardIcon(QStyle::SP_BrowserReload));
+    toolPages->setCurrentIndex(ResultsPage);
+}
+
+void TToolWindow::resultsListDblClick(QTreeWidgetItem* item)
+{
+    enum { description, text, position, line, fileName, filePath };
+    if (!item)
+        return;
+    const QString full = item->text(filePath) + item->text(fileName);
+    const QString kind = item->text(description);
+    if (full.isEmpty()
+        || (kind != QLatin1String("Search match") && !kind.contains(QLatin1String("Syntax error"))))
+        return;
+    TMDIChild* window = nullptr;
+    const QList<TMDIChild*> windows = documentWindows();
+    for (TMDIChild* w : windows)
+        if (!window && w->caption() == full)
+            window = w;
+    // An untitled document that is no longer open cannot be reached.
+    if (!window && !full.toLower().contains(QLatin1String("untitled:")))
+        window = openFile(full);
+    if (!window)
+        return;
+    const int row = item->text(line).toInt();
+    const int start = item->text(position).toInt() - 1;
+    const int end = start + int(item->text(text).size());
+    window->source().setSelection(smStream, start, row, end, row);
+    window->source().setCaret(end, row);
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget())) {
+        if (QMdiArea* area = sub->mdiArea())
+            area->setActiveSubWindow(sub);
+        sub->raise();
+    }
+    window->editor()->centerCaretLine();
+    window->editor()->setFocus();
 }

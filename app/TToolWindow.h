@@ -16,6 +16,7 @@ class QPushButton;
 class QTabWidget;
 class QTreeView;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TMDIChild;
 
 class TToolWindow : public QDockWidget
@@ -49,7 +50,14 @@ public:
     /// to the desktop.
     void openListedFile(const QString& fileName);
 
+    /// Appends a row (Description, Text, Position in line, Line number, Filename, File Path)
+    /// with the picture of its kind, and brings the results page to the front.
     void addResultRow(const QStringList& columns);
+    /// Double click or Enter on a row: a "Search match" or "Syntax error" row opens its file
+    /// (unless it is an untitled document no longer open) and selects the text there.
+    void resultsListDblClick(QTreeWidgetItem* item);
+    /// "Undo replace in files", beside Clear; enabled while the last replace can be taken back.
+    QPushButton* undoReplaceButton() const { return undoReplaceBtn; }
 
     /// What the files page does with a project file (load it and show the project page).
     std::function<void(const QString&)> onOpenProject;
@@ -75,4 +83,5 @@ private:
     QWidget* resultsPage = nullptr;
     QTreeWidget* resultsList = nullptr;
     QPushButton* clearBtn = nullptr;
+    QPushButton* undoReplaceBtn = nullptr;
 };

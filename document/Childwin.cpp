@@ -17,6 +17,7 @@
 #include "editor/TGoToLineDlg.h"
 #include "editor/TSearchOptions.h"
 #include "platform/Dialogs.h"
+#include "project/project_utl.h"
 #include "templates/dynamicMenusBar.h"
 #include "templates/dynamicMenus_utl.h"
 #include "templates/tagParser.h"
@@ -266,7 +267,11 @@ void TMDIChild::buildMenus()
     connect(addItem(edit, "EditPasteItem", QStringLiteral("&Paste"), QKeySequence(QStringLiteral("Ctrl+V"))),
             &QAction::triggered, this, [this] { MemoSource1.PasteFromClipboard(); });
     separator(edit);
-    addItem(edit, "SearchReplace1", QStringLiteral("&Search&&Replace..."));
+    connect(addItem(edit, "SearchReplace1", QStringLiteral("&Search&&Replace...")),
+            &QAction::triggered, this, [] {
+                if (g_host)
+                    g_host->showSearchDialog();
+            });
     connect(addItem(edit, "FindNext1", QStringLiteral("Find Ne&xt"), QKeySequence(Qt::Key_F3)),
             &QAction::triggered, this, [this] { findNext(MemoSource1); });
     connect(addItem(edit, "GotoLine1", QStringLiteral("&Goto line...")), &QAction::triggered, this,
@@ -698,12 +703,6 @@ TMDIChild* createDocumentWindow(const QString& caption, bool bare)
     return window;
 }
 
-void loadProjectFile(const QString& fileName)
-{
-    if (g_host)
-        g_host->openProject(fileName);
-}
-
 namespace {
 
 /// Whether a document can be read at all, before a window is made for it: a window that
@@ -736,7 +735,9 @@ TMDIChild* openFile(const QString& requested, bool bare)
     if (!name.isEmpty() && QFileInfo(name).isFile()) {
         const QString ext = lowerExtension(name);
         if (ext == QLatin1String(".pmp")) {
-            loadProjectFile(name);
+            loadProject(name);
+            if (g_host)
+                g_host->showProjectPage();
         } else if (isPictureFileName(name)) {
             if (g_host)
                 g_host->showImagePreview(name);

@@ -124,8 +124,8 @@ TWizardDocument* activeWizardDocument();
 
 TMDIChild* newDocument();
 TMDIChild* createDocumentWindow(const QString& caption, bool bare);
-/// Opens a document, a project or a picture by extension; asks for a name when `name` is
-/// empty. Returns the new document window, or null.
+/// Opens a document, a project (loaded, and its page shown) or a picture by extension; asks
+/// for a name when `name` is empty. Returns the new document window, or null.
 TMDIChild* openFile(const QString& name = QString(), bool bare = false);
 /// Writes the document to `name` (adding the default extension when the name has no dot).
 /// True when the file was written; a failure is reported and leaves the document modified.
@@ -152,5 +152,3 @@ void rebuildAllReopenMenus();
 /// A document named on the command line: loaded as it is (tabs kept), not added to the reopen
 /// list. Null when it could not be read (the user is told).
 TMDIChild* openCommandLineDocument(const QString& fileName);
-/// Loads a project through the main window, which shows its project page.
-void loadProjectFile(const QString& fileName);

@@ -27,8 +27,10 @@ public:
     virtual void removeOpenedFile(TMDIChild* window) { (void)window; }
 
     virtual void showImagePreview(const QString& fileName) { (void)fileName; }
-    /// Loads a project and brings the tools window's project page to the front.
-    virtual void openProject(const QString& fileName) { (void)fileName; }
+    /// Brings the tools window's project page to the front (a project was just opened).
+    virtual void showProjectPage() {}
+    /// "Search&Replace...": the search dialog, modal.
+    virtual void showSearchDialog() {}
     /// The tools window, image preview and toolbars shown or hidden as the settings now say.
     virtual void applyToolsWindowVisible() {}
     virtual void applyImagePreviewVisible() {}

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QIODevice;
 class TextClipboard;
 class TLineArena;
 struct TSearchOptions;
@@ -138,6 +139,9 @@ public:
     /// returns false with `error` set; the old file is left whole. A line with characters the
     /// Latin-1 encoding cannot hold makes the document save as UTF-8 instead.
     bool SaveToFile(const QString& fileName, QString* error = nullptr) const;
+    /// The bytes SaveToFile writes, to an open device (for writers that commit them their
+    /// own way). False, with `error` set, when the device took less than it was given.
+    bool writeTo(QIODevice& device, QString* error = nullptr) const;
     /// Op 48: clears the selection and both logs, marks every line for parsing, loads.
     bool loadFile(const QString& fileName, QString* error = nullptr);
     bool saveFile(const QString& fileName, QString* error = nullptr) const;

@@ -586,10 +586,6 @@ bool TMemoSource::loadFile(const QString& fileName, QString* error)
 
 bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
 {
-    const int n = lineCount();
-    bool latin1 = m_encoding == teLatin1;
-    for (int i = 0; latin1 && i < n; ++i)
-        latin1 = !m_d->lines.rec(i).wide();
     QSaveFile f(fileName);
     // Unbuffered, so a full disk fails the write that meets it: a write that fails while
     // QSaveFile flushes its buffer on commit does not stop the rename, and a small document
@@ -599,6 +595,24 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
             *error = f.errorString();
         return false;
     }
+    if (!writeTo(f, error)) {
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool TMemoSource::writeTo(QIODevice& device, QString* error) const
+{
+    const int n = lineCount();
+    bool latin1 = m_encoding == teLatin1;
+    for (int i = 0; latin1 && i < n; ++i)
+        latin1 = !m_d->lines.rec(i).wide();
     static const char* const breaks[] = { "\n", "\r\n", "\r" };
     const std::string_view lineEnd = breaks[m_lineBreak];
     std::string buf;
@@ -612,19 +626,13 @@ bool TMemoSource::SaveToFile(const QString& fileName, QString* error) const
         if (i + 1 < n || m_finalLineBreak)
             buf.append(lineEnd);
         if (qsizetype(buf.size()) >= kChunk || i + 1 == n) {
-            if (f.write(buf.data(), qint64(buf.size())) != qint64(buf.size())) {
+            if (device.write(buf.data(), qint64(buf.size())) != qint64(buf.size())) {
                 if (error)
-                    *error = f.errorString();
-                f.cancelWriting();
+                    *error = device.errorString();
                 return false;
             }
             buf.clear();
         }
-    }
-    if (!f.commit()) {
-        if (error)
-            *error = f.errorString();
-        return false;
     }
     return true;
 }

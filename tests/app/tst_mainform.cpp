@@ -10,8 +10,11 @@
 #include "platform/MemorySettingsStore.h"
 #include "platform/RegFileStore.h"
 #include "platform/ScriptedDialogs.h"
+#include "project/panel/TProjectPanel.h"
+#include "project/project_utl.h"
 
 #include <QFile>
+#include <QMenu>
 #include <QScreen>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -55,6 +58,7 @@ private slots:
     void placeFromTheStore();
     void placeSurvivesARestart_data();
     void placeSurvivesARestart();
+    void lastProjectComesBackAfterARestart();
 };
 
 void TestMainForm::initTestCase()
@@ -361,6 +365,59 @@ void TestMainForm::placeSurvivesARestart()
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QTRY_COMPARE(again.isMaximized(), maximized);
     QCOMPARE(again.normalGeometry(), place);
+}
+
+void TestMainForm::lastProjectComesBackAfterARestart()
+{
+    // The main window's own project steps, and nothing else of start-up.
+    struct ProjectSteps : TStartupSteps {
+        void loadProjectReopenList() override { mainForm->windows()->loadProjectReopenList(); }
+        void loadLastProject() override { mainForm->windows()->loadLastProject(); }
+        void loadReopenMenus() override { mainForm->windows()->loadReopenMenus(); }
+        bool askSaveProject() override { return mainForm->windows()->askSaveProject(); }
+    } steps;
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("site.pmp"));
+    QFile f(project);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("Pagemason Project File\r\nProject name:\r\nSite\r\nProject files:\r\n/s/a.html\r\n"
+            "Project Notes:\r\n- 85 154 269 232\r\nnote\r\n");
+    f.close();
+    pm::MemorySettingsStore store;
+    store.writeString(u"Software\\Orvane\\Pagemason\\Files"_qs, u"Last project"_qs, project);
+    pm::ScriptedDialogs dialogs;
+    {
+        TMainForm form(&steps);
+        form.FormShow();
+        QCOMPARE(currentProject().files().size(), 1);
+        QCOMPARE(form.windows()->toolWindow()->windowTitle(), project);
+        QCOMPARE(projectDir, dir.path() + u'/');
+        addFileToProject(u"/s/b.html"_qs);
+        dialogs.queueAnswer(pm::Dialogs::Answer::Yes);
+        QVERIFY(form.close());
+        QCOMPARE(dialogs.shown().size(), 1);
+        QCOMPARE(dialogs.shown().first().text, u"Save project?\r\nSite\r\n"_qs + project);
+    }
+    newProject(); // the program has ended
+    {
+        TMainForm form(&steps);
+        form.FormShow();
+        QCOMPARE(currentProject().files().size(), 2);
+        QCOMPARE(currentProject().notes(), u"note"_qs);
+        QCOMPARE(form.windows()->projectPanel()->reopenMenu()->actions().size(), 1);
+        QVERIFY(form.close()); // not modified: nothing asked
+        QCOMPARE(dialogs.shown().size(), 1);
+    }
+    // A last project that is gone is reported; its name stays for the next start.
+    QFile::remove(project);
+    newProject();
+    {
+        TMainForm form(&steps);
+        QCOMPARE(dialogs.shown().size(), 2);
+        QVERIFY(dialogs.shown().last().text.contains(u"was not found"_qs));
+        QVERIFY(currentProject().files().isEmpty());
+        QCOMPARE(projectFileName, project);
+    }
 }
 
 QTEST_MAIN(TestMainForm)

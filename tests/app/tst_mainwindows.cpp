@@ -13,6 +13,7 @@
 #include "platform/MemorySettingsStore.h"
 #include "platform/RecordingShell.h"
 #include "platform/ScriptedDialogs.h"
+#include "search/searchFrm.h"
 
 #include <QDialog>
 #include <QKeySequenceEdit>
@@ -106,7 +107,6 @@ private slots:
         m_reopen = parts.reopenMenu;
         m_open = parts.openAction;
         m_windows = new TMainFormWindows(parts);
-        m_windows->onLoadProject = [this](const QString& f) { m_projects.append(f); };
         m_sink.windows = m_windows;
         setStatusSink(&m_sink);
         m_form.resize(720, 502);
@@ -440,12 +440,12 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, outcome);
         pm::RecordingShell shell;
-        m_projects.clear();
+        projectFileName.clear();
         const QString path = m_dir.filePath(name);
-        writeFile(path, "x");
+        writeFile(path, outcome == QLatin1String("project") ? "Pagemason Project File\r\n" : "x");
         m_windows->toolWindow()->openListedFile(path);
         QCOMPARE(documentWindows().size(), outcome == QLatin1String("document") ? 1 : 0);
-        QCOMPARE(m_projects, outcome == QLatin1String("project") ? QStringList { path } : QStringList());
+        QCOMPARE(projectFileName, outcome == QLatin1String("project") ? path : QString());
         QCOMPARE(shell.opened, outcome == QLatin1String("shell") ? QStringList { path } : QStringList());
         if (outcome == QLatin1String("project"))
             QCOMPARE(m_windows->toolWindow()->pages()->currentIndex(), int(TToolWindow::ProjectPage));
@@ -461,6 +461,61 @@ private slots:
         QTest::mouseClick(m_windows->toolWindow()->findChild<QPushButton*>(QStringLiteral("clearBtn")),
                           Qt::LeftButton);
         QCOMPARE(results->topLevelItemCount(), 0);
+    }
+
+    void resultsNavigation_data()
+    {
+        QTest::addColumn<QString>("row"); // which row is activated
+        QTest::addColumn<QString>("opens"); // the window then active, "" for none
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("a match in a closed file opens it at the match") << "closed" << "closed.html" << "beta";
+        QTest::newRow("a match in an open document") << "open" << "Untitled:1" << "gamma";
+        QTest::newRow("an untitled document no longer open") << "gone" << "" << "";
+        QTest::newRow("replace results do nothing") << "replace" << "" << "";
+    }
+    void resultsNavigation()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, opens);
+        QFETCH(QString, selected);
+        QDir().mkpath(m_dir.filePath(QStringLiteral("nav")));
+        const QString closed = m_dir.filePath(QStringLiteral("nav/closed.html"));
+        writeFile(closed, "alpha\r\n  x beta y\r\n");
+        TMDIChild* open = newDocument();
+        open->source().setText(QStringLiteral("gamma"));
+        TToolWindow* tools = m_windows->toolWindow();
+        tools->results()->clear();
+        tools->pages()->setCurrentIndex(TToolWindow::OpenFilesPage);
+        const QString folder = m_dir.filePath(QStringLiteral("nav/"));
+        const QMap<QString, QStringList> rows {
+            { "closed", { "Search match", "beta", "5", "1", "closed.html", folder } },
+            { "open", { "Search match", "gamma", "1", "0", "Untitled:1", "" } },
+            { "gone", { "Search match", "x", "1", "0", "Untitled:7", "" } },
+            { "replace", { "Replace results", "\"x\" with \"y\"", "1 time(s)", "", "closed.html", folder } },
+        };
+        tools->addResultRow(rows[row]);
+        QCOMPARE(tools->pages()->currentIndex(), int(TToolWindow::ResultsPage));
+        QCOMPARE(tools->results()->headerItem()->text(5), QStringLiteral("File Path"));
+        QVERIFY(!tools->results()->topLevelItem(0)->icon(0).isNull()); // its kind's picture
+        tools->resultsListDblClick(tools->results()->topLevelItem(0));
+        QCOMPARE(documentWindows().size(), opens == QLatin1String("closed.html") ? 2 : 1);
+        if (opens.isEmpty())
+            return;
+        TMDIChild* w = activeDocumentWindow();
+        QVERIFY(w);
+        QVERIFY(w->caption().endsWith(opens));
+        QCOMPARE(w->source().SelText(), selected);
+        QCOMPARE(w->source().CaretX(), int(rows[row][3] == QLatin1String("1") ? 8 : 5));
+    }
+
+    void undoButtonFollowsTheLastReplace()
+    {
+        QPushButton* undo = m_windows->toolWindow()->undoReplaceButton();
+        QVERIFY(!undo->isEnabled());
+        emit m_windows->searchDialog()->undoAvailableChanged(true);
+        QVERIFY(undo->isEnabled());
+        emit m_windows->searchDialog()->undoAvailableChanged(false);
+        QVERIFY(!undo->isEnabled());
     }
 
     void savingTheMenusFileChecksIt()
@@ -554,7 +609,6 @@ private:
     QAction* m_open = nullptr;
     TMainFormWindows* m_windows = nullptr;
     ResultsSink m_sink;
-    QStringList m_projects;
 };
 
 QTEST_MAIN(TestMainWindows)

@@ -9,6 +9,7 @@
 #include "editor/TDCMemo.h"
 #include "platform/MemorySettingsStore.h"
 #include "platform/ScriptedDialogs.h"
+#include "project/project_utl.h"
 #include "templates/dynamicMenus_utl.h"
 
 #include <QDir>
@@ -32,7 +33,8 @@ class TestHost : public TDocumentHost
 public:
     QMdiArea area;
     QList<std::pair<TMDIChild*, QString>> entries; ///< the opened-files list
-    QStringList previews, projects;
+    QStringList previews;
+    int projectPages = 0;
     QMdiArea* mdiArea() override { return &area; }
     QStringList opened() const
     {
@@ -59,7 +61,7 @@ public:
         entries.removeIf([window](const auto& e) { return e.first == window; });
     }
     void showImagePreview(const QString& f) override { previews.append(f); }
-    void openProject(const QString& f) override { projects.append(f); }
+    void showProjectPage() override { ++projectPages; }
 };
 
 QStringList captions()
@@ -377,14 +379,16 @@ private slots:
         const QString page = m_dir.filePath(QStringLiteral("page.HTML"));
         writeFile(page, "<p>\tx</p>\r\n");
         const QString project = m_dir.filePath(QStringLiteral("site.pmp"));
-        writeFile(project, "");
+        writeFile(project, "Pagemason Project File\r\n");
         fileReopenList.clear();
+        m_host.projectPages = 0;
 
         QVERIFY(!openFile(QStringLiteral(TEST_DATA_DIR "/document/photo.JPG")));
         QVERIFY(!openFile(project));
         QVERIFY(!openFile(m_dir.filePath(QStringLiteral("missing.html"))));
         QCOMPARE(m_host.previews, QStringList { QStringLiteral(TEST_DATA_DIR "/document/photo.JPG") });
-        QCOMPARE(m_host.projects, QStringList { project });
+        QCOMPARE(projectFileName, project); // loaded, and its page shown
+        QCOMPARE(m_host.projectPages, 1);
         QVERIFY(documentWindows().isEmpty());
         QVERIFY(m_dialogs.shown().isEmpty()); // a missing file says nothing
 
@@ -428,13 +432,14 @@ private slots:
         const QString inHtmFolder = m_dir.filePath(QStringLiteral("c/site.htm/x.txt"));
         for (const QString& f : { a, b, txt, inHtmFolder })
             writeFile(f, "\tx\r\n");
-        m_host.projects.clear();
+        writeFile(b, "Pagemason Project File\r\n");
+        projectFileName.clear();
         fileReopenList.clear();
         // The start-up sequence's loop over the arguments, with the steps the main window
         // takes.
         struct CommandLineSteps : TStartupSteps {
             void openCommandLineDocument(const QString& f) override { ::openCommandLineDocument(f); }
-            void openCommandLineProject(const QString& f) override { loadProjectFile(f); }
+            void openCommandLineProject(const QString& f) override { loadProject(f); }
         } steps;
         // A folder is no existing file, with or without its slash: skipped without a word.
         const QString htmFolder = m_dir.filePath(QStringLiteral("c/site.htm"));
@@ -443,7 +448,7 @@ private slots:
         processCommandLine(steps);
         QCOMPARE(captions(), (QStringList { a, inHtmFolder }));
         QVERIFY(m_dialogs.shown().isEmpty());
-        QCOMPARE(m_host.projects, QStringList { b });
+        QCOMPARE(projectFileName, b);
         const QList<TMDIChild*> windows = documentWindows();
         QCOMPARE(windows[0]->source().line(0), QStringLiteral("\tx")); // tabs kept
         QCOMPARE(windows[0]->fileName, a);

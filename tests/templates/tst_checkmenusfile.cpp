@@ -213,8 +213,8 @@ void tst_CheckMenusFile::afterSaveOneBadLine()
     QVERIFY(checkMenusFileAfterSave(QStringLiteral("/APP/dir/Default.MNU"), lines));
     QCOMPARE(host.rows.size(), 1);
     QCOMPARE(host.rows.at(0),
-             (QStringList{QStringLiteral("Syntax error: ") + shortErrorMessage(8), "/APP/dir/",
-                          "Default.MNU", "3", "18"}));
+             (QStringList{QStringLiteral("Syntax error: ") + shortErrorMessage(8), "", "18", "3",
+                          "Default.MNU", "/APP/dir/"}));
     QCOMPARE(host.resultsShown, 1);
     QCOMPARE(dialogs.shown().size(), 1);
     QCOMPARE(dialogs.shown().at(0).text,
