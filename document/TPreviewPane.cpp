@@ -4,6 +4,7 @@
 #include "editor/TMemoSource.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QVBoxLayout>
 
 #ifdef PM_HAVE_WEBENGINE
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QOpenGLContext>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -115,7 +117,11 @@ TPreviewPane::~TPreviewPane()
 bool TPreviewPane::available()
 {
 #ifdef PM_HAVE_WEBENGINE
-    return true;
+    // The web view paints through the platform's OpenGL; without it (no GLX or EGL) the first
+    // paint would take the program down. The offscreen platform renders in software.
+    static const bool canRender = QGuiApplication::platformName() == QLatin1String("offscreen")
+        || QOpenGLContext().create();
+    return canRender;
 #else
     return false;
 #endif
