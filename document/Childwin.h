@@ -80,6 +80,8 @@ public:
     /// The preview beside the editor, following the typing.
     void setLivePreview(bool on);
     bool livePreview() const { return m_livePreview; }
+    /// A live refresh waits for the typing to pause.
+    bool livePreviewPending() const;
     /// Shows the document in the preview now (the file, or its current text).
     void refreshPreview();
     /// The document was written to its file.

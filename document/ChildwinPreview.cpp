@@ -101,6 +101,11 @@ void TMDIChild::setLivePreview(bool on)
         m_liveTimer->stop();
 }
 
+bool TMDIChild::livePreviewPending() const
+{
+    return m_liveTimer->isActive();
+}
+
 void TMDIChild::textChangedForPreview()
 {
     if (!m_livePreview || !webBrowser)
