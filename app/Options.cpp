@@ -55,12 +55,11 @@ struct TAssociationButton
 
 const TAssociationButton associationButtons[4] = {
     { "Register assocciation for *.html files", true, ".html", "htmlfile", "Edit with Pagemason",
-      false, "*.html" },
-    { "Unregister assocciation for *.html files", false, ".html", "htmlfile",
-      "Edit with Pagemason", false, "*.html" },
+        false, "*.html" },
+    { "Unregister assocciation for *.html files", false, ".html", "htmlfile", "Edit with Pagemason",
+        false, "*.html" },
     { "Register assocciation for *.pmP files", true, ".pmp", "pmpfile", "open", true, "*.pmp" },
-    { "Unregister assocciation for *.pmP files", false, ".pmp", "pmpfile", "open", true,
-      "*.pmp" },
+    { "Unregister assocciation for *.pmP files", false, ".pmp", "pmpfile", "open", true, "*.pmp" },
 };
 
 } // namespace
@@ -150,7 +149,8 @@ QWidget* TOptionsDlg::createFilesPage()
     ext->addWidget(label);
     ext->addWidget(m_defaultExt, 1);
     layout->addLayout(ext);
-    layout->addWidget(note(QStringLiteral("-Dont write .html just html (no dot)\r\n-Maximum 4 letters")));
+    layout->addWidget(
+        note(QStringLiteral("-Dont write .html just html (no dot)\r\n-Maximum 4 letters")));
     for (int i = 0; i < 4; ++i) {
         m_assoc[i] = new QPushButton(QLatin1String(associationButtons[i].caption));
         layout->addWidget(m_assoc[i]);
@@ -192,13 +192,14 @@ QWidget* TOptionsDlg::createEditPage()
     m_autoInsertTags
         = new QCheckBox(QStringLiteral("Insert 'Auto insert tags' when new HTML is created"));
     // "&&" shows the "&" of the caption as it is written.
-    m_autoInsertBR = new QCheckBox(QStringLiteral(
-        "Insert '<&&BR>' when Enter is pressed ('<BR>' wont be inserted if Ctrl+Enter is pressed)"));
+    m_autoInsertBR = new QCheckBox(QStringLiteral("Insert '<&&BR>' when Enter is pressed ('<BR>' "
+                                                  "wont be inserted if Ctrl+Enter is pressed)"));
     m_autoCompleteTags = new QCheckBox(QStringLiteral("Auto complete tags"));
     m_convertUnixStrings = new QCheckBox(QStringLiteral("Convert strings (paths) to Unix style"));
     layout->addWidget(m_autoInsertTags);
     layout->addWidget(m_autoInsertBR);
-    layout->addWidget(note(QStringLiteral("If not checked, '<BR>' will be inserted if Ctrl+Enter is pressed.")));
+    layout->addWidget(
+        note(QStringLiteral("If not checked, '<BR>' will be inserted if Ctrl+Enter is pressed.")));
     layout->addWidget(m_autoCompleteTags);
     layout->addWidget(m_convertUnixStrings);
     layout->addStretch(1);
@@ -254,10 +255,10 @@ void TOptionsDlg::connectControls()
     optns& o = globalOptions;
     connect(m_viewerType, &QButtonGroup::idClicked, this, &TOptionsDlg::viewerTypeChosen);
     connect(m_viewerPath, &QLineEdit::textChanged, this,
-            [&o](const QString& text) { o.viewerFileName = text.left(255); });
+        [&o](const QString& text) { o.viewerFileName = text.left(255); });
     connect(m_selectViewer, &QPushButton::clicked, this, &TOptionsDlg::selectViewerClick);
     connect(m_defaultExt, &QComboBox::editTextChanged, this,
-            [&o](const QString& text) { o.defaultExt = text.left(4); });
+        [&o](const QString& text) { o.defaultExt = text.left(4); });
     for (int i = 0; i < 4; ++i)
         connect(m_assoc[i], &QPushButton::clicked, this, [this, i] { associationClick(i); });
     connect(m_showSplash, &QCheckBox::toggled, this, [this, &o](bool on) {
@@ -266,14 +267,14 @@ void TOptionsDlg::connectControls()
         m_splashSecondsLabel->setEnabled(on);
     });
     connect(m_splashSeconds, &QSpinBox::valueChanged, this,
-            [&o](int value) { o.splashSeconds = uint8_t(value); });
+        [&o](int value) { o.splashSeconds = uint8_t(value); });
     connect(m_tagCase, &QButtonGroup::idClicked, this, [&o](int id) { o.tagCase = uint8_t(id); });
     connect(m_autoInsertTags, &QCheckBox::toggled, this, [&o](bool on) { o.autoInsertTags = on; });
     connect(m_autoInsertBR, &QCheckBox::toggled, this, [&o](bool on) { o.autoInsertBR = on; });
-    connect(m_autoCompleteTags, &QCheckBox::toggled, this,
-            [&o](bool on) { o.autoCompleteTags = on; });
+    connect(
+        m_autoCompleteTags, &QCheckBox::toggled, this, [&o](bool on) { o.autoCompleteTags = on; });
     connect(m_convertUnixStrings, &QCheckBox::toggled, this,
-            [&o](bool on) { o.convertUnixStrings = on; });
+        [&o](bool on) { o.convertUnixStrings = on; });
     connect(m_messageType, &QComboBox::currentIndexChanged, this, [&o](int index) {
         if (index >= 0)
             o.messageType = uint8_t(index);
@@ -326,20 +327,19 @@ void TOptionsDlg::associationClick(int index)
     bool ok;
     if (b.registering)
         ok = registerAssociation(QLatin1String(b.extension), typeName, verb,
-                                 b.icon ? programPath + QStringLiteral(",1") : QString(),
-                                 programPath, &error);
+            b.icon ? programPath + QStringLiteral(",1") : QString(), programPath, &error);
     else
         ok = unregisterAssociation(typeName, verb, &error);
     const QString files = QLatin1String(b.files);
     if (!ok) {
         pm::dialogs().error((b.registering ? QStringLiteral("Cannot register Pagemason for ")
                                            : QStringLiteral("Cannot unregister Pagemason for "))
-                            + files + QStringLiteral(" files.\r\n") + error);
+            + files + QStringLiteral(" files.\r\n") + error);
         return;
     }
     setStatus((b.registering ? QStringLiteral("Pagemason is registered for ")
                              : QStringLiteral("Pagemason is unregistered for "))
-              + files + QStringLiteral(" files. Ready"));
+        + files + QStringLiteral(" files. Ready"));
 }
 
 void TOptionsDlg::saveClick()

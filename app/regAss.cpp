@@ -28,8 +28,7 @@ QString associationDesktopId(const QString& typeName, const QString& verb)
 }
 
 pm::DesktopAssociation desktopAssociationFor(const QString& extension, const QString& typeName,
-                                             const QString& verb, const QString& icon,
-                                             const QString& program)
+    const QString& verb, const QString& icon, const QString& program)
 {
     pm::DesktopAssociation a;
     a.id = associationDesktopId(typeName, verb);
@@ -47,8 +46,8 @@ pm::DesktopAssociation desktopAssociationFor(const QString& extension, const QSt
         a.mimeComment = QStringLiteral("Pagemason project");
         a.glob = QStringLiteral("*.pmp");
     } else {
-        const QMimeType known
-            = QMimeDatabase().mimeTypeForFile(QStringLiteral("x") + ext, QMimeDatabase::MatchExtension);
+        const QMimeType known = QMimeDatabase().mimeTypeForFile(
+            QStringLiteral("x") + ext, QMimeDatabase::MatchExtension);
         if (known.isValid() && !known.isDefault()) {
             a.mimeType = known.name();
         } else {
@@ -61,8 +60,8 @@ pm::DesktopAssociation desktopAssociationFor(const QString& extension, const QSt
 }
 
 bool registerAssociation(const QString& extension, const QString& requestedType,
-                         const QString& verb, const QString& icon, const QString& program,
-                         QString* error, const QString& dataHome)
+    const QString& verb, const QString& icon, const QString& program, QString* error,
+    const QString& dataHome)
 {
     pm::SettingsStore& store = pm::settingsStore();
     QString typeName = requestedType;
@@ -83,10 +82,10 @@ bool registerAssociation(const QString& extension, const QString& requestedType,
     if (!typeKnown)
         store.writeValue(Root::ClassesRoot, extension, QString(), typeName);
     store.writeValue(Root::ClassesRoot, verbKey(typeName, verb) + QStringLiteral("\\command"),
-                     QString(), associationCommand(program));
+        QString(), associationCommand(program));
     if (!icon.isEmpty())
         store.writeValue(Root::ClassesRoot, typeName + QStringLiteral("\\defaulticon"), QString(),
-                         u'"' + icon + u'"');
+            u'"' + icon + u'"');
     if (!update.finish()) {
         pm::removeDesktopAssociation(desktop.id, dataHome);
         if (error)
@@ -96,8 +95,8 @@ bool registerAssociation(const QString& extension, const QString& requestedType,
     return true;
 }
 
-bool unregisterAssociation(const QString& typeName, const QString& verb, QString* error,
-                           const QString& dataHome)
+bool unregisterAssociation(
+    const QString& typeName, const QString& verb, QString* error, const QString& dataHome)
 {
     pm::SettingsStore& store = pm::settingsStore();
     bool ok = true;
@@ -108,8 +107,8 @@ bool unregisterAssociation(const QString& typeName, const QString& verb, QString
             *error = QStringLiteral("The settings file could not be written.");
     }
     QString desktopError;
-    if (!pm::removeDesktopAssociation(associationDesktopId(typeName, verb), dataHome,
-                                      &desktopError)) {
+    if (!pm::removeDesktopAssociation(
+            associationDesktopId(typeName, verb), dataHome, &desktopError)) {
         if (error && ok)
             *error = desktopError;
         ok = false;

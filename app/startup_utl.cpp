@@ -52,9 +52,9 @@ QString executableFolder()
 
 TProgramFolders programFolders()
 {
-    const TProgramFolders folders = programFoldersFor(
-        executableFolder(), QStringLiteral(PAGEMASON_RELATIVE_DATADIR),
-        QStringLiteral(PAGEMASON_RELATIVE_PLUGINDIR), pm::userDataHome());
+    const TProgramFolders folders
+        = programFoldersFor(executableFolder(), QStringLiteral(PAGEMASON_RELATIVE_DATADIR),
+            QStringLiteral(PAGEMASON_RELATIVE_PLUGINDIR), pm::userDataHome());
     // Readers cope with a missing file, so a folder that cannot be seeded is only noted.
     const QStringList problems = seedUserFolder(folders);
     for (const QString& problem : problems)

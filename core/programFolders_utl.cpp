@@ -20,7 +20,7 @@ QString folderPath(const QString& path)
 } // namespace
 
 TProgramFolders programFoldersFor(const QString& executableFolder, const QString& relativeShared,
-                                  const QString& relativePlugins, const QString& dataHome)
+    const QString& relativePlugins, const QString& dataHome)
 {
     TProgramFolders f;
     const QString exe = folderPath(executableFolder);

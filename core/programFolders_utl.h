@@ -24,7 +24,7 @@ struct TProgramFolders
 /// plug-ins ("../share/pagemason"); `dataHome` is the user's XDG data folder. Every folder
 /// ends with "/".
 TProgramFolders programFoldersFor(const QString& executableFolder, const QString& relativeShared,
-                                  const QString& relativePlugins, const QString& dataHome);
+    const QString& relativePlugins, const QString& dataHome);
 
 /// For an installed program: copies every shipped file the user folder lacks (so a file the
 /// user deleted comes back as shipped, and files shipped by a later version arrive), and links

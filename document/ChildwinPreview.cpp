@@ -19,8 +19,7 @@
 void TMDIChild::ViewInBrowserItemClick()
 {
     if (MemoSource1.Modified()) {
-        const auto answer = pm::dialogs().message(
-            pm::Dialogs::Kind::Question,
+        const auto answer = pm::dialogs().message(pm::Dialogs::Kind::Question,
             QStringLiteral("Do you want to save the document before viewing it in the browser? "
                            "(recommended)"),
             pm::Dialogs::Buttons::YesNoCancel);
@@ -36,8 +35,8 @@ void TMDIChild::ViewInBrowserItemClick()
 
 void TMDIChild::PageControl1Change()
 {
-    const bool preview = webBrowser && webBrowserControlAvailable
-        && PageControl1->currentWidget() == previewPage;
+    const bool preview
+        = webBrowser && webBrowserControlAvailable && PageControl1->currentWidget() == previewPage;
     placePreview();
     if (preview) {
         menuItem(QStringLiteral("PreviewModeItem"))->setChecked(true);
@@ -57,9 +56,7 @@ void TMDIChild::refreshPreview()
     if (MemoSource1.Modified() || name.isEmpty() || !QFileInfo(name).isFile()) {
         // The current text, as a page of the document's own folder (an untitled one: the
         // project's), held in memory: the modified state stays as it is.
-        const QString page = name.isEmpty()
-            ? projectDir + QStringLiteral("Untitled.html")
-            : name;
+        const QString page = name.isEmpty() ? projectDir + QStringLiteral("Untitled.html") : name;
         webBrowser->showText(TPreviewPane::pageBytes(MemoSource1), page);
     } else {
         webBrowser->showFile(name);

@@ -75,8 +75,7 @@ TPreviewSchemeHandler* schemeHandler()
         // addresses resolve, and local, so that file: addresses in the page load too.
         QWebEngineUrlScheme scheme(schemeName);
         scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-        scheme.setFlags(QWebEngineUrlScheme::LocalScheme
-                        | QWebEngineUrlScheme::LocalAccessAllowed);
+        scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
         if (QWebEngineUrlScheme::schemeByName(schemeName).name().isEmpty())
             QWebEngineUrlScheme::registerScheme(scheme);
         auto* h = new TPreviewSchemeHandler;
@@ -167,9 +166,8 @@ void TPreviewPane::navigate(const QUrl& url)
         keep.setName(QStringLiteral("pagemasonKeepScroll"));
         keep.setInjectionPoint(QWebEngineScript::DocumentReady);
         keep.setWorldId(QWebEngineScript::ApplicationWorld);
-        keep.setSourceCode(QStringLiteral("window.scrollTo(%1, %2);")
-                               .arg(m_keepScroll.x())
-                               .arg(m_keepScroll.y()));
+        keep.setSourceCode(
+            QStringLiteral("window.scrollTo(%1, %2);").arg(m_keepScroll.x()).arg(m_keepScroll.y()));
         page->scripts().insert(keep);
     }
     m_url = url;
@@ -242,8 +240,8 @@ QPointF TPreviewPane::scrollPosition() const
     return QPointF();
 }
 
-void TPreviewPane::runScript(const QString& script,
-                             const std::function<void(const QVariant&)>& done)
+void TPreviewPane::runScript(
+    const QString& script, const std::function<void(const QVariant&)>& done)
 {
 #ifdef PM_HAVE_WEBENGINE
     if (m_view) {

@@ -129,13 +129,17 @@ QString desktopEntryText(const DesktopAssociation& a)
 
 QString mimePackageText(const DesktopAssociation& a)
 {
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                  "<mime-info "
-                                  "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n");
-    text += QStringLiteral("  <mime-type type=\"") + xmlEscaped(a.mimeType) + QStringLiteral("\">\n");
-    text += QStringLiteral("    <comment>") + xmlEscaped(a.mimeComment) + QStringLiteral("</comment>\n");
+    QString text
+        = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                         "<mime-info "
+                         "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n");
+    text += QStringLiteral("  <mime-type type=\"") + xmlEscaped(a.mimeType)
+        + QStringLiteral("\">\n");
+    text += QStringLiteral("    <comment>") + xmlEscaped(a.mimeComment)
+        + QStringLiteral("</comment>\n");
     if (!a.icon.isEmpty() && !a.icon.contains(u'/'))
-        text += QStringLiteral("    <generic-icon name=\"") + xmlEscaped(a.icon) + QStringLiteral("\"/>\n");
+        text += QStringLiteral("    <generic-icon name=\"") + xmlEscaped(a.icon)
+            + QStringLiteral("\"/>\n");
     text += QStringLiteral("    <glob pattern=\"") + xmlEscaped(a.glob) + QStringLiteral("\"/>\n");
     text += QStringLiteral("  </mime-type>\n</mime-info>\n");
     return text;
@@ -151,8 +155,7 @@ QString mimePackagePath(const QString& dataHome, const QString& id)
     return dataHome + QStringLiteral("mime/packages/") + id + QStringLiteral(".xml");
 }
 
-bool installDesktopAssociation(const DesktopAssociation& a, const QString& dataHome,
-                               QString* error)
+bool installDesktopAssociation(const DesktopAssociation& a, const QString& dataHome, QString* error)
 {
     const bool ownType = !a.glob.isEmpty();
     if (ownType && !writeText(mimePackagePath(dataHome, a.id), mimePackageText(a), error))
@@ -169,7 +172,8 @@ bool installDesktopAssociation(const DesktopAssociation& a, const QString& dataH
 bool removeDesktopAssociation(const QString& id, const QString& dataHome, QString* error)
 {
     const bool entryGone = removeIfThere(desktopEntryPath(dataHome, id), error);
-    const bool packageGone = removeIfThere(mimePackagePath(dataHome, id), entryGone ? error : nullptr);
+    const bool packageGone
+        = removeIfThere(mimePackagePath(dataHome, id), entryGone ? error : nullptr);
     refreshDesktopDatabases(dataHome);
     return entryGone && packageGone;
 }

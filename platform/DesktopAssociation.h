@@ -39,11 +39,10 @@ QString mimePackagePath(const QString& dataHome, const QString& id);
 /// Writes the entry (and the MIME package when the type is our own) under `dataHome`, then
 /// asks the desktop to read them again. False, with the reason, when a file could not be
 /// written; nothing of this association is left behind then.
-bool installDesktopAssociation(const DesktopAssociation& association, const QString& dataHome,
-                               QString* error = nullptr);
+bool installDesktopAssociation(
+    const DesktopAssociation& association, const QString& dataHome, QString* error = nullptr);
 /// Removes what installDesktopAssociation wrote for `id`; true when none of it is left.
-bool removeDesktopAssociation(const QString& id, const QString& dataHome,
-                              QString* error = nullptr);
+bool removeDesktopAssociation(const QString& id, const QString& dataHome, QString* error = nullptr);
 /// update-desktop-database and update-mime-database on the folders below `dataHome`, where
 /// they are installed; run as programs, never through a shell.
 void refreshDesktopDatabases(const QString& dataHome);

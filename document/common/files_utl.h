@@ -5,7 +5,6 @@
 #include <QString>
 #include <QtGlobal>
 
-
 /// Size in bytes; 0 when the file does not exist.
 qint64 fileSizeOf(const QString& fileName);
 /// The title of an HTML page the way the project panel's title strip shows it: the line

@@ -16,8 +16,8 @@ QString ddeOpenUrlItem(int viewerType, const QString& fileName)
     return fileName + QStringLiteral(",,0xFFFFFFFF,0x3,,,");
 }
 
-pm::DdeConversation browserConversation(int viewerType, const QString& viewer,
-                                        const QString& fileName)
+pm::DdeConversation browserConversation(
+    int viewerType, const QString& viewer, const QString& fileName)
 {
     pm::DdeConversation c;
     c.serviceApplication = viewer;
@@ -41,8 +41,8 @@ bool viewInBrowser(const QString& fileName)
     const int type = globalOptions.viewerType;
     const QString& viewer = globalOptions.viewerFileName;
     if (viewer.isEmpty() && type != 3) {
-        pm::dialogs().message(pm::Dialogs::Kind::Information, noBrowserMessage,
-                              pm::Dialogs::Buttons::Ok);
+        pm::dialogs().message(
+            pm::Dialogs::Kind::Information, noBrowserMessage, pm::Dialogs::Buttons::Ok);
         return false;
     }
     bool handedOn = false;

@@ -16,8 +16,8 @@ inline const QString noBrowserMessage = QStringLiteral(
 QString ddeOpenUrlItem(int viewerType, const QString& fileName);
 /// The whole conversation of types 0 and 1: "0xFFFFFFFF" on "WWW_Activate", then the item on
 /// "WWW_OpenURL", served by `viewer` under "IExplore" or "Netscape".
-pm::DdeConversation browserConversation(int viewerType, const QString& viewer,
-                                        const QString& fileName);
+pm::DdeConversation browserConversation(
+    int viewerType, const QString& viewer, const QString& fileName);
 /// Type 2's command line as written in logs: viewer + " " + file name, nothing quoted. It is
 /// never given to a shell: the viewer is started with the file name as its one argument.
 QString viewerCommandLine(const QString& viewer, const QString& fileName);

@@ -78,9 +78,9 @@ private slots:
         QCOMPARE(dlg.messageTypeBox()->currentText(), QStringLiteral("Short"));
         QCOMPARE(dlg.defaultExtBox()->currentText(), QStringLiteral("htm"));
         QCOMPARE(dlg.errorLogLabel()->text(),
-                 QStringLiteral("(/home/u/.local/share/Pagemason/Pagemason.err)."));
+            QStringLiteral("(/home/u/.local/share/Pagemason/Pagemason.err)."));
         QCOMPARE(dlg.associationButton(2)->text(),
-                 QStringLiteral("Register assocciation for *.pmP files"));
+            QStringLiteral("Register assocciation for *.pmP files"));
         // Opening changes nothing.
         QCOMPARE(globalOptions.viewerFileName, QStringLiteral("/usr/bin/viewer"));
     }
@@ -89,9 +89,8 @@ private slots:
     {
         QTest::addColumn<QString>("control");
         for (const char* c : { "viewer type", "viewer path", "long viewer path", "extension",
-                               "splash", "splash seconds", "tag case", "auto insert tags",
-                               "auto insert BR", "auto complete", "unix strings",
-                               "message type", "log errors" })
+                 "splash", "splash seconds", "tag case", "auto insert tags", "auto insert BR",
+                 "auto complete", "unix strings", "message type", "log errors" })
             QTest::newRow(c) << QString::fromLatin1(c);
     }
     void everyControlWritesAtOnce()
@@ -209,9 +208,9 @@ private slots:
         dlg.saveButton()->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(m_store->readString(edit(QStringLiteral("Edit")), QStringLiteral("Tag case")),
-                 std::optional<QString>(QStringLiteral("1")));
+            std::optional<QString>(QStringLiteral("1")));
         QCOMPARE(m_store->readString(settingsKey, QString()),
-                 std::optional<QString>(QStringLiteral("2.3")));
+            std::optional<QString>(QStringLiteral("2.3")));
         QVERIFY(!statusBar.isVisible());
     }
 
@@ -224,25 +223,27 @@ private slots:
         TOptionsDlg dlg(nullptr, nullptr);
         dlg.programPath = QStringLiteral("/opt/pm/bin/pagemason");
         dlg.associationButton(2)->click();
-        QCOMPARE(m_store->readValue(Root::ClassesRoot, QStringLiteral("pmpfile\\shell\\open\\command"),
-                                    QString()),
-                 std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason\" \"%1\"")));
-        QCOMPARE(m_store->readValue(Root::ClassesRoot, QStringLiteral("pmpfile\\defaulticon"), QString()),
-                 std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason,1\"")));
-        const QString entry = home.filePath(QStringLiteral("applications/pagemason-pmpfile-open.desktop"));
+        QCOMPARE(m_store->readValue(
+                     Root::ClassesRoot, QStringLiteral("pmpfile\\shell\\open\\command"), QString()),
+            std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason\" \"%1\"")));
+        QCOMPARE(m_store->readValue(
+                     Root::ClassesRoot, QStringLiteral("pmpfile\\defaulticon"), QString()),
+            std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason,1\"")));
+        const QString entry
+            = home.filePath(QStringLiteral("applications/pagemason-pmpfile-open.desktop"));
         QVERIFY(QFile::exists(entry));
         dlg.associationButton(0)->click();
         QCOMPARE(m_store->readValue(Root::ClassesRoot,
-                                    QStringLiteral("htmlfile\\shell\\Edit with Pagemason\\command"),
-                                    QString()),
-                 std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason\" \"%1\"")));
+                     QStringLiteral("htmlfile\\shell\\Edit with Pagemason\\command"), QString()),
+            std::optional<QString>(QStringLiteral("\"/opt/pm/bin/pagemason\" \"%1\"")));
         dlg.associationButton(3)->click();
         QVERIFY(!m_store->keyExists(Root::ClassesRoot, QStringLiteral("pmpfile\\shell\\open")));
         QVERIFY(!QFile::exists(entry));
         QCOMPARE(dialogs.shown().size(), 0);
 
         // An applications folder that cannot be made: told, with the reason.
-        QFile::remove(home.filePath(QStringLiteral("applications/pagemason-htmlfile-edit-with-pagemason.desktop")));
+        QFile::remove(home.filePath(
+            QStringLiteral("applications/pagemason-htmlfile-edit-with-pagemason.desktop")));
         QDir(home.filePath(QStringLiteral("applications"))).removeRecursively();
         QFile blocker(home.filePath(QStringLiteral("applications")));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -250,9 +251,9 @@ private slots:
         dlg.associationButton(2)->click();
         qputenv("XDG_DATA_HOME", data);
         QCOMPARE(dialogs.shown().size(), 1);
-        QVERIFY2(dialogs.shown()[0].text.startsWith(
-                     QStringLiteral("Cannot register Pagemason for *.pmp files.\r\nCannot create the folder ")),
-                 qPrintable(dialogs.shown()[0].text));
+        QVERIFY2(dialogs.shown()[0].text.startsWith(QStringLiteral(
+                     "Cannot register Pagemason for *.pmp files.\r\nCannot create the folder ")),
+            qPrintable(dialogs.shown()[0].text));
         QVERIFY(!m_store->keyExists(Root::ClassesRoot, QStringLiteral("pmpfile\\shell\\open")));
     }
 

@@ -35,9 +35,8 @@ private slots:
         QTemporaryDir build;
         writeFile(build.filePath(QStringLiteral("bin/default.mnu")), "menus");
         const TProgramFolders f = programFoldersFor(build.filePath(QStringLiteral("bin")),
-                                                    QStringLiteral("../share/pagemason"),
-                                                    QStringLiteral("../lib/pagemason/plugins"),
-                                                    QStringLiteral("/home/u/.local/share"));
+            QStringLiteral("../share/pagemason"), QStringLiteral("../lib/pagemason/plugins"),
+            QStringLiteral("/home/u/.local/share"));
         QVERIFY(!f.installed);
         const QString bin = build.filePath(QStringLiteral("bin/"));
         QCOMPARE(f.userFolder, bin);
@@ -59,9 +58,8 @@ private slots:
         QDir().mkpath(prefix.filePath(QStringLiteral("bin")));
 
         const TProgramFolders f = programFoldersFor(prefix.filePath(QStringLiteral("bin")),
-                                                    QStringLiteral("../share/pagemason"),
-                                                    QStringLiteral("../lib/pagemason/plugins"),
-                                                    home.path());
+            QStringLiteral("../share/pagemason"), QStringLiteral("../lib/pagemason/plugins"),
+            home.path());
         QVERIFY(f.installed);
         const QString user = home.filePath(QStringLiteral("Pagemason/"));
         QCOMPARE(f.userFolder, user);
@@ -94,9 +92,8 @@ private slots:
         // A file where the data folder should be stops root too.
         writeFile(home.filePath(QStringLiteral("data")), "");
         const TProgramFolders f = programFoldersFor(prefix.filePath(QStringLiteral("bin")),
-                                                    QStringLiteral("../share/pagemason"),
-                                                    QStringLiteral("../lib/pagemason/plugins"),
-                                                    home.filePath(QStringLiteral("data")));
+            QStringLiteral("../share/pagemason"), QStringLiteral("../lib/pagemason/plugins"),
+            home.filePath(QStringLiteral("data")));
         const QStringList problems = seedUserFolder(f);
         QCOMPARE(problems.size(), 1);
         QVERIFY(problems[0].startsWith(QStringLiteral("Cannot create the folder ")));

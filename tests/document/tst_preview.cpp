@@ -65,8 +65,8 @@ QByteArray readAll(const QString& path)
 QStringList listing(const QString& folder)
 {
     QStringList out;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(
+        folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
         out.append(it.filePath() + u' ' + QString::number(it.fileInfo().size()));
@@ -92,11 +92,11 @@ QVariant evaluate(TPreviewPane* pane, const QString& script)
 /// its picture was decoded with (0 when it did not load).
 QString pageState(TPreviewPane* pane)
 {
-    return evaluate(pane, QStringLiteral(
-                              "[document.body.innerText.trim().replace(/\\s+/g, ' '),"
-                              " getComputedStyle(document.querySelector('p')).color,"
-                              " String(document.images.length ? document.images[0].naturalWidth : 0)]"
-                              ".join(' | ')"))
+    return evaluate(pane,
+        QStringLiteral("[document.body.innerText.trim().replace(/\\s+/g, ' '),"
+                       " getComputedStyle(document.querySelector('p')).color,"
+                       " String(document.images.length ? document.images[0].naturalWidth : 0)]"
+                       ".join(' | ')"))
         .toString();
 }
 
@@ -104,8 +104,9 @@ const QByteArray page = "<html><head><link rel=\"stylesheet\" href=\"css/site.cs
                         "<body><p>Saved text</p><img src=\"img/dot.png\"></body></html>\n";
 
 // A 3 x 2 PNG.
-const QByteArray png = QByteArray::fromBase64(
-    "iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEklEQVR4nGP4z8AARCCSgQHCAAA1rgX7Yy2LrwAAAABJRU5ErkJggg==");
+const QByteArray png
+    = QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAMAAAACCAIAAAASFvFNAAAAEklEQVR4nGP4z8AARCCSg"
+                             "QHCAAA1rgX7Yy2LrwAAAABJRU5ErkJggg==");
 
 } // namespace
 
@@ -167,7 +168,7 @@ private slots:
         QVERIFY(!w->webBrowser->view());
         QVERIFY(showPreviewPage(w));
         QCOMPARE(w->webBrowser->currentUrl(),
-                 QUrl::fromLocalFile(site() + QStringLiteral("index.html")));
+            QUrl::fromLocalFile(site() + QStringLiteral("index.html")));
         QVERIFY(w->menuItem(QStringLiteral("PreviewModeItem"))->isChecked());
         QCOMPARE(pageState(w->webBrowser), QStringLiteral("Saved text | rgb(0, 128, 0) | 3"));
 
@@ -204,8 +205,8 @@ private slots:
         w->source().insertText(QStringLiteral("Unsaved "));
         QVERIFY(showPreviewPage(w));
         QCOMPARE(w->webBrowser->currentUrl().scheme(), QStringLiteral("pagemason-preview"));
-        QCOMPARE(pageState(w->webBrowser),
-                 QStringLiteral("Unsaved Saved text | rgb(0, 128, 0) | 3"));
+        QCOMPARE(
+            pageState(w->webBrowser), QStringLiteral("Unsaved Saved text | rgb(0, 128, 0) | 3"));
         QVERIFY(w->source().Modified());
         // Nothing written beside the page, in the program's folder or anywhere else here.
         QStringList after = listing(m_dir.path());
@@ -213,7 +214,8 @@ private slots:
             after.append(listing(m_dir.path()).filter(QStringLiteral("/site/") + kind));
         QStringList expected = before;
         if (kind == QLatin1String("modified"))
-            expected.append(site() + QStringLiteral("modified.html ") + QString::number(page.size()));
+            expected.append(
+                site() + QStringLiteral("modified.html ") + QString::number(page.size()));
         expected.sort();
         after.removeDuplicates();
         after.sort();
@@ -309,7 +311,8 @@ private slots:
         w->source().insertText(QStringLiteral("<p>Top</p>"));
         QVERIFY(!w->livePreviewPending());
         QCOMPARE(status.texts,
-                 QStringList { QStringLiteral("Live preview: pages over 4 MB follow each save. Ready") });
+            QStringList {
+                QStringLiteral("Live preview: pages over 4 MB follow each save. Ready") });
         loaded.clear();
         QVERIFY(saveDocument(name, w));
         QVERIFY(loaded.wait(30000));
@@ -346,8 +349,8 @@ private slots:
         w->menuItem(QStringLiteral("ViewInBrowserItem"))->trigger();
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(dialogs.shown()[0].text,
-                 QStringLiteral("Do you want to save the document before viewing it in the "
-                                "browser? (recommended)"));
+            QStringLiteral("Do you want to save the document before viewing it in the "
+                           "browser? (recommended)"));
         QCOMPARE(dialogs.shown()[0].buttons, pm::Dialogs::Buttons::YesNoCancel);
         QCOMPARE(readAll(name), saved ? QByteArray("<p>new</p>") : QByteArray("<p>old</p>\n"));
         // An untitled page has no file for the desktop to open.

@@ -81,7 +81,8 @@ private slots:
     void filesPassTheValidator()
     {
         QFETCH(QString, program);
-        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        const QString validator
+            = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
         if (validator.isEmpty())
             QSKIP("desktop-file-validate is not installed (scripts/deps.sh installs it)");
         QTemporaryDir dir;
@@ -94,7 +95,7 @@ private slots:
         p.start(validator, { path });
         QVERIFY(p.waitForFinished(20000));
         QVERIFY2(p.exitCode() == 0 && p.readAllStandardOutput().trimmed().isEmpty(),
-                 qPrintable(QString::fromUtf8(p.readAllStandardError())));
+            qPrintable(QString::fromUtf8(p.readAllStandardError())));
     }
 
     void installAndRemove()
@@ -104,7 +105,8 @@ private slots:
         const pm::DesktopAssociation a = projectType(QStringLiteral("/usr/bin/pagemason"));
         QString error;
         QVERIFY2(pm::installDesktopAssociation(a, data, &error), qPrintable(error));
-        QVERIFY(QFile::exists(data + QStringLiteral("applications/pagemason-pmpfile-open.desktop")));
+        QVERIFY(
+            QFile::exists(data + QStringLiteral("applications/pagemason-pmpfile-open.desktop")));
         QFile mime(data + QStringLiteral("mime/packages/pagemason-pmpfile-open.xml"));
         QVERIFY(mime.open(QIODevice::ReadOnly));
         const QByteArray xml = mime.readAll();
@@ -113,7 +115,8 @@ private slots:
         mime.close();
 
         QVERIFY2(pm::removeDesktopAssociation(a.id, data, &error), qPrintable(error));
-        QVERIFY(!QFile::exists(data + QStringLiteral("applications/pagemason-pmpfile-open.desktop")));
+        QVERIFY(
+            !QFile::exists(data + QStringLiteral("applications/pagemason-pmpfile-open.desktop")));
         QVERIFY(!QFile::exists(data + QStringLiteral("mime/packages/pagemason-pmpfile-open.xml")));
         // Removing what is not there is no failure.
         QVERIFY(pm::removeDesktopAssociation(a.id, data, &error));
@@ -129,8 +132,8 @@ private slots:
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         QString error;
-        QVERIFY(!pm::installDesktopAssociation(projectType(QStringLiteral("/usr/bin/pm")), data,
-                                               &error));
+        QVERIFY(!pm::installDesktopAssociation(
+            projectType(QStringLiteral("/usr/bin/pm")), data, &error));
         QVERIFY2(error.contains(data + QStringLiteral("applications")), qPrintable(error));
         QVERIFY(!QFile::exists(data + QStringLiteral("mime/packages/pagemason-pmpfile-open.xml")));
     }

@@ -18,10 +18,7 @@ class TestViewer : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        globalOptions = optns();
-    }
+    void init() { globalOptions = optns(); }
 
     void ddeConversations_data()
     {
@@ -29,11 +26,15 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("service");
         QTest::addColumn<QString>("openItem");
-        QTest::newRow("Internet Explorer") << 0 << "/site/a b.htm" << "IExplore"
+        QTest::newRow("Internet Explorer") << 0 << "/site/a b.htm"
+                                           << "IExplore"
                                            << "\"file:/site/a b.htm\",,-1,,,,,";
-        QTest::newRow("Netscape") << 1 << "/site/a.htm" << "Netscape"
+        QTest::newRow("Netscape") << 1 << "/site/a.htm"
+                                  << "Netscape"
                                   << "/site/a.htm,,0xFFFFFFFF,0x3,,,";
-        QTest::newRow("untitled: no file") << 0 << "" << "IExplore" << "\"file:\",,-1,,,,,";
+        QTest::newRow("untitled: no file") << 0 << ""
+                                           << "IExplore"
+                                           << "\"file:\",,-1,,,,,";
     }
     void ddeConversations()
     {
@@ -66,15 +67,15 @@ private slots:
     {
         pm::RecordingShell shell;
         pm::DesktopDdeClient client;
-        QVERIFY(client.converse(browserConversation(0, QStringLiteral("/usr/bin/x-www-browser"),
-                                                    QStringLiteral("/my site/a&b;$(x).htm"))));
+        QVERIFY(client.converse(browserConversation(
+            0, QStringLiteral("/usr/bin/x-www-browser"), QStringLiteral("/my site/a&b;$(x).htm"))));
         QCOMPARE(shell.started.size(), 1);
         QCOMPARE(shell.started[0].program, QStringLiteral("/usr/bin/x-www-browser"));
         QCOMPARE(shell.started[0].arguments,
-                 QStringList { QStringLiteral("file:///my%20site/a&b;$(x).htm") });
+            QStringList { QStringLiteral("file:///my%20site/a&b;$(x).htm") });
         shell.result = false;
-        QVERIFY(!client.converse(browserConversation(1, QStringLiteral("/nowhere/netscape"),
-                                                     QStringLiteral("/a.htm"))));
+        QVERIFY(!client.converse(
+            browserConversation(1, QStringLiteral("/nowhere/netscape"), QStringLiteral("/a.htm"))));
     }
 
     void otherProgramAndDefaultBrowser_data()
@@ -85,14 +86,17 @@ private slots:
         QTest::addColumn<QStringList>("arguments"); ///< of the started viewer (type 2)
         QTest::addColumn<QString>("opened"); ///< handed to the desktop (type 3)
         QTest::newRow("name with a blank is one argument")
-            << 2 << "/usr/bin/view er" << "/site/a b.htm" << QStringList { "/site/a b.htm" } << "";
+            << 2 << "/usr/bin/view er"
+            << "/site/a b.htm" << QStringList { "/site/a b.htm" } << "";
         QTest::newRow("quotes and shell characters stay text")
-            << 2 << "/usr/bin/viewer" << "/s/\"x\";rm -rf ~ `id` $(id)|&.htm"
+            << 2 << "/usr/bin/viewer"
+            << "/s/\"x\";rm -rf ~ `id` $(id)|&.htm"
             << QStringList { "/s/\"x\";rm -rf ~ `id` $(id)|&.htm" } << "";
-        QTest::newRow("untitled: the viewer alone") << 2 << "/usr/bin/viewer" << ""
-                                                    << QStringList() << "";
+        QTest::newRow("untitled: the viewer alone") << 2 << "/usr/bin/viewer"
+                                                    << "" << QStringList() << "";
         QTest::newRow("default browser without a path")
-            << 3 << "" << "/site/it's here.htm" << QStringList() << "/site/it's here.htm";
+            << 3 << ""
+            << "/site/it's here.htm" << QStringList() << "/site/it's here.htm";
     }
     void otherProgramAndDefaultBrowser()
     {
@@ -123,7 +127,7 @@ private slots:
     void commandLineAsLogged()
     {
         QCOMPARE(viewerCommandLine(QStringLiteral("C:\\view.exe"), QStringLiteral("C:\\a b.htm")),
-                 QStringLiteral("C:\\view.exe C:\\a b.htm"));
+            QStringLiteral("C:\\view.exe C:\\a b.htm"));
     }
 
     void noBrowserDefined_data()
@@ -143,8 +147,8 @@ private slots:
         QVERIFY(!viewInBrowser(QStringLiteral("/site/a.htm")));
         QCOMPARE(dialogs.shown().size(), 1);
         QCOMPARE(dialogs.shown()[0].text,
-                 QStringLiteral("No browser defined !\r\nPlease define the browser's path using "
-                                "Options from the main menu"));
+            QStringLiteral("No browser defined !\r\nPlease define the browser's path using "
+                           "Options from the main menu"));
         QCOMPARE(dialogs.shown()[0].buttons, pm::Dialogs::Buttons::Ok);
         QVERIFY(shell.started.isEmpty() && shell.opened.isEmpty() && dde.conversations.isEmpty());
     }
@@ -161,7 +165,7 @@ private slots:
         QCOMPARE(dialogs.shown().size(), 0);
         QVERIFY(!QFile::exists(QStringLiteral("/tmp/pwned")));
         QCOMPARE(status.texts.value(0),
-                 QStringLiteral("The viewer could not be started: ") + globalOptions.viewerFileName);
+            QStringLiteral("The viewer could not be started: ") + globalOptions.viewerFileName);
     }
 
     void browserPathDefaults_data()
@@ -171,15 +175,22 @@ private slots:
         QTest::addColumn<bool>("browserOnPath");
         QTest::addColumn<QString>("netscapeFolder");
         QTest::addColumn<QString>("expected"); ///< "BIN/" stands for the PATH folder
-        QTest::newRow("IE: the desktop's browser") << 0 << "" << true << "" << "BIN/x-www-browser";
-        QTest::newRow("IE: none installed") << 0 << "" << false << "" << "";
-        QTest::newRow("IE: a path stays") << 0 << "/opt/b" << true << "" << "/opt/b";
+        QTest::newRow("IE: the desktop's browser") << 0 << "" << true << ""
+                                                   << "BIN/x-www-browser";
+        QTest::newRow("IE: none installed") << 0 << "" << false << ""
+                                            << "";
+        QTest::newRow("IE: a path stays") << 0 << "/opt/b" << true << ""
+                                          << "/opt/b";
         QTest::newRow("Netscape: its folder") << 1 << "" << true << "/opt/netscape"
                                               << "/opt/netscape/Program/Netscape.exe";
-        QTest::newRow("Netscape: not installed") << 1 << "" << true << "" << "";
-        QTest::newRow("Netscape: a path stays") << 1 << "/x" << true << "/opt/ns" << "/x";
-        QTest::newRow("other program") << 2 << "" << true << "/opt/ns" << "";
-        QTest::newRow("default browser") << 3 << "" << true << "/opt/ns" << "";
+        QTest::newRow("Netscape: not installed") << 1 << "" << true << ""
+                                                 << "";
+        QTest::newRow("Netscape: a path stays") << 1 << "/x" << true << "/opt/ns"
+                                                << "/x";
+        QTest::newRow("other program") << 2 << "" << true << "/opt/ns"
+                                       << "";
+        QTest::newRow("default browser") << 3 << "" << true << "/opt/ns"
+                                         << "";
     }
     void browserPathDefaults()
     {
@@ -200,7 +211,7 @@ private slots:
         pm::setSettingsStore(&store);
         if (!netscapeFolder.isEmpty())
             store.writeString(QStringLiteral("Software\\Netscape\\Netscape Navigator\\Main"),
-                              QStringLiteral("Install Directory"), netscapeFolder);
+                QStringLiteral("Install Directory"), netscapeFolder);
         const QString result = browserPathDefault(type, current);
         pm::setSettingsStore(nullptr);
         qputenv("PATH", path);
