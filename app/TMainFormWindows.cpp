@@ -1,6 +1,7 @@
 /** @file TMainFormWindows.cpp ** The document side of the main window. **/
 #include "app/TMainFormWindows.h"
 
+#include "app/Options.h"
 #include "app/THotkeyPanel.h"
 #include "app/TImagePreviewWindow.h"
 #include "app/TToolWindow.h"
@@ -35,6 +36,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -389,6 +391,12 @@ void TMainFormWindows::finishHotkeyAssignment(bool ok)
 void TMainFormWindows::closeMainWindow()
 {
     m_parts.form->close();
+}
+
+void TMainFormWindows::showOptions()
+{
+    TOptionsDlg dialog(this, m_parts.form->statusBar(), m_parts.form);
+    dialog.exec();
 }
 
 void TMainFormWindows::showAbout()

@@ -110,6 +110,7 @@ public:
     void applyToolbarsVisible() override;
     void startHotkeyAssignment() override;
     void closeMainWindow() override;
+    void showOptions() override;
     void showAbout() override;
     void documentWindowClosed(TMDIChild* window) override;
 

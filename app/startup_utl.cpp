@@ -4,9 +4,11 @@
 #include "app/TMainForm.h"
 #include "app/TMainFormWindows.h"
 #include "app/TsplashScreen.h"
+#include "core/programFolders_utl.h"
 #include "core/settings_utl.h"
 #include "document/Childwin.h"
 #include "document/TCommandActions.h"
+#include "platform/DesktopAssociation.h"
 #include "templates/wizard/TinputWizard.h"
 
 #include <QApplication>
@@ -48,6 +50,18 @@ QString executableFolder()
     return folder;
 }
 
+TProgramFolders programFolders()
+{
+    const TProgramFolders folders
+        = programFoldersFor(executableFolder(), QStringLiteral(PAGEMASON_RELATIVE_DATADIR),
+            QStringLiteral(PAGEMASON_RELATIVE_PLUGINDIR), pm::userDataHome());
+    // Readers cope with a missing file, so a folder that cannot be seeded is only noted.
+    const QStringList problems = seedUserFolder(folders);
+    for (const QString& problem : problems)
+        qWarning("Pagemason: %s", qPrintable(problem));
+    return folders;
+}
+
 bool detectWebBrowserControl()
 {
 #ifdef PAGEMASON_WEBENGINE
@@ -73,7 +87,7 @@ void showSplashStatus(const QString& text)
 void initializeApplication(TMainForm& form, TStartupSteps& steps)
 {
     webBrowserControlAvailable = detectWebBrowserControl();
-    setApplicationFolder(executableFolder());
+    setApplicationFolder(programFolders().userFolder);
     // Everything that reads a setting comes after this, the splash decision included.
     loadSettings(settingsKey, form.windows());
 

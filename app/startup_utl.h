@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+struct TProgramFolders;
 class TMainForm;
 class TsplashScreen;
 
@@ -65,5 +66,7 @@ void closeSplashScreen();
 
 /// The folder of the running executable, ending with "/".
 QString executableFolder();
+/// The program's folders for this executable, the user's copy seeded when it is installed.
+TProgramFolders programFolders();
 /// True when this build carries the preview engine.
 bool detectWebBrowserControl();

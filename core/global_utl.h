@@ -63,6 +63,9 @@ struct optns
     bool mainWindowMaximized = false;
     /// File > Open keeps tabs instead of expanding each to 4 spaces ("Edit", "Keep tabs on open").
     bool keepTabsOnOpen = false;
+    /// New document windows show the live preview beside the editor ("Toolbars&Windows",
+    /// "Live preview visible").
+    bool livePreview = false;
 };
 
 extern optns globalOptions;

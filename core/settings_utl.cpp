@@ -192,6 +192,7 @@ void loadSettings(const QString& key, TSettingsWindows* frame)
 
     // Our own values.
     o.keepTabsOnOpen = edit.boolean(QStringLiteral("Keep tabs on open"), defaults.keepTabsOnOpen);
+    o.livePreview = windows.boolean(QStringLiteral("Live preview visible"), defaults.livePreview);
     o.lastDialogFolder = files.text(QStringLiteral("Last folder"), defaults.lastDialogFolder);
     o.mainWindowLeft = windows.int32(QStringLiteral("Main Window left"), defaults.mainWindowLeft);
     o.mainWindowTop = windows.int32(QStringLiteral("Main Window top"), defaults.mainWindowTop);
@@ -270,6 +271,7 @@ bool saveSettings(const QString& key, TSettingsWindows* frame)
     // Our own values come after the designed ones, so those keep their order.
     files.text(QStringLiteral("Last folder"), o.lastDialogFolder);
     edit.boolean(QStringLiteral("Keep tabs on open"), o.keepTabsOnOpen);
+    windows.boolean(QStringLiteral("Live preview visible"), o.livePreview);
     windows.integer(QStringLiteral("Main Window left"), o.mainWindowLeft);
     windows.integer(QStringLiteral("Main Window top"), o.mainWindowTop);
     windows.integer(QStringLiteral("Main Window width"), o.mainWindowWidth);

@@ -9,6 +9,7 @@
 #include "core/settings_utl.h"
 #include "core/status_utl.h"
 #include "document/TDocumentHost.h"
+#include "document/TPreviewPane.h"
 #include "document/common/TWizardDocument.h"
 #include "document/common/files_utl.h"
 #include "document/common/picture_utl.h"
@@ -35,13 +36,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
-
-#ifdef PM_HAVE_WEBENGINE
-#include <QWebEngineView>
-#endif
 
 bool closeCancelled = false;
 int fileDialogFilterIndex = 2;
@@ -129,9 +128,13 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     editPage->setObjectName(QStringLiteral("editPage"));
     auto* editLayout = new QVBoxLayout(editPage);
     editLayout->setContentsMargins(0, 0, 0, 0);
-    memo1 = new TDCMemo(editPage);
+    m_editSplit = new QSplitter(Qt::Horizontal, editPage);
+    m_editSplit->setObjectName(QStringLiteral("editSplit"));
+    m_editSplit->setChildrenCollapsible(false);
+    memo1 = new TDCMemo(m_editSplit);
     memo1->setObjectName(QStringLiteral("memo1"));
-    editLayout->addWidget(memo1);
+    m_editSplit->addWidget(memo1);
+    editLayout->addWidget(m_editSplit);
     PageControl1->addTab(editPage, QStringLiteral("Edit"));
     previewPage = new QWidget;
     previewPage->setObjectName(QStringLiteral("previewPage"));
@@ -164,22 +167,25 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     buildMenus();
     installEditCommands(this);
 
-#ifdef PM_HAVE_WEBENGINE
-    if (webBrowserControlAvailable) {
-        auto* layout = new QVBoxLayout(previewPage);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* view = new QWebEngineView(previewPage);
-        layout->addWidget(view);
-        webBrowser = view;
+    auto* previewLayout = new QVBoxLayout(previewPage);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    if (webBrowserControlAvailable && TPreviewPane::available()) {
+        webBrowser = new TPreviewPane(previewPage);
+        previewLayout->addWidget(webBrowser);
     }
-#endif
     PageControl1->setTabVisible(1, webBrowser != nullptr);
     QAction* preview = menuItem(QStringLiteral("PreviewModeItem"));
     preview->setEnabled(webBrowser != nullptr);
     setMenuItemTag(preview, webBrowser ? 0 : -1);
+    QAction* live = menuItem(QStringLiteral("LivePreviewItem"));
+    live->setEnabled(webBrowser != nullptr);
+    setMenuItemTag(live, webBrowser ? 0 : -1);
+    m_liveTimer = new QTimer(this);
+    m_liveTimer->setSingleShot(true);
+    m_liveTimer->setInterval(livePreviewDelayMs);
+    connect(m_liveTimer, &QTimer::timeout, this, &TMDIChild::refreshPreview);
     PageControl1->setCurrentIndex(0);
-    connect(PageControl1, &QTabWidget::currentChanged, this,
-            [this](int index) { setEditMode(index == 1); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMDIChild::PageControl1Change);
     recountSize();
 }
 
@@ -244,7 +250,8 @@ void TMDIChild::buildMenus()
                     close();
             });
     separator(file);
-    addItem(file, "ViewInBrowserItem", QStringLiteral("View in &browser"));
+    connect(addItem(file, "ViewInBrowserItem", QStringLiteral("View in &browser")),
+            &QAction::triggered, this, &TMDIChild::ViewInBrowserItemClick);
     separator(file);
     connect(addItem(file, "FileExitItem", QStringLiteral("E&xit")), &QAction::triggered, this, [] {
         if (g_host)
@@ -327,6 +334,12 @@ void TMDIChild::buildMenus()
         if (webBrowser)
             PageControl1->setCurrentIndex(1);
     });
+    QAction* live = addItem(view, "LivePreviewItem", QStringLiteral("&Live preview"));
+    live->setCheckable(true);
+    connect(live, &QAction::triggered, this, [this](bool on) {
+        globalOptions.livePreview = on;
+        setLivePreview(on);
+    });
     separator(view);
     connect(addItem(view, "RefreshItem", QStringLiteral("Refre&sh"), QKeySequence(Qt::Key_F5)),
             &QAction::triggered, this, [this] { memo1->viewport()->update(); });
@@ -361,7 +374,11 @@ void TMDIChild::buildMenus()
 
     QMenu* options = MainMenu1->addMenu(QStringLiteral("&Options"));
     options->menuAction()->setObjectName(QStringLiteral("Options1"));
-    addItem(options, "MainOptionsItem", QStringLiteral("Main &Options..."));
+    connect(addItem(options, "MainOptionsItem", QStringLiteral("Main &Options...")),
+            &QAction::triggered, this, [] {
+                if (g_host)
+                    g_host->showOptions();
+            });
     connect(addItem(options, "ChangeHotkeysItem", QStringLiteral("Change &hotkeys...")),
             &QAction::triggered, this, [] {
                 if (g_host)
@@ -405,16 +422,6 @@ void TMDIChild::buildMenus()
 void TMDIChild::Edittagatcursor1Click()
 {
     editTagAtCursor(MemoSource1);
-}
-
-void TMDIChild::setEditMode(bool preview)
-{
-    if (preview && webBrowser) {
-        menuItem(QStringLiteral("PreviewModeItem"))->setChecked(true);
-        return;
-    }
-    menuItem(QStringLiteral("EditModeItem"))->setChecked(true);
-    memo1->setFocus();
 }
 
 bool TMDIChild::eventFilter(QObject* watched, QEvent* event)
@@ -499,6 +506,7 @@ void TMDIChild::memoChanged(const TMemoChange& change)
                 m_textChars += m_lineLengths[size_t(i)];
             }
         }
+        textChangedForPreview();
     }
     updateStatusBar(change.State & (msCaretMoved | msOverwriteChanged | msModifiedChanged));
 }
@@ -691,6 +699,8 @@ TMDIChild* createDocumentWindow(const QString& caption, bool bare)
         window->source().setModified(false);
         window->refreshStatusBar();
         g_host->addOpenedFile(caption, window);
+        if (globalOptions.livePreview)
+            window->setLivePreview(true);
     }
     if (maximized) {
         sub->showMaximized();
@@ -796,6 +806,7 @@ bool saveDocument(const QString& requested, TMDIChild* window)
     window->source().setModified(false);
     window->setCaption(name);
     window->refreshStatusBar();
+    window->documentSaved();
     if (name.compare(dynamicMenusFileName, Qt::CaseInsensitive) == 0) {
         QStringList lines;
         const int count = window->source().lineCount();
@@ -850,20 +861,6 @@ QString showFileDialog(int mode, int filterIndex)
     }
     if (!name.isEmpty())
         globalOptions.lastDialogFolder = QFileInfo(name).absolutePath() + QLatin1Char('/');
-    return name;
-}
-
-QString saveTempCopy(TMDIChild* window)
-{
-    if (!window)
-        return QString();
-    const bool modified = window->source().Modified();
-    QString error;
-    const QString name = saveTempCopy(window->source(), &error);
-    window->source().setModified(modified);
-    if (name.isEmpty())
-        pm::dialogs().error(QStringLiteral("Cannot save the file\r\n") + tempCopyFileName()
-                            + QStringLiteral("\r\n") + error);
     return name;
 }
 

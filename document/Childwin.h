@@ -14,8 +14,11 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QSplitter;
 class QTabWidget;
+class QTimer;
 class ColorRuleMatcher;
+class TPreviewPane;
 class TDCMemo;
 class TWizardDocument;
 
@@ -69,10 +72,30 @@ public:
     /// Fills the "Reopen" submenu from the file reopen list.
     void rebuildReopenMenu();
 
+    /// "View in &browser": the save question of a modified document, then viewInBrowser.
+    void ViewInBrowserItemClick();
+    /// The Edit and Preview pages switched: the Preview page shows the saved file itself, or
+    /// the current text when it is modified, untitled or its file is gone.
+    void PageControl1Change();
+    /// The preview beside the editor, following the typing.
+    void setLivePreview(bool on);
+    bool livePreview() const { return m_livePreview; }
+    /// A live refresh waits for the typing to pause.
+    bool livePreviewPending() const;
+    /// Shows the document in the preview now (the file, or its current text).
+    void refreshPreview();
+    /// The document was written to its file.
+    void documentSaved();
+    /// Pages larger than this (bytes) are not previewed live while typing, only when saved.
+    static constexpr qint64 livePreviewLimit = 4 * 1024 * 1024;
+    /// The wait after the last keystroke before the live preview follows.
+    static constexpr int livePreviewDelayMs = 300;
+
     /// Full path of the document's file; empty while untitled.
     QString fileName;
-    /// The preview page's browser, or null when the control is not available.
-    QWidget* webBrowser = nullptr;
+    /// The preview page's browser, or null when the control is not available. Its web view
+    /// is made when it first shows a page.
+    TPreviewPane* webBrowser = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,7 +107,10 @@ private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,
                      const QKeySequence& key = QKeySequence());
-    void setEditMode(bool preview);
+    void textChangedForPreview();
+    /// Puts the preview where it is seen: on the Preview page while that is active, else
+    /// beside the editor when the live preview is on.
+    void placePreview();
 
     QMenuBar* MainMenu1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
@@ -98,6 +124,10 @@ private:
     QMenu* m_reopenMenu = nullptr;
     QLabel* m_panels[4] = {};
     bool m_saveAnswered = false;
+    QSplitter* m_editSplit = nullptr; ///< the editor, and the live preview when it is on
+    QTimer* m_liveTimer = nullptr;
+    bool m_livePreview = false;
+    bool m_bigPageNoted = false; ///< the status bar told that this page follows saves only
 
     /// invariant: m_lineLengths[i] == MemoSource1.lineLength(i) for every line, and
     /// m_textChars == sum(m_lineLengths).
@@ -139,8 +169,6 @@ QString showFileDialog(int mode, int filterIndex);
 /// Where the Open and Save dialogs start: the project's folder once a project is loaded, else
 /// the folder last used in either dialog, else the home folder.
 QString fileDialogFolder();
-/// Writes the window's text to the preview copy; returns its name, empty on failure.
-QString saveTempCopy(TMDIChild* window);
 /// Closes document windows from the last to the first until the user cancels. True when all
 /// closed.
 bool closeAllDocuments();

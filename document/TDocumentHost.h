@@ -38,6 +38,8 @@ public:
     /// "Change hotkeys..." with the current menu.
     virtual void startHotkeyAssignment() {}
     virtual void closeMainWindow() {}
+    /// "Main Options...": the Options dialog.
+    virtual void showOptions() {}
     virtual void showAbout() {}
     /// A document window closed; the main window shows its own menus when none is left.
     virtual void documentWindowClosed(TMDIChild* window) { (void)window; }

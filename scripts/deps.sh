@@ -5,7 +5,8 @@ packages=(cmake g++ make pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
           libjpeg-dev libgtest-dev libbenchmark-dev
           fonts-dejavu-core fonts-liberation2 xvfb xauth xdotool
-          python3-pyftpdlib clang libclang-rt-14-dev)
+          python3-pyftpdlib clang libclang-rt-14-dev
+          desktop-file-utils shared-mime-info util-linux)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

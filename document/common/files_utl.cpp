@@ -2,8 +2,6 @@
 #include "document/common/files_utl.h"
 
 #include "core/errors_utl.h"
-#include "core/global_utl.h"
-#include "editor/TMemoSource.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,19 +67,4 @@ QString readHtmlTitle(const QString& fileName)
     if (title.contains(close))
         title.chop(close.size());
     return title;
-}
-
-QString tempCopyFileName()
-{
-    return applicationFolder + QStringLiteral("~pmTmpFile.html");
-}
-
-QString saveTempCopy(const TMemoSource& source, QString* error)
-{
-    // Saving to a file is not saving the document: the modified state is the storage's and
-    // SaveToFile leaves it alone.
-    const QString name = tempCopyFileName();
-    if (source.SaveToFile(name, error))
-        return name;
-    return QString();
 }

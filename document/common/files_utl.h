@@ -5,16 +5,9 @@
 #include <QString>
 #include <QtGlobal>
 
-class TMemoSource;
-
 /// Size in bytes; 0 when the file does not exist.
 qint64 fileSizeOf(const QString& fileName);
 /// The title of an HTML page the way the project panel's title strip shows it: the line
 /// holding "<title>" lower-cased, or the line after a lone "<title>" line as written. Empty
 /// for an empty name or a page without a title; a missing file is reported (code 1).
 QString readHtmlTitle(const QString& fileName);
-/// Name of the preview copy: `applicationFolder` + "~pmTmpFile.html".
-QString tempCopyFileName();
-/// Writes `source` to the preview copy without touching its modified state. Returns the name
-/// written, or empty (with `error` set) when it could not be written.
-QString saveTempCopy(const TMemoSource& source, QString* error = nullptr);

@@ -222,10 +222,10 @@ void TestMainForm::startAndCloseCreatesTheStore()
     QCOMPARE(doc.unreadableLineCount(), 0);
     const QString key = QStringLiteral("HKEY_CURRENT_USER\\Software\\Orvane\\Pagemason");
     QCOMPARE(doc.value(key, QString()), std::optional<QString>(u"2.3"_qs));
-    // The designed values and our own: "Last folder", "Keep tabs on open" and the main
-    // window's five.
+    // The designed values and our own: "Last folder", "Keep tabs on open", the main
+    // window's five and "Live preview visible".
     const QList<QPair<QString, int>> sections = { { u"Files"_qs, 3 }, { u"Viewers"_qs, 2 },
-        { u"Edit"_qs, 10 }, { u"Errors handeling"_qs, 2 }, { u"Toolbars&Windows"_qs, 13 },
+        { u"Edit"_qs, 10 }, { u"Errors handeling"_qs, 2 }, { u"Toolbars&Windows"_qs, 14 },
         { u"Splash"_qs, 2 }, { u"Publish"_qs, 8 } };
     for (const auto& [name, count] : sections)
         QCOMPARE(doc.valueNames(key + u'\\' + name).size(), count);

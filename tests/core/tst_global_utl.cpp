@@ -51,6 +51,8 @@ QString field(const QString& name)
         return QString::number(toolsWindowActivePage);
     if (name == u"keepTabsOnOpen")
         return QString::number(o.keepTabsOnOpen);
+    if (name == u"livePreview")
+        return QString::number(o.livePreview);
     return QStringLiteral("?");
 }
 
@@ -92,6 +94,7 @@ const QStringList defaultSave = {
     u"Software\\Orvane\\Pagemason\\Publish\\Dial ISP=1"_qs,
     u"Software\\Orvane\\Pagemason\\Files\\Last folder="_qs,
     u"Software\\Orvane\\Pagemason\\Edit\\Keep tabs on open=0"_qs,
+    u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Live preview visible=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window left=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window top=0"_qs,
     u"Software\\Orvane\\Pagemason\\Toolbars&Windows\\Main Window width=0"_qs,
@@ -246,6 +249,11 @@ void TestGlobalUtl::loadValue_data()
                                        << "1"
                                        << "keepTabsOnOpen"
                                        << "1";
+    QTest::newRow("live preview") << "Toolbars&Windows"
+                                  << "Live preview visible"
+                                  << "1"
+                                  << "livePreview"
+                                  << "1";
     QTest::newRow("keep tabs on open, missing") << "Edit"
                                                 << "Some other value"
                                                 << "1"
@@ -297,6 +305,7 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     o.autoCompleteTags = false;
     o.convertUnixStrings = false;
     o.keepTabsOnOpen = true;
+    o.livePreview = true;
     o.publish = TPublishSettings { QStringLiteral("*.x"), QStringLiteral("ftp.example.com"), 2121,
         QStringLiteral("/www"), QStringLiteral("me"), QStringLiteral("p@ss\"w"), false, false };
     o.lastDialogFolder = QStringLiteral("/home/me/site/");
@@ -339,6 +348,7 @@ void TestGlobalUtl::saveThenLoadRestoresEveryField()
     QCOMPARE(l.autoCompleteTags, saved.autoCompleteTags);
     QCOMPARE(l.convertUnixStrings, saved.convertUnixStrings);
     QCOMPARE(l.keepTabsOnOpen, saved.keepTabsOnOpen);
+    QCOMPARE(l.livePreview, saved.livePreview);
     QCOMPARE(l.publish.remoteFilenameMask, saved.publish.remoteFilenameMask);
     QCOMPARE(l.publish.serverAddress, saved.publish.serverAddress);
     QCOMPARE(l.publish.serverPort, saved.publish.serverPort);

@@ -660,18 +660,6 @@ private slots:
         QCOMPARE(readAll(path), saved);
     }
 
-    void tempCopyKeepsModified()
-    {
-        applicationFolder = m_dir.path() + QLatin1Char('/');
-        TMDIChild* w = newDocument();
-        w->source().insertText(QStringLiteral("<b>draft</b>"));
-        const QString name = saveTempCopy(w);
-        QCOMPARE(name, applicationFolder + QStringLiteral("~pmTmpFile.html"));
-        QCOMPARE(readAll(name), QByteArray("<b>draft</b>\n"));
-        QVERIFY(w->source().Modified());
-        QVERIFY(w->fileName.isEmpty());
-    }
-
 private:
     QTemporaryDir m_dir;
     pm::MemorySettingsStore m_store;
