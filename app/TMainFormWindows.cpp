@@ -13,9 +13,9 @@
 #include "core/reopen_utl.h"
 #include "core/status_utl.h"
 #include "document/Childwin.h"
+#include "document/common/viewer_utl.h"
 #include "editor/TDCMemo.h"
 #include "platform/Dialogs.h"
-#include "platform/Shell.h"
 #include "project/panel/TProjectPanel.h"
 #include "project/project_utl.h"
 #include "search/searchFrm.h"
@@ -88,7 +88,7 @@ TMainFormWindows::TMainFormWindows(const TMainFormParts& parts)
     m_toolWindow->onOpenProject = [](const QString& f) { loadProject(f); };
     m_projectPanel = new TProjectPanel(m_toolWindow->projectPanel(), form);
     // Until the browser view is built, the desktop's browser shows the page.
-    m_projectPanel->onViewFile = [](const QString& f) { pm::shell().open(f); };
+    m_projectPanel->onViewFile = [](const QString& f) { viewInBrowser(f); };
     m_projectPanel->setAddCurrentEnabled(false); // no document window yet
     connect(&currentProject(), &TProject::captionChanged, m_toolWindow,
             [this] { m_toolWindow->setWindowTitle(currentProject().caption()); });
