@@ -196,12 +196,14 @@ QWidget* TOptionsDlg::createEditPage()
                                                   "wont be inserted if Ctrl+Enter is pressed)"));
     m_autoCompleteTags = new QCheckBox(QStringLiteral("Auto complete tags"));
     m_convertUnixStrings = new QCheckBox(QStringLiteral("Convert strings (paths) to Unix style"));
+    m_keepTabs = new QCheckBox(QStringLiteral("Keep tabs when opening files"));
     layout->addWidget(m_autoInsertTags);
     layout->addWidget(m_autoInsertBR);
     layout->addWidget(
         note(QStringLiteral("If not checked, '<BR>' will be inserted if Ctrl+Enter is pressed.")));
     layout->addWidget(m_autoCompleteTags);
     layout->addWidget(m_convertUnixStrings);
+    layout->addWidget(m_keepTabs);
     layout->addStretch(1);
     return page;
 }
@@ -246,6 +248,7 @@ void TOptionsDlg::loadControls()
     m_autoInsertBR->setChecked(o.autoInsertBR);
     m_autoCompleteTags->setChecked(o.autoCompleteTags);
     m_convertUnixStrings->setChecked(o.convertUnixStrings);
+    m_keepTabs->setChecked(o.keepTabsOnOpen);
     m_messageType->setCurrentIndex(o.messageType <= 1 ? o.messageType : 0);
     m_logErrors->setChecked(o.logErrors);
 }
@@ -275,6 +278,7 @@ void TOptionsDlg::connectControls()
         m_autoCompleteTags, &QCheckBox::toggled, this, [&o](bool on) { o.autoCompleteTags = on; });
     connect(m_convertUnixStrings, &QCheckBox::toggled, this,
         [&o](bool on) { o.convertUnixStrings = on; });
+    connect(m_keepTabs, &QCheckBox::toggled, this, [&o](bool on) { o.keepTabsOnOpen = on; });
     connect(m_messageType, &QComboBox::currentIndexChanged, this, [&o](int index) {
         if (index >= 0)
             o.messageType = uint8_t(index);

@@ -41,6 +41,7 @@ public:
     QCheckBox* autoInsertBRBox() const { return m_autoInsertBR; }
     QCheckBox* autoCompleteTagsBox() const { return m_autoCompleteTags; }
     QCheckBox* convertUnixStringsBox() const { return m_convertUnixStrings; }
+    QCheckBox* keepTabsBox() const { return m_keepTabs; }
     QComboBox* messageTypeBox() const { return m_messageType; }
     QCheckBox* logErrorsBox() const { return m_logErrors; }
     QLabel* errorLogLabel() const { return m_errorLogLabel; }
@@ -82,6 +83,7 @@ private:
     QCheckBox* m_autoInsertBR = nullptr;
     QCheckBox* m_autoCompleteTags = nullptr;
     QCheckBox* m_convertUnixStrings = nullptr;
+    QCheckBox* m_keepTabs = nullptr; ///< our own option, beyond the designed pages
     QComboBox* m_messageType = nullptr;
     QCheckBox* m_logErrors = nullptr;
     QLabel* m_errorLogLabel = nullptr;

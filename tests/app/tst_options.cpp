@@ -90,7 +90,7 @@ private slots:
         QTest::addColumn<QString>("control");
         for (const char* c : { "viewer type", "viewer path", "long viewer path", "extension",
                  "splash", "splash seconds", "tag case", "auto insert tags", "auto insert BR",
-                 "auto complete", "unix strings", "message type", "log errors" })
+                 "auto complete", "unix strings", "keep tabs", "message type", "log errors" })
             QTest::newRow(c) << QString::fromLatin1(c);
     }
     void everyControlWritesAtOnce()
@@ -137,6 +137,9 @@ private slots:
         } else if (c == u"unix strings") {
             dlg.convertUnixStringsBox()->click();
             QVERIFY(!o.convertUnixStrings);
+        } else if (c == u"keep tabs") {
+            dlg.keepTabsBox()->click();
+            QVERIFY(o.keepTabsOnOpen);
         } else if (c == u"message type") {
             dlg.messageTypeBox()->setCurrentIndex(1);
             QCOMPARE(o.messageType, 1);
