@@ -15,6 +15,8 @@
 #include "editor/TDCMemo.h"
 #include "platform/Dialogs.h"
 #include "templates/dynamicMenusBar.h"
+#include "toolbars/customToolbar.h"
+#include "toolbars/customToolbarWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,7 +33,6 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 
@@ -204,9 +205,7 @@ void TMainFormWindows::UpdateMenuItems(TMDIChild* leaving)
 
 void TMainFormWindows::setToolbarsVisible(bool visible)
 {
-    const QList<QToolBar*> bars = m_parts.form->findChildren<QToolBar*>();
-    for (QToolBar* b : bars)
-        b->setVisible(visible);
+    setToolbarWindowsVisible(visible);
 }
 
 void TMainFormWindows::addOpenedFile(const QString& caption, TMDIChild* window)
@@ -355,11 +354,21 @@ void TMainFormWindows::finishHotkeyAssignment(bool ok)
     m_hotkeyPanel->hide();
     if (globalOptions.toolsWindowVisible)
         m_toolWindow->show();
-    setToolbarsVisible(true);
+    // As the View menu says: "Tool&bars" may be off.
+    applyToolbarsVisible();
     if (ok) {
         saveHotkeys();
         applyHotkeys();
     }
+}
+
+void TMainFormWindows::customizeToolbars()
+{
+    TMDIChild* active = activeDocumentWindow();
+    if (!active)
+        return;
+    TcustomizeToolbarsDlg dialog(active->mainMenu(), m_parts.form, toolbarFileName, m_parts.form);
+    dialog.exec();
 }
 
 void TMainFormWindows::closeMainWindow()
@@ -533,7 +542,10 @@ void TMainFormWindows::loadDynamicMenus()
 
 void TMainFormWindows::loadToolbars()
 {
-    // The toolbar file is read against the temporary window's menu, which goes afterwards.
+    // The toolbar file is read against the temporary window's menu, which goes afterwards:
+    // the buttons run their commands on whichever document window is active.
+    if (m_temporaryWindow)
+        loadToolbarsAtStartup(m_temporaryWindow->mainMenu(), m_parts.form);
     delete m_temporaryWindow;
     m_temporaryWindow = nullptr;
 }
@@ -576,4 +588,9 @@ void TMainFormWindows::beforeSave()
         globalOptions.toolsWindowTop = m_toolWindow->y();
     }
     toolsWindowActivePage = m_toolWindow->pages()->currentIndex();
+}
+
+void TMainFormWindows::saveToolbarPositions(const QString& key)
+{
+    ::saveToolbarPositions(key);
 }

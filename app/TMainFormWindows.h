@@ -93,6 +93,7 @@ public:
     // TSettingsWindows
     void applyToolsWindowPage(int page) override;
     void beforeSave() override;
+    void saveToolbarPositions(const QString& key) override;
 
     // TDocumentHost
     QMdiArea* mdiArea() override { return m_parts.area; }
@@ -105,6 +106,7 @@ public:
     void applyImagePreviewVisible() override;
     void applyToolbarsVisible() override;
     void startHotkeyAssignment() override;
+    void customizeToolbars() override;
     void closeMainWindow() override;
     void showAbout() override;
     void documentWindowClosed(TMDIChild* window) override;

@@ -35,6 +35,8 @@ public:
     virtual void applyToolbarsVisible() {}
     /// "Change hotkeys..." with the current menu.
     virtual void startHotkeyAssignment() {}
+    /// "Customize toolbars..." from the active document window.
+    virtual void customizeToolbars() {}
     virtual void closeMainWindow() {}
     virtual void showAbout() {}
     /// A document window closed; the main window shows its own menus when none is left.
