@@ -36,11 +36,11 @@ QString describe(const QList<TToolbar>& toolbars)
             if (e.IsSeparator == 1)
                 elements.append(QStringLiteral("|"));
             else
-                elements.append(QStringList { e.Caption, e.GlyphFileName,
-                    QString::number(e.NumGlyphs), e.Hint, QString::number(e.Width),
-                    QString::number(e.Height), u'#' + QString::number(e.CommandIndex),
-                    QString::number(e.DisplayMode) }
-                                    .join(u','));
+                elements.append(
+                    QStringList { e.Caption, e.GlyphFileName, QString::number(e.NumGlyphs), e.Hint,
+                        QString::number(e.Width), QString::number(e.Height),
+                        u'#' + QString::number(e.CommandIndex), QString::number(e.DisplayMode) }
+                        .join(u','));
         }
         out.append((t.Visible ? u'+' : u'-') + t.ToolbarName + u':' + elements.join(u' '));
     }
@@ -146,18 +146,17 @@ void tst_ToolbarsFile::read_data()
     QTest::newRow("lines outside toolbars are ignored")
         << file({ { "stray", "}", "~Button~", "{+T", "~Seperator~", "}", "after" } })
         << QStringLiteral("+T:|");
-    QTest::newRow("LF line ends and a Latin-1 caption")
-        << lines({ kHeader, "{+T", "~Button~", "Caf\xe9", "", "2", "", "10", "20", "", "1", "}" },
-               "\n")
-        << QStringLiteral("+T:Caf\u00e9,,2,,10,20,#-1,1");
+    QTest::newRow("LF line ends and a Latin-1 caption") << lines(
+        { kHeader, "{+T", "~Button~", "Caf\xe9", "", "2", "", "10", "20", "", "1", "}" },
+        "\n") << QStringLiteral("+T:Caf\u00e9,,2,,10,20,#-1,1");
     QTest::newRow("lines past the eighth are ignored")
         << file({ { "{+T" }, button("a", "FileNewItem"), { "extra", "more", "}" } })
         << QStringLiteral("+T:a,g.bmp,1,hint,48,28,#0,0");
     QTest::newRow("file ending inside a toolbar keeps it")
         << file({ { "{+T", "~Seperator~" }, button("a", "FileNewItem") })
         << QStringLiteral("+T:| a,g.bmp,1,hint,48,28,#0,0");
-    QTest::newRow("toolbar opened on the last line") << file({ { "{-Last" } })
-                                                      << QStringLiteral("-Last:");
+    QTest::newRow("toolbar opened on the last line")
+        << file({ { "{-Last" } }) << QStringLiteral("-Last:");
     QTest::newRow("negative and large sizes are kept")
         << file({ { "{+T" }, button("a", "", "-5"), button("b", "", "2147483647"), { "}" } })
         << QStringLiteral("+T:a,g.bmp,1,hint,-5,28,#-1,0 b,g.bmp,1,hint,2147483647,28,#-1,0");
@@ -276,10 +275,11 @@ void tst_ToolbarsFile::loadFailureKeepsTheDescriptions_data()
     QTest::addColumn<QString>("box"); ///< "%1" stands for the file name; empty: no box
 
     QTest::newRow("missing file") << QByteArray() << false << QString();
-    QTest::newRow("empty file")
-        << QByteArray() << true << QStringLiteral("%1 is not a valid Pagemason toolbars file");
-    QTest::newRow("binary file") << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00", 9) << true
-                                 << QStringLiteral("%1 is not a valid Pagemason toolbars file");
+    QTest::newRow("empty file") << QByteArray() << true
+                                << QStringLiteral("%1 is not a valid Pagemason toolbars file");
+    QTest::newRow("binary file") << QByteArray("\x7f"
+                                               "ELF\x02\x01\x01\x00\x00",
+        9) << true << QStringLiteral("%1 is not a valid Pagemason toolbars file");
     QTest::newRow("short button")
         << file({ { "{+T", "~Button~", "a", "}" } }) << true
         << QStringLiteral("%1\r\nline 3: the button opened here has 1 of its 8 lines");
@@ -363,15 +363,14 @@ void tst_ToolbarsFile::convertOld_data()
     const QByteArray oldHeader = "Toolbars File - Orvane";
     QTest::newRow("toolbars, buttons and separators")
         << lines({ oldHeader, "comment dropped", "{+Files", "~Button~", "Open", "open.bmp", "2",
-               "Open a file", "FileOpenItem", "1;48,28", "~Seperator~", "~Button~", "Bold",
-               "", "1", "", "TextBold", "2 30,31", "}", "between", "{-Empty", "}" })
+               "Open a file", "FileOpenItem", "1;48,28", "~Seperator~", "~Button~", "Bold", "", "1",
+               "", "TextBold", "2 30,31", "}", "between", "{-Empty", "}" })
         << lines({ kHeader, "{+Files", "~Button~", "Open", "open.bmp", "2", "Open a file", "48",
                "28", "FileOpenItem", "1", "~Seperator~", "~Button~", "Bold", "", "1", "", "30",
                "31", "TextBold", "2", "}", "{-Empty", "}" });
     QTest::newRow("header only") << lines({ oldHeader }) << lines({ kHeader });
     QTest::newRow("file ending inside a toolbar")
-        << lines({ oldHeader, "{+T", "~Seperator~" })
-        << lines({ kHeader, "{+T", "~Seperator~" });
+        << lines({ oldHeader, "{+T", "~Seperator~" }) << lines({ kHeader, "{+T", "~Seperator~" });
     QTest::newRow("new format is not the old one")
         << lines({ kHeader, "{+T", "}" }) << QByteArray("wrong header");
     QTest::newRow("empty file") << QByteArray() << QByteArray("wrong header");
@@ -393,7 +392,7 @@ void tst_ToolbarsFile::convertOld()
     const TOldToolbarsConversion c = convertOldToolbarsText(old);
     QByteArray got = c.converted ? c.text
         : c.wrongHeader          ? QByteArray("wrong header")
-                                 : QStringLiteral("line %1: %2").arg(c.errorLine).arg(c.error).toUtf8();
+                        : QStringLiteral("line %1: %2").arg(c.errorLine).arg(c.error).toUtf8();
     QCOMPARE(got, expected);
     if (c.converted) {
         TMenuCommands none;
@@ -412,8 +411,8 @@ void tst_ToolbarsFile::convertOldFileTellsHowItWent()
     pm::ScriptedDialogs boxes;
     QVERIFY(convertOldToolbarsFile(oldName, newName));
     QCOMPARE(boxTexts(boxes),
-        QStringList { QStringLiteral("Done.\r\n") + oldName + QStringLiteral("\r\n converted to\r\n")
-            + newName });
+        QStringList { QStringLiteral("Done.\r\n") + oldName
+            + QStringLiteral("\r\n converted to\r\n") + newName });
     TToolbars d;
     fillCommands(d.Commands);
     QVERIFY(loadToolbarsFile(d, newName));
@@ -422,7 +421,8 @@ void tst_ToolbarsFile::convertOldFileTellsHowItWent()
     boxes.clear();
     const QByteArray converted = readFile(newName);
     QVERIFY(!convertOldToolbarsFile(newName, oldName)); // the new format is no old file
-    QCOMPARE(boxTexts(boxes), QStringList { newName + QStringLiteral(" is not a valid toolbar file !") });
+    QCOMPARE(boxTexts(boxes),
+        QStringList { newName + QStringLiteral(" is not a valid toolbar file !") });
     QCOMPARE(readFile(newName), converted);
     QCOMPARE(readFile(oldName).left(22), QByteArray("Toolbars File - Orvane"));
 }
@@ -434,12 +434,12 @@ void tst_ToolbarsFile::places_data()
     QTest::addColumn<QString>("expected"); ///< dock,pos,row,x,y per place
 
     QTest::newRow("nothing stored") << QByteArray() << 3 << QString();
-    QTest::newRow("all values")
-        << QByteArray("\"Toolbars Count\"=\"2\"\r\n\"Toolbar #0 dock\"=\"0\"\r\n"
-                      "\"Toolbar #0 dockpos\"=\"1\"\r\n\"Toolbar #0 dockrow\"=\"2\"\r\n"
-                      "\"Toolbar #0 x\"=\"-40\"\r\n\"Toolbar #0 y\"=\"0x10\"\r\n"
-                      "\"Toolbar #1 dock\"=\"4\"\r\n")
-        << 2 << QStringLiteral("0,1,2,-40,16 4,0,0,0,0");
+    QTest::newRow("all values") << QByteArray(
+        "\"Toolbars Count\"=\"2\"\r\n\"Toolbar #0 dock\"=\"0\"\r\n"
+        "\"Toolbar #0 dockpos\"=\"1\"\r\n\"Toolbar #0 dockrow\"=\"2\"\r\n"
+        "\"Toolbar #0 x\"=\"-40\"\r\n\"Toolbar #0 y\"=\"0x10\"\r\n"
+        "\"Toolbar #1 dock\"=\"4\"\r\n")
+                                << 2 << QStringLiteral("0,1,2,-40,16 4,0,0,0,0");
     QTest::newRow("more places than windows")
         << QByteArray("\"Toolbars Count\"=\"5\"\r\n\"Toolbar #1 dock\"=\"3\"\r\n") << 2
         << QStringLiteral("1,0,0,0,0 3,0,0,0,0");
@@ -447,11 +447,11 @@ void tst_ToolbarsFile::places_data()
         << QByteArray("\"Toolbars Count\"=\"3\"\r\n\"Toolbar #0 dock\"=\"7\"\r\n"
                       "\"Toolbar #1 dock\"=\"-1\"\r\n\"Toolbar #2 dock\"=\"left\"\r\n")
         << 3 << QStringLiteral("1,0,0,0,0 1,0,0,0,0 1,0,0,0,0");
-    QTest::newRow("texts that are no numbers read as defaults")
-        << QByteArray("\"Toolbars Count\"=\"1\"\r\n\"Toolbar #0 dockrow\"=\"one\"\r\n"
-                      "\"Toolbar #0 x\"=\"99999999999\"\r\n")
-        << 1 << QStringLiteral("1,0,0,0,0");
-    QTest::newRow("negative count") << QByteArray("\"Toolbars Count\"=\"-3\"\r\n") << 2 << QString();
+    QTest::newRow("texts that are no numbers read as defaults") << QByteArray(
+        "\"Toolbars Count\"=\"1\"\r\n\"Toolbar #0 dockrow\"=\"one\"\r\n"
+        "\"Toolbar #0 x\"=\"99999999999\"\r\n") << 1 << QStringLiteral("1,0,0,0,0");
+    QTest::newRow("negative count")
+        << QByteArray("\"Toolbars Count\"=\"-3\"\r\n") << 2 << QString();
     QTest::newRow("huge count, no windows")
         << QByteArray("\"Toolbars Count\"=\"2147483647\"\r\n") << 0 << QString();
 }
@@ -467,7 +467,12 @@ void tst_ToolbarsFile::places()
         + values + "\r\n");
     QStringList got;
     for (const TToolbarPlace& p : readToolbarPlaces(toolbarPositionsKey, windows))
-        got.append(QStringLiteral("%1,%2,%3,%4,%5").arg(p.dock).arg(p.dockPos).arg(p.dockRow).arg(p.x).arg(p.y));
+        got.append(QStringLiteral("%1,%2,%3,%4,%5")
+                       .arg(p.dock)
+                       .arg(p.dockPos)
+                       .arg(p.dockRow)
+                       .arg(p.x)
+                       .arg(p.y));
     QCOMPARE(got.join(u' '), expected);
 }
 
