@@ -98,7 +98,12 @@ TcustomizeToolbarsDlg::TcustomizeToolbarsDlg(
             toolbarWindows.at(i)->descriptionIndex(), places.at(i) });
 
     const bool exists = QFileInfo(fileName).isFile();
-    if (!exists || !loadToolbarsFile(d, fileName)) {
+    if (exists && loadToolbarsFile(d, fileName)) {
+        // The file read again holds the toolbars on show, as new descriptions.
+        for (CapturedPlace& c : m_places)
+            if (c.index >= 0 && c.index < d.Toolbars.size())
+                c.id = d.Toolbars.at(c.index).id();
+    } else {
         showError(kErrNotToolbarsFile, fileName);
         m_unreadable = exists;
     }
