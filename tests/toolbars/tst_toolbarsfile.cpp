@@ -217,7 +217,7 @@ void tst_ToolbarsFile::roundTripResetsTheFieldsNotSaved()
     TToolbars saved;
     fillCommands(saved.Commands);
     TToolbar& a = saved.add();
-    a.ToolbarName = QStringLiteral("Edit\r\ning");
+    a.ToolbarName = QStringLiteral("Edit\ning\r");
     TToolbarElement b;
     b.Layout = blGlyphRight;
     b.WordWrap = false;
@@ -239,7 +239,7 @@ void tst_ToolbarsFile::roundTripResetsTheFieldsNotSaved()
     QVERIFY(saveToolbarsFile(saved, path));
 
     QCOMPARE(readFile(path),
-        lines({ kHeader, "{+Edit  ing", "~Button~", "Bold \xe2\x86\x92", "glyphs/bold.bmp", "2",
+        lines({ kHeader, "{+Edit ing\r", "~Button~", "Bold \xe2\x86\x92", "glyphs/bold.bmp", "2",
             "Bold: <B>", "30", "31", "TextBold", "1", "~Seperator~", "~Button~", "New Button", "",
             "1", "", "48", "28", "", "0", "}", "{-Hidden", "}" }));
 
@@ -248,6 +248,7 @@ void tst_ToolbarsFile::roundTripResetsTheFieldsNotSaved()
     QVERIFY(loadToolbarsFile(loaded, path));
     QCOMPARE(loaded.Toolbars.size(), 2);
     QCOMPARE(loaded.Toolbars[0].Commands, &loaded.Commands);
+    QCOMPARE(loaded.Toolbars[0].ToolbarName, QStringLiteral("Edit ing\r"));
     const TToolbarElement& back = loaded.Toolbars[0].Elements[0];
     const TToolbarElement fresh;
     QCOMPARE(back.Layout, fresh.Layout);

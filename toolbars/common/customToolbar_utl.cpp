@@ -103,11 +103,12 @@ bool endsButton(const QString& line)
         || isMarker(line, kButtonMarker);
 }
 
-/// A field must stay on its own line or every later field would shift.
+/// A field must stay on its own line or every later field would shift. Lines end at LF only,
+/// so a CR, even a last one, comes back as it was written.
 QString oneLine(const QString& text)
 {
     QString result = text;
-    result.replace(u'\r', u' ').replace(u'\n', u' ');
+    result.replace(u'\n', u' ');
     return result;
 }
 
