@@ -152,6 +152,8 @@ TToolbarWindow::TToolbarWindow(const TToolbar& description, QWidget* parent)
     // as a toolbar window has no close button.
     setObjectName(QStringLiteral("customToolbar") + QString::number(m_descriptionId));
     toggleViewAction()->setVisible(false);
+    // Floating, it is a window of its own that must leave the keyboard in the text.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setFloatable(true);
     setMovable(true);
 }
