@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
+#include <QTextDocument>
 #include <QTimer>
 
 TToolbarButton::TToolbarButton(
@@ -16,7 +17,9 @@ TToolbarButton::TToolbarButton(
     setAutoRaise(true);
     // A click must leave the keyboard in the text it acts on.
     setFocusPolicy(Qt::NoFocus);
-    setToolTip(element.Hint);
+    // Hints name tags ("<B>"): shown as they are typed, never as mark-up.
+    if (!element.Hint.isEmpty())
+        setToolTip(Qt::convertFromPlainText(element.Hint, Qt::WhiteSpaceNormal));
     setStatusTip(element.Hint);
     QFont f = font();
     if (element.FontSize > 0)

@@ -117,7 +117,8 @@ void TcustomizeToolbarsDlg::buildControls()
     auto* top = new QVBoxLayout(this);
 
     top->addWidget(new QLabel(QStringLiteral("Preview:"), this));
-    m_defaultDock = new QMainWindow(this, Qt::Widget);
+    m_defaultDock = new QMainWindow(this);
+    m_defaultDock->setWindowFlags(Qt::Widget); // a main window is a window of its own otherwise
     m_defaultDock->setObjectName(QStringLiteral("defaultDock"));
     auto* centre = new QWidget(m_defaultDock);
     centre->setMinimumHeight(8);

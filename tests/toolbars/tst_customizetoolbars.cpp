@@ -217,6 +217,13 @@ void tst_CustomizeToolbars::opensWithThePreviewAndTheFirstToolbar()
         for (TToolbarButton* b : w->findChildren<TToolbarButton*>())
             QVERIFY(b->isInert());
     }
+    // The preview shows the visible toolbar whole.
+    QVERIFY(QTest::qWaitForWindowExposed(&d.dlg));
+    TToolbarWindow* shown = toolbarWindows.at(1);
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->window(), &d.dlg);
+    QVERIFY(d.dlg.defaultDock()->rect().contains(shown->geometry()));
+    QVERIFY(shown->height() >= 30);
     QCOMPARE(texts(d.toolbars()), (QStringList { "First", "Second" }));
     QCOMPARE(d.toolbars()->item(0)->checkState(), Qt::Checked);
     QCOMPARE(d.toolbars()->item(1)->checkState(), Qt::Unchecked);

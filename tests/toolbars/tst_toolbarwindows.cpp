@@ -23,6 +23,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace {
@@ -221,6 +222,10 @@ void tst_ToolbarWindows::shippedToolbarsNameShippedCommandsAndGlyphs()
             const TToolbarButton* b = buttonNamed(e.Caption);
             QVERIFY(b);
             QVERIFY2(b->hasGlyph(), qPrintable(e.GlyphFileName));
+            // Hints name tags: the tooltip shows them as typed.
+            QTextDocument tip;
+            tip.setHtml(b->toolTip());
+            QCOMPARE(tip.toPlainText(), e.Hint);
             const TToolbarGlyph g = loadToolbarGlyph(e.GlyphFileName, e.NumGlyphs);
             // Drawn at twice the density: sharp on such a screen, 24 pixels wide on others.
             QCOMPARE(g.size(), QSize(24, 24));
