@@ -553,8 +553,18 @@ void tst_ToolbarWindows::visibility()
     // Off at the next start too.
     rebuildToolbars(&m_form, false);
     QVERIFY(!windowNamed(QStringLiteral("Shown"))->isVisible());
+    // Assigning hotkeys hides them while it lasts; afterwards "Tool&bars" decides.
+    m_windows->startHotkeyAssignment();
+    QVERIFY(!windowNamed(QStringLiteral("Shown"))->isVisible());
+    m_windows->finishHotkeyAssignment(false);
+    QVERIFY(!windowNamed(QStringLiteral("Shown"))->isVisible());
     doc->menuItem(QStringLiteral("ToolbarsItem"))->trigger();
     QVERIFY(globalOptions.toolbarsVisible);
+    QVERIFY(windowNamed(QStringLiteral("Shown"))->isVisible());
+    QVERIFY(!windowNamed(QStringLiteral("Hidden"))->isVisible());
+    m_windows->startHotkeyAssignment();
+    QVERIFY(!windowNamed(QStringLiteral("Shown"))->isVisible());
+    m_windows->finishHotkeyAssignment(false);
     QVERIFY(windowNamed(QStringLiteral("Shown"))->isVisible());
     QVERIFY(!windowNamed(QStringLiteral("Hidden"))->isVisible());
 }
