@@ -163,6 +163,7 @@ void TMainForm::createStatusArea()
 
     m_statusText = new QLabel(QStringLiteral("Ready"), Panel4);
     m_statusText->setObjectName(QStringLiteral("statusText"));
+    m_statusText->setTextFormat(Qt::PlainText); // hints and file names, never mark-up
     m_statusText->setFrameShape(QFrame::StyledPanel);
     m_statusText->setFrameShadow(QFrame::Sunken);
     layout->addWidget(m_statusText, 1);

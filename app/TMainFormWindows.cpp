@@ -20,6 +20,8 @@
 #include "project/project_utl.h"
 #include "search/searchFrm.h"
 #include "templates/dynamicMenusBar.h"
+#include "toolbars/customToolbar.h"
+#include "toolbars/customToolbarWindows.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,7 +40,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
 #include <QUrl>
 #include <QWindow>
 
@@ -217,9 +218,7 @@ void TMainFormWindows::UpdateMenuItems(TMDIChild* leaving)
 
 void TMainFormWindows::setToolbarsVisible(bool visible)
 {
-    const QList<QToolBar*> bars = m_parts.form->findChildren<QToolBar*>();
-    for (QToolBar* b : bars)
-        b->setVisible(visible);
+    setToolbarWindowsVisible(visible);
 }
 
 void TMainFormWindows::addOpenedFile(const QString& caption, TMDIChild* window)
@@ -381,11 +380,21 @@ void TMainFormWindows::finishHotkeyAssignment(bool ok)
     m_hotkeyPanel->hide();
     if (globalOptions.toolsWindowVisible)
         m_toolWindow->show();
-    setToolbarsVisible(true);
+    // As the View menu says: "Tool&bars" may be off.
+    applyToolbarsVisible();
     if (ok) {
         saveHotkeys();
         applyHotkeys();
     }
+}
+
+void TMainFormWindows::customizeToolbars()
+{
+    TMDIChild* active = activeDocumentWindow();
+    if (!active)
+        return;
+    TcustomizeToolbarsDlg dialog(active->mainMenu(), m_parts.form, toolbarFileName, m_parts.form);
+    dialog.exec();
 }
 
 void TMainFormWindows::closeMainWindow()
@@ -566,7 +575,10 @@ void TMainFormWindows::loadDynamicMenus()
 
 void TMainFormWindows::loadToolbars()
 {
-    // The toolbar file is read against the temporary window's menu, which goes afterwards.
+    // The toolbar file is read against the temporary window's menu, which goes afterwards:
+    // the buttons run their commands on whichever document window is active.
+    if (m_temporaryWindow)
+        loadToolbarsAtStartup(m_temporaryWindow->mainMenu(), m_parts.form);
     delete m_temporaryWindow;
     m_temporaryWindow = nullptr;
 }
@@ -614,4 +626,9 @@ void TMainFormWindows::beforeSave()
         globalOptions.toolsWindowTop = m_toolWindow->y();
     }
     toolsWindowActivePage = m_toolWindow->pages()->currentIndex();
+}
+
+void TMainFormWindows::saveToolbarPositions(const QString& key)
+{
+    ::saveToolbarPositions(key);
 }

@@ -96,6 +96,7 @@ public:
     // TSettingsWindows
     void applyToolsWindowPage(int page) override;
     void beforeSave() override;
+    void saveToolbarPositions(const QString& key) override;
 
     // TDocumentHost
     QMdiArea* mdiArea() override { return m_parts.area; }
@@ -109,6 +110,7 @@ public:
     void applyImagePreviewVisible() override;
     void applyToolbarsVisible() override;
     void startHotkeyAssignment() override;
+    void customizeToolbars() override;
     void closeMainWindow() override;
     void showOptions() override;
     void showAbout() override;

@@ -50,9 +50,18 @@ QStringList seedUserFolder(const TProgramFolders& f)
         problems.append(QStringLiteral("Cannot create the folder ") + plugins);
         return problems;
     }
-    const QFileInfoList shipped = QDir(f.shippedFolder).entryInfoList(QDir::Files);
+    // The shipped toolbars name their glyphs in a folder of their own.
+    const QString glyphs = QStringLiteral("glyphs/");
+    QFileInfoList shipped = QDir(f.shippedFolder).entryInfoList(QDir::Files);
+    const QFileInfoList shippedGlyphs
+        = QDir(f.shippedFolder + glyphs).entryInfoList(QDir::Files, QDir::Name);
+    if (!shippedGlyphs.isEmpty() && !QDir().mkpath(f.userFolder + glyphs))
+        problems.append(QStringLiteral("Cannot create the folder ") + f.userFolder + glyphs);
+    else
+        shipped += shippedGlyphs;
     for (const QFileInfo& file : shipped) {
-        const QString target = f.userFolder + file.fileName();
+        const QString target = f.userFolder
+            + QDir(f.shippedFolder).relativeFilePath(file.absoluteFilePath());
         if (QFileInfo::exists(target))
             continue;
         QFile in(file.absoluteFilePath());

@@ -390,7 +390,11 @@ void TMDIChild::buildMenus()
                 connect(&dialog, &TcustomRulesDlg::rulesSaved, &dialog, &recolorAllDocuments);
                 dialog.exec();
             });
-    addItem(options, "CustomizeToolbarsItem", QStringLiteral("Customize &toolbars..."));
+    connect(addItem(options, "CustomizeToolbarsItem", QStringLiteral("Customize &toolbars...")),
+            &QAction::triggered, this, [] {
+                if (g_host)
+                    g_host->customizeToolbars();
+            });
     addItem(options, "ChangeFontItem", QStringLiteral("C&hange Font..."));
 
     QMenu* help = MainMenu1->addMenu(QStringLiteral("&Help"));

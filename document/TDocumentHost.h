@@ -37,6 +37,8 @@ public:
     virtual void applyToolbarsVisible() {}
     /// "Change hotkeys..." with the current menu.
     virtual void startHotkeyAssignment() {}
+    /// "Customize toolbars..." from the active document window.
+    virtual void customizeToolbars() {}
     virtual void closeMainWindow() {}
     /// "Main Options...": the Options dialog.
     virtual void showOptions() {}

@@ -53,6 +53,7 @@ private slots:
         writeFile(share + QStringLiteral("default.mnu"), "shipped menus");
         writeFile(share + QStringLiteral("Pagemason.colors"), "shipped colours");
         writeFile(share + QStringLiteral("Pagemason.tb"), "shipped toolbars");
+        writeFile(share + QStringLiteral("glyphs/bold.bmp"), "shipped glyph");
         writeFile(shippedPlugins + QStringLiteral("tools.so"), "shipped plug-in");
         writeFile(shippedPlugins + QStringLiteral("mine.so"), "shipped, but the user has one");
         QDir().mkpath(prefix.filePath(QStringLiteral("bin")));
@@ -72,6 +73,7 @@ private slots:
         QCOMPARE(readAll(user + QStringLiteral("default.mnu")), QByteArray("my menus"));
         QCOMPARE(readAll(user + QStringLiteral("Pagemason.colors")), QByteArray("shipped colours"));
         QCOMPARE(readAll(user + QStringLiteral("Pagemason.tb")), QByteArray("shipped toolbars"));
+        QCOMPARE(readAll(user + QStringLiteral("glyphs/bold.bmp")), QByteArray("shipped glyph"));
         QFileInfo tools(user + QStringLiteral("plugins/tools.so"));
         QVERIFY(tools.isSymLink());
         QCOMPARE(tools.symLinkTarget(), shippedPlugins + QStringLiteral("tools.so"));
