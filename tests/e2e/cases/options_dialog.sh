@@ -1,7 +1,7 @@
 # The Options dialog by keys: Options > Main Options..., to the Errors page, "Short" error
 # messages, Return for "Save It !" stores the setting at once. Opened again, a change left with
-# Escape ("Never Mind") is not stored then, but is in effect and so saved at the exit. "F&orms"
-# of the shipped menus takes Alt+O first: the Options menu is reached from the Window menu.
+# Escape ("Never Mind") is not stored then, but is in effect and so saved at the exit. Alt+O
+# reaches the Options menu: no menu of the shipped menus file takes its letter.
 e2e_setting 'Splash' 'Show splash screen' 0
 printf '<p>x</p>\n' >page.htm
 
@@ -11,7 +11,7 @@ message_type()
 }
 
 e2e_start "$E2E_WORK/page.htm"
-e2e_keys alt+w Right o
+e2e_keys alt+o o
 e2e_wait_window '^Options$' >/dev/null
 # Viewer, Files, Splash Screen, Edit, Errors; "&Show" reaches the combo box.
 e2e_keys ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+s Down Return
@@ -20,7 +20,7 @@ e2e_wait_until "\"Save It !\" stored the short messages" \
     bash -c "grep -a -q '\"Message type\"=\"1\"' '$PAGEMASON_REGISTRY'"
 
 e2e_wait_main_focus
-e2e_keys alt+w Right o
+e2e_keys alt+o o
 e2e_wait_window '^Options$' >/dev/null
 e2e_keys ctrl+Tab ctrl+Tab ctrl+Tab ctrl+Tab alt+s Up Escape
 e2e_wait_gone '^Options$'
