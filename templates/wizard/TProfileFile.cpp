@@ -126,7 +126,9 @@ bool TProfileFile::isStorableKey(const QString& key)
 
 bool TProfileFile::setValue(const QString& section, const QString& key, const QString& value)
 {
-    if (m_readOnly || !isStorableKey(key) || hasControlChars(value) || section.trimmed().isEmpty()
+    if (m_readOnly || !isStorableKey(key) || hasControlChars(value) || section.isEmpty()
+        // A header reads back without the blanks around its name, so it would never be found.
+        || section.trimmed() != section
         || section.contains(u']') || hasControlChars(section))
         return false;
     const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();

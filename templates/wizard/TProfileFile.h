@@ -29,7 +29,8 @@ public:
     QStringList keys(const QString& section, int limit = -1) const;
     /// Sets the value of an existing key (its spelling kept) or adds "key=value" at the end of
     /// the section, adding the section at the end of the file when missing. False when the
-    /// profile is read-only or the key cannot be stored so that it reads back the same.
+    /// profile is read-only or the key or the section cannot be stored so that it reads back
+    /// the same.
     bool setValue(const QString& section, const QString& key, const QString& value);
     /// Atomic write with CR LF line ends. False (and `error` set) when it failed; the old file
     /// is then untouched.
