@@ -209,9 +209,9 @@ namespace {
 
 } // namespace
 
-QString checkTemplateText(const QString& text)
+QString checkTemplateText(const QString& text, bool withTags)
 {
-    return checkText(text, true);
+    return checkText(text, withTags);
 }
 
 QString checkTemplateSyntax(const QByteArray& bytes)

@@ -16,8 +16,9 @@ namespace pmfuzz {
 ///   taken from the request;
 /// - a tag found at a caret lies inside the line and around the caret; an attribute read is
 ///   the text it was read from, and cutting it removes exactly that text; a template line cut
-///   after its opening tag is a start of it ending in ">".
-QString checkTemplateText(const QString& text);
+///   after its opening tag is a start of it ending in ">" (only `withTags`: these look at
+///   every caret of the line, so a large file checks them on a few lines).
+QString checkTemplateText(const QString& text, bool withTags = true);
 
 /// The bytes as the menus file's lines decode (UTF-8 when valid, else Latin-1), checked whole
 /// and line by line with checkTemplateText.
