@@ -39,16 +39,16 @@ inline QByteArray scratchBytes(const QString& path)
 }
 
 /// A text as a report quotes it: control characters escaped, long texts cut.
-inline QString shown(const QString& s)
+inline QString shown(const QString& s, qsizetype limit = 120)
 {
     QString out;
-    for (const QChar c : s.left(120)) {
+    for (const QChar c : s.left(limit)) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
         else
             out += c;
     }
-    return out + (s.size() > 120 ? QStringLiteral("...") : QString());
+    return out + (s.size() > limit ? QStringLiteral("...") : QString());
 }
 
 } // namespace pmfuzz
