@@ -193,6 +193,7 @@ TMDIChild::~TMDIChild()
 {
     MemoSource1.detach(this);
     MemoSource1.setOnParseSyntax({});
+    MemoSource1.setOnParseSyntaxFrom({});
     memo1->setMemoSource(nullptr);
     // FormDestroy: the opened-files entry goes with the window.
     if (g_host)
@@ -520,6 +521,7 @@ void TMDIChild::setupColouring()
     if (!m_matcher) {
         m_matcher = std::make_unique<ColorRuleMatcher>(DCParser1);
         MemoSource1.setOnParseSyntax(DCParser1.parseSyntaxEvent());
+        MemoSource1.setOnParseSyntaxFrom(DCParser1.parseSyntaxFromEvent());
     }
     memo1->setTextStyles(reloadColorStyles());
     MemoSource1.invalidateColors();
