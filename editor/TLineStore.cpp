@@ -214,6 +214,7 @@ void TLineStore::swap(TLineStore& o)
     m_colours.swap(o.m_colours);
     m_long.swap(o.m_long);
     std::swap(m_gap, o.m_gap);
+    std::swap(m_chars, o.m_chars);
 }
 
 void TLineStore::clear()
@@ -224,6 +225,7 @@ void TLineStore::clear()
     m_colours.clear();
     m_long.clear();
     m_gap = Gap();
+    m_chars = 0;
     TLineArena empty;
     m_arena.swap(empty);
     m_lines.clear();
@@ -244,6 +246,7 @@ void TLineStore::releaseText(TLineRec& r)
     }
     if (r.text)
         TLineArena::release(r.text);
+    m_chars -= r.size();
     r.text = nullptr;
     r.bits &= TLineRec::kReadOnly;
 }
@@ -399,6 +402,7 @@ void TLineStore::assign(TLineRec& r, void* p, uint32_t bits)
     releaseText(r);
     r.text = p;
     r.bits = (r.bits & TLineRec::kReadOnly) | bits;
+    m_chars += r.size();
 }
 
 // Each setter allocates before releasing, so `s` may point into the line's old text.
@@ -439,6 +443,7 @@ void TLineStore::insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetyp
         m_gap.length -= n;
         m_gap.size += n;
         r.bits = (r.bits & ~TLineRec::kSizeMask) | uint32_t(m_gap.size);
+        m_chars += n;
         changedInPlace(r, at);
         return;
     }
@@ -465,6 +470,7 @@ void TLineStore::removeLatin1(qsizetype i, qsizetype at, qsizetype n)
             m_gap.length += at - kept;
             m_gap.at = m_gap.size = kept;
         }
+        m_chars -= r.size() - m_gap.size;
         r.bits = (r.bits & ~TLineRec::kSizeMask) | uint32_t(m_gap.size);
         changedInPlace(r, m_gap.at);
         if (m_gap.size == 0)
@@ -516,6 +522,7 @@ void TLineStore::appendLatin1(const char* s, qsizetype n)
         std::memcpy(p, s, size_t(n));
     }
     *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };
+    m_chars += n;
 }
 
 void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsizetype count)
@@ -559,6 +566,7 @@ void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsiz
         for (qsizetype k = i; k < j; ++k) {
             const TLineSpan& l = spans[k];
             *room++ = TLineRec { l.size ? text + (l.offset - start) : nullptr, l.size, 0 };
+            m_chars += l.size;
         }
         i = j;
     }
@@ -571,6 +579,8 @@ void TLineStore::appendAll(TLineStore& o)
     m_long.merge(o.m_long);
     o.m_long.clear();
     m_arena.adopt(o.m_arena);
+    m_chars += o.m_chars;
+    o.m_chars = 0;
     m_lines.append(o.m_lines);
     o.m_lines.clear();
     m_colours.merge(o.m_colours);

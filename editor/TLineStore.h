@@ -263,6 +263,8 @@ public:
     void swap(TLineStore& o);
 
     qsizetype count() const { return m_lines.size(); }
+    /// Characters in all lines together.
+    qint64 charCount() const { return m_chars; }
     const TLineRec& rec(qsizetype i) const { return m_lines[i]; }
     TLineRec& rec(qsizetype i) { return m_lines[i]; }
     /// The line's characters in one piece (a gap in it is closed first).
@@ -370,6 +372,7 @@ private:
         qsizetype length = 0;
     };
     mutable Gap m_gap;
+    qint64 m_chars = 0; ///< invariant: the sum of every line's size()
 };
 
 /// Length of `s` without its trailing characters of code <= 32.

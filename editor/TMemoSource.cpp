@@ -139,6 +139,11 @@ int TMemoSource::lineLength(int line) const
     return int(m_d->lines.rec(line).size());
 }
 
+qint64 TMemoSource::charCount() const
+{
+    return m_d->lines.charCount();
+}
+
 void TMemoSource::setLine(int line, const QString& text)
 {
     if (line < 0 || line >= lineCount())

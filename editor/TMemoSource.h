@@ -116,6 +116,8 @@ public:
     LineText lineView(int line) const;
     QString line(int line) const;
     int lineLength(int line) const;
+    /// Characters in all lines together (line breaks not counted).
+    qint64 charCount() const;
     /// Stores `text` without its trailing characters of code <= 32; a line break inside
     /// it splits it into several lines. Recorded for undo (op opSetLines).
     void setLine(int line, const QString& text);

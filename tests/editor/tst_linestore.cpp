@@ -167,6 +167,7 @@ void tst_LineStore::longLineEditsInItsGap()
             QCOMPARE(s.string(0), QString::fromLatin1(model));
             const LineText whole = s.text(0); // closes the gap
             QVERIFY(!whole.hasGap());
+            QCOMPARE(s.charCount(), model.size() + s.rec(1).size());
             QCOMPARE(QByteArray(whole.latin1(), whole.size()), model);
         }
     }
@@ -176,6 +177,9 @@ void tst_LineStore::longLineEditsInItsGap()
     s.removeLatin1(0, model.size() + 3, tail.size() - 3);
     QCOMPARE(s.string(0), QString::fromLatin1(model + "end"));
     QCOMPARE(s.string(1).count(u'q'), 11);
+    QCOMPARE(s.charCount(), model.size() + 3 + 16);
+    s.remove(0, 1);
+    QCOMPARE(s.charCount(), 16);
 }
 
 QTEST_GUILESS_MAIN(tst_LineStore)
