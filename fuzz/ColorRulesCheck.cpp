@@ -34,7 +34,8 @@ namespace {
         QString last;
     };
 
-    struct DialogsScope {
+    struct DialogsScope
+    {
         CountingDialogs dialogs;
         pm::Dialogs* previous = pm::setDialogs(&dialogs);
         ~DialogsScope() { pm::setDialogs(previous); }
@@ -80,7 +81,8 @@ namespace {
         return {};
     }
 
-    struct Pass {
+    struct Pass
+    {
         QByteArray colors;
         int32_t endState = 0;
         bool operator==(const Pass&) const = default;
@@ -194,7 +196,7 @@ namespace {
         TDCParser stepwise;
         ColorRuleMatcher stepMatcher(stepwise, rules);
         stepwise.registerHandler({ 0, ColorRuleMatcher::kOpenSpanState }, &tokenByToken,
-                                 &stepMatcher, TDCParser::TCharSet::all());
+            &stepMatcher, TDCParser::TCharSet::all());
         qsizetype openings = 0;
         for (qsizetype i = 0; i < rules.count(); ++i)
             openings += rules.at(i).OpenTag().size() + 1;

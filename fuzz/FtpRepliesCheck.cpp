@@ -52,7 +52,8 @@ namespace {
         return pieces;
     }
 
-    struct Lines {
+    struct Lines
+    {
         QList<QByteArray> complete;
         QByteArray unfinished;
     };
@@ -76,11 +77,11 @@ namespace {
     QString checkLineBuffer(const QByteArray& bytes)
     {
         const Lines plain = plainLines(bytes);
-        const qsizetype kept = std::min<qsizetype>(plain.unfinished.size(),
-                                                   ReplyLineBuffer::kMaxLine + 1);
+        const qsizetype kept
+            = std::min<qsizetype>(plain.unfinished.size(), ReplyLineBuffer::kMaxLine + 1);
         QByteArray sizes = bytes.left(8);
-        const QByteArray splits[] = { QByteArray(), QByteArray(1, '\0'), QByteArray(1, '\2'),
-                                      sizes, bytes.right(5) };
+        const QByteArray splits[]
+            = { QByteArray(), QByteArray(1, '\0'), QByteArray(1, '\2'), sizes, bytes.right(5) };
         for (const QByteArray& s : splits) {
             ReplyLineBuffer buffer;
             QList<QByteArray> lines;
@@ -93,7 +94,7 @@ namespace {
                                               "stands [%3] (pieces of %4)")
                             .arg(i)
                             .arg(hex(lines.value(i)), hex(plain.complete.value(i)),
-                                 s.isEmpty() ? QStringLiteral("all") : hex(s));
+                                s.isEmpty() ? QStringLiteral("all") : hex(s));
             }
             if (buffer.pendingBytes() != kept)
                 return QStringLiteral("the buffer holds %1 bytes of an unfinished line of %2")
@@ -178,7 +179,8 @@ namespace {
     }
 
     /// A listening socket on 127.0.0.1 that lives as long as the process.
-    struct Listener {
+    struct Listener
+    {
         int fd = -1;
         uint16_t port = 0;
         Listener()
@@ -200,10 +202,11 @@ namespace {
         }
     };
 
-    struct Session {
-        QStringList events;       ///< every event but the received texts and the progress
-        QString sentText;         ///< the command lines of info 5, in order
-        QByteArray received;      ///< what the server read from the client
+    struct Session
+    {
+        QStringList events; ///< every event but the received texts and the progress
+        QString sentText; ///< the command lines of info 5, in order
+        QByteArray received; ///< what the server read from the client
         QString broken;
     };
 
@@ -272,7 +275,7 @@ namespace {
         ::setsockopt(server, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         // Until the client has the connection, what it is sent would be read in one piece.
         while (!s.events.contains(QStringLiteral("info 0 127.0.0.1")) && !closed
-               && clock.elapsed() < patienceMs)
+            && clock.elapsed() < patienceMs)
             pump(server, s);
 
         for (const QByteArray& piece : pieces) {
@@ -281,7 +284,7 @@ namespace {
             qsizetype at = 0;
             while (at < piece.size()) {
                 const ssize_t n = ::send(server, piece.constData() + at, size_t(piece.size() - at),
-                                         MSG_NOSIGNAL | MSG_DONTWAIT);
+                    MSG_NOSIGNAL | MSG_DONTWAIT);
                 if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                     break;
                 at += std::max<ssize_t>(n, 0);
@@ -313,8 +316,8 @@ namespace {
         }
         ::shutdown(server, SHUT_WR);
         clock.restart();
-        while (!closed && ftp->Handle() != TStarSocket::kInvalidSocket
-               && clock.elapsed() < patienceMs)
+        while (
+            !closed && ftp->Handle() != TStarSocket::kInvalidSocket && clock.elapsed() < patienceMs)
             pump(server, s);
         for (int k = 0; k < 3; ++k)
             pump(server, s);
@@ -342,13 +345,13 @@ QString checkFtpReplies(const QByteArray& bytes)
     if (!whole.broken.isEmpty())
         return u"in one piece: "_qs + whole.broken;
     if (whole.received != whole.sentText.toUtf8())
-        return u"the server received ["_qs + hex(whole.received) + u"], the client says it sent ["_qs
-            + hex(whole.sentText.toUtf8()) + u']';
+        return u"the server received ["_qs + hex(whole.received)
+            + u"], the client says it sent ["_qs + hex(whole.sentText.toUtf8()) + u']';
     QStringList commands = whole.sentText.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     const QStringList expected = expectedCommands(plainLines(played).complete);
     if (commands != expected)
-        return u"the client sent \""_qs + commands.join(u", "_qs) + u"\", the replies call for \""_qs
-            + expected.join(u", "_qs) + u'"';
+        return u"the client sent \""_qs + commands.join(u", "_qs)
+            + u"\", the replies call for \""_qs + expected.join(u", "_qs) + u'"';
 
     const Session pieces = play(listener, split(played, bytes.right(6)));
     if (!pieces.broken.isEmpty())
@@ -360,7 +363,8 @@ QString checkFtpReplies(const QByteArray& bytes)
                                       "in pieces: %4; in one piece: %5")
                     .arg(i)
                     .arg(shown(pieces.events.value(i)), shown(whole.events.value(i)),
-                         shown(pieces.events.join(u"; "_qs), 600), shown(whole.events.join(u"; "_qs), 600));
+                        shown(pieces.events.join(u"; "_qs), 600),
+                        shown(whole.events.join(u"; "_qs), 600));
     }
     return {};
 }

@@ -46,8 +46,8 @@ QString checkHotkeysFile(const QByteArray& bytes)
         return QStringLiteral("the scratch file could not be written");
     const QList<THotkeyRecord> read = readHotkeyFile(file);
 
-    const qsizetype whole = std::min<qsizetype>(bytes.size() / hotkeys::recordSize,
-                                                hotkeys::maxRecords);
+    const qsizetype whole
+        = std::min<qsizetype>(bytes.size() / hotkeys::recordSize, hotkeys::maxRecords);
     if (read.size() != whole)
         return QStringLiteral("%1 bytes gave %2 records, not %3")
             .arg(bytes.size())
@@ -56,8 +56,8 @@ QString checkHotkeysFile(const QByteArray& bytes)
     for (qsizetype i = 0; i < read.size(); ++i) {
         const char* record = bytes.constData() + i * hotkeys::recordSize;
         const int length = static_cast<unsigned char>(record[0]);
-        const uint16_t shortcut = uint16_t(static_cast<unsigned char>(record[256])
-                                           | static_cast<unsigned char>(record[257]) << 8);
+        const uint16_t shortcut = uint16_t(
+            static_cast<unsigned char>(record[256]) | static_cast<unsigned char>(record[257]) << 8);
         if (read.at(i).name != QString::fromLatin1(record + 1, length))
             return QStringLiteral("record %1: name \"%2\" is not its %3 bytes")
                 .arg(i)

@@ -41,7 +41,8 @@ namespace {
         return lines;
     }
 
-    struct Walk {
+    struct Walk
+    {
         const QStringList& lines;
         const TMenusFile& file;
         QList<const TMenuNode*> inOrder; ///< every item, depth first
@@ -56,9 +57,8 @@ namespace {
         bool node(const TMenuNode& n, const QString& path, int depth, bool topLevel)
         {
             if (depth > maxDepth)
-                return fail(QStringLiteral("an item on line %1 lies %2 menus deep")
-                                .arg(n.line)
-                                .arg(depth));
+                return fail(
+                    QStringLiteral("an item on line %1 lies %2 menus deep").arg(n.line).arg(depth));
             if (n.line < 1 || n.line >= lines.size())
                 return fail(QStringLiteral("an item stands on line %1 of %2")
                                 .arg(n.line)
@@ -72,8 +72,9 @@ namespace {
             const QString caption
                 = n.isEntry ? entryCaptionFromLine(line) : line.mid(line.indexOf(u'{') + 1);
             if (n.caption != caption)
-                return fail(u"the item on line "_qs + QString::number(n.line) + u" has caption \""_qs
-                    + shown(n.caption) + u"\", its line gives \""_qs + shown(caption) + u'"');
+                return fail(u"the item on line "_qs + QString::number(n.line)
+                    + u" has caption \""_qs + shown(n.caption) + u"\", its line gives \""_qs
+                    + shown(caption) + u'"');
             const QString name = topLevel ? QString() : menuItemNameFromPath(path + n.caption);
             if (n.name != name || (!topLevel && name.isEmpty()))
                 return fail(u"the item on line "_qs + QString::number(n.line) + u" is named \""_qs
@@ -89,7 +90,8 @@ namespace {
                 return true;
             }
             if (n.tag != 0)
-                return fail(QStringLiteral("the menu on line %1 has tag %2").arg(n.line).arg(n.tag));
+                return fail(
+                    QStringLiteral("the menu on line %1 has tag %2").arg(n.line).arg(n.tag));
             QHash<QString, int> entryNames;
             for (const TMenuNode& child : n.children) {
                 if (child.isEntry) {
@@ -175,8 +177,7 @@ QString checkMenusFile(const QByteArray& bytes)
         lastKept = kept.line;
         if (kept.text != lines.at(kept.line))
             return u"template line "_qs + QString::number(kept.line) + u" is kept as \""_qs
-                + shown(kept.text) + u"\", the file has \""_qs + shown(lines.at(kept.line))
-                + u'"';
+                + shown(kept.text) + u"\", the file has \""_qs + shown(lines.at(kept.line)) + u'"';
     }
 
     if (file.errorCode == 0) {

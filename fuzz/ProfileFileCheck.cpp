@@ -47,7 +47,7 @@ namespace {
     }
 
     QString keysDiffer(const QStringList& sections, const QList<QStringList>& before,
-                       const QList<QStringList>& after, const QString& except = QString())
+        const QList<QStringList>& after, const QString& except = QString())
     {
         for (qsizetype i = 0; i < sections.size(); ++i) {
             if (!except.isNull() && sections.at(i).compare(except, Qt::CaseInsensitive) == 0)

@@ -20,8 +20,8 @@ namespace {
     QString compare(const TProjectData& before, const TProjectData& after)
     {
         if (before.name != after.name)
-            return u"the name \""_qs + shown(before.name) + u"\" became \""_qs
-                + shown(after.name) + u'"';
+            return u"the name \""_qs + shown(before.name) + u"\" became \""_qs + shown(after.name)
+                + u'"';
         if (before.files.size() != after.files.size())
             return QStringLiteral("%1 files became %2")
                 .arg(before.files.size())

@@ -23,8 +23,8 @@ namespace {
         for (qsizetype c = 0; c <= size; ++c) {
             const QChar here = c < size ? line.at(c) : QChar();
             const QChar before = c > 0 ? line.at(c - 1) : QChar();
-            if (c <= everyColumnUpTo || c == size || here == u'<' || here == u'>'
-                || before == u'<' || before == u'>' || here == u'=' || here == u' ')
+            if (c <= everyColumnUpTo || c == size || here == u'<' || here == u'>' || before == u'<'
+                || before == u'>' || here == u'=' || here == u' ')
                 columns.append(c);
             if (columns.size() >= 96)
                 break;

@@ -1,4 +1,5 @@
-/** @file fuzz_colorrules.cpp ** libFuzzer target: the colour rules file and the colouring of lines. **/
+/** @file fuzz_colorrules.cpp ** libFuzzer target: the colour rules file and the colouring
+ ** of lines. **/
 #include "fuzz/ColorRulesCheck.h"
 
 #include <cstdio>
@@ -6,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString broken = pmfuzz::checkColorRules(
-        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const QString broken
+        = pmfuzz::checkColorRules(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!broken.isEmpty()) {
         std::fprintf(stderr, "property broken: %s\n", broken.toUtf8().constData());
         std::abort();

@@ -1,4 +1,5 @@
-/** @file fuzz_menusfile.cpp ** libFuzzer target: the dynamic menus file, its templates and the command-line check. **/
+/** @file fuzz_menusfile.cpp ** libFuzzer target: the dynamic menus file, its templates and
+ ** the command-line check. **/
 #include "fuzz/MenusFileCheck.h"
 
 #include <cstdio>
@@ -6,8 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const QString broken = pmfuzz::checkMenusFile(
-        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
+    const QString broken
+        = pmfuzz::checkMenusFile(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!broken.isEmpty()) {
         std::fprintf(stderr, "property broken: %s\n", broken.toUtf8().constData());
         std::abort();

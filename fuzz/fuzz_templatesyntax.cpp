@@ -1,4 +1,5 @@
-/** @file fuzz_templatesyntax.cpp ** libFuzzer target: the template syntax check and the request parser. **/
+/** @file fuzz_templatesyntax.cpp ** libFuzzer target: the template syntax check and the
+ ** request parser. **/
 #include "fuzz/TemplateSyntaxCheck.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
-/** @file tst_colorrules_fuzzcases.cpp ** Every colour rules file the fuzz target ever found breaking a
- ** property, and its seeds, checked again without libFuzzer. **/
+/** @file tst_colorrules_fuzzcases.cpp ** Every colour rules file the fuzz target ever
+ ** found breaking a property, and its seeds, checked again without libFuzzer. **/
 #include "fuzz/ColorRulesCheck.h"
 
 #include <QDir>
@@ -20,7 +20,8 @@ void tst_ColorRulesFuzzCases::propertiesHold_data()
     const QStringList names = dir.entryList(QDir::Files, QDir::Name);
     for (const QString& name : names)
         QTest::newRow(qPrintable(name)) << dir.filePath(name);
-    QTest::newRow("seed Pagemason.colors") << QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
+    QTest::newRow("seed Pagemason.colors")
+        << QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
 }
 
 void tst_ColorRulesFuzzCases::propertiesHold()

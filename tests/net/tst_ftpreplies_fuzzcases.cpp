@@ -1,5 +1,5 @@
-/** @file tst_ftpreplies_fuzzcases.cpp ** Every server's replies the fuzz target ever found breaking a
- ** property, and its seeds, checked again without libFuzzer. **/
+/** @file tst_ftpreplies_fuzzcases.cpp ** Every server's replies the fuzz target ever found
+ ** breaking a property, and its seeds, checked again without libFuzzer. **/
 #include "fuzz/FtpRepliesCheck.h"
 
 #include <QDir>

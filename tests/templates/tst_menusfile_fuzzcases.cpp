@@ -1,5 +1,5 @@
-/** @file tst_menusfile_fuzzcases.cpp ** Every dynamic menus file the fuzz target ever found breaking a
- ** property, and its seeds, checked again without libFuzzer. **/
+/** @file tst_menusfile_fuzzcases.cpp ** Every dynamic menus file the fuzz target ever
+ ** found breaking a property, and its seeds, checked again without libFuzzer. **/
 #include "fuzz/MenusFileCheck.h"
 
 #include <QDir>

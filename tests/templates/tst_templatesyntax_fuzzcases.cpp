@@ -1,5 +1,5 @@
-/** @file tst_templatesyntax_fuzzcases.cpp ** Every template text the fuzz target ever found breaking a
- ** property, and its seeds, checked again without libFuzzer. **/
+/** @file tst_templatesyntax_fuzzcases.cpp ** Every template text the fuzz target ever
+ ** found breaking a property, and its seeds, checked again without libFuzzer. **/
 #include "fuzz/TemplateSyntaxCheck.h"
 
 #include <QDir>
