@@ -9,52 +9,52 @@ namespace pm {
 
 namespace {
 
-/// Connection states reported while a connection comes up.
-constexpr int stateOpenPort = 0;
-constexpr int stateConnectDevice = 2;
-constexpr int stateConnected = 8192;
+    /// Connection states reported while a connection comes up.
+    constexpr int stateOpenPort = 0;
+    constexpr int stateConnectDevice = 2;
+    constexpr int stateConnected = 8192;
 
-/// nmcli's exit codes that name a failure of their own.
-int errorOfExit(int exitCode)
-{
-    switch (exitCode) {
-    case 0:
-        return 0;
-    case 3:
-        return NmcliDialUp::errTimeout;
-    case 8:
-        return NmcliDialUp::errNoNetworkManager;
-    case 10:
-        return NmcliDialUp::errNoSuchEntry;
-    default:
-        return NmcliDialUp::errActivationFailed;
-    }
-}
-
-/// Runs nmcli to its end (or until `cancel` is set, which kills it); 0 or an error code.
-int runNmcli(const QString& program, const QStringList& args, QByteArray* output,
-    const std::atomic<bool>* cancel = nullptr)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(program, args);
-    if (!p.waitForStarted(5000))
-        return NmcliDialUp::errNoNetworkManager;
-    while (!p.waitForFinished(100)) {
-        if (p.state() == QProcess::NotRunning)
-            break;
-        if (cancel && cancel->load()) {
-            p.kill();
-            p.waitForFinished(2000);
+    /// nmcli's exit codes that name a failure of their own.
+    int errorOfExit(int exitCode)
+    {
+        switch (exitCode) {
+        case 0:
+            return 0;
+        case 3:
+            return NmcliDialUp::errTimeout;
+        case 8:
+            return NmcliDialUp::errNoNetworkManager;
+        case 10:
+            return NmcliDialUp::errNoSuchEntry;
+        default:
             return NmcliDialUp::errActivationFailed;
         }
     }
-    if (output)
-        *output = p.readAllStandardOutput();
-    if (p.exitStatus() != QProcess::NormalExit)
-        return NmcliDialUp::errActivationFailed;
-    return errorOfExit(p.exitCode());
-}
+
+    /// Runs nmcli to its end (or until `cancel` is set, which kills it); 0 or an error code.
+    int runNmcli(const QString& program, const QStringList& args, QByteArray* output,
+        const std::atomic<bool>* cancel = nullptr)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::SeparateChannels);
+        p.start(program, args);
+        if (!p.waitForStarted(5000))
+            return NmcliDialUp::errNoNetworkManager;
+        while (!p.waitForFinished(100)) {
+            if (p.state() == QProcess::NotRunning)
+                break;
+            if (cancel && cancel->load()) {
+                p.kill();
+                p.waitForFinished(2000);
+                return NmcliDialUp::errActivationFailed;
+            }
+        }
+        if (output)
+            *output = p.readAllStandardOutput();
+        if (p.exitStatus() != QProcess::NormalExit)
+            return NmcliDialUp::errActivationFailed;
+        return errorOfExit(p.exitCode());
+    }
 
 } // namespace
 
@@ -194,7 +194,7 @@ QString NmcliDialUp::errorText(int code)
 }
 
 namespace {
-DialUpService* installedService = nullptr;
+    DialUpService* installedService = nullptr;
 }
 
 DialUpService& dialUpService()

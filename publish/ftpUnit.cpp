@@ -309,8 +309,7 @@ QWidget* TpublishFilesFrm::buildSettings()
     m_connectedItem = new QRadioButton(QStringLiteral("Already connected to the Net"), group);
     groupLayout->addWidget(m_dialItem);
     groupLayout->addWidget(m_connectedItem);
-    connect(m_dialItem, &QRadioButton::toggled, this,
-        [this](bool on) { m_run->setDialFlag(on); });
+    connect(m_dialItem, &QRadioButton::toggled, this, [this](bool on) { m_run->setDialFlag(on); });
     left->addRow(group);
 
     m_serverEdit = new QLineEdit(box);

@@ -14,10 +14,17 @@ TPublishRun::TPublishRun(TPublishRunHost& host, QObject* parent)
     m_ftp.setTransferMode(BinaryTransfer);
     m_ftp.setTimeOutConnect(0);
     m_ftp.setTimeOutArp(0);
-    m_ftp.setOnFtpInfo([this](QObject*, int info, const QString& addinfo) { ftpInfo(info, addinfo); });
+    m_ftp.setOnFtpInfo(
+        [this](QObject*, int info, const QString& addinfo) { ftpInfo(info, addinfo); });
     m_ftp.setOnFtpError(
         [this](QObject*, int error, const QString& addinfo) { ftpError(error, addinfo); });
-    m_ftp.setOnFtpReady([this](QObject*) { m_host.log(QStringLiteral("FTP: Ready")); });
+    m_ftp.setOnFtpReady([this](QObject*) {
+        m_host.log(QStringLiteral("FTP: Ready"));
+        m_ftpReady = true;
+        connectAgainIfRefused();
+        scheduleAdvance();
+    });
+    m_ftp.setOnFtpQuit([this](QObject*) { connectAgainIfRefused(); });
     m_ftp.setOnFileStored([this](QObject*) { fileStored(); });
     m_dialUp.setDialMode(dmAsync);
     m_dialUp.setLanguage(English);
@@ -126,7 +133,9 @@ void TPublishRun::advance()
             logIn();
         break;
     case waitLoggedIn:
-        if (m_loggedIn)
+        // The login's own ready notification comes after "Logged in"; the first store starts
+        // once it is through, so that it cannot be taken for the store's.
+        if (m_loggedIn && m_ftpReady)
             storeNext();
         break;
     case waitStored:
@@ -147,8 +156,18 @@ void TPublishRun::logIn()
     m_ftp.setUserName(m_target.userName);
     m_ftp.setUserPassword(m_target.password);
     m_wait = waitLoggedIn;
+    m_ftpReady = false;
+    m_connectRefused = false;
     m_ftp.Connect();
     scheduleAdvance();
+}
+
+void TPublishRun::connectAgainIfRefused()
+{
+    if (!m_connectRefused || m_wait != waitLoggedIn)
+        return;
+    m_connectRefused = false;
+    m_ftp.Connect();
 }
 
 void TPublishRun::storeNext()
@@ -206,17 +225,21 @@ void TPublishRun::ftpInfo(int info, const QString& addinfo)
         break;
     case ftpInfoReceived:
     case ftpInfoSent: {
-        // One log line per line of text; the line ends themselves are not shown.
-        QString text = addinfo;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        while (text.endsWith(u'\n') || text.endsWith(u'\r'))
-            text.chop(1);
-        if (!text.isEmpty())
-            m_host.log(QStringLiteral("FTP: ") + text);
+        // Text received at once may hold several replies: one log line each.
+        const QStringList lines = QString(addinfo).remove(u'\r').split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& line : lines)
+            m_host.log(QStringLiteral("FTP: ") + line);
         break;
     }
+    case ftpInfoBusy:
+        // The client is still ending the last run's connection (a QUIT after Cancel, say):
+        // this run's login starts once it is through.
+        if (m_wait == waitLoggedIn && !m_loggedIn)
+            m_connectRefused = true;
+        break;
     case ftpInfoProgress:
-        m_fileSizeText = QStringLiteral("%1 of %2 bytes").arg(m_ftp.BytesTransferred()).arg(m_fileMax);
+        m_fileSizeText
+            = QStringLiteral("%1 of %2 bytes").arg(m_ftp.BytesTransferred()).arg(m_fileMax);
         m_fileValue = m_ftp.BytesTransferred();
         m_totalValue = m_ftp.BytesTransferred() + m_storedBytes;
         m_host.progressChanged();
@@ -224,6 +247,7 @@ void TPublishRun::ftpInfo(int info, const QString& addinfo)
     case ftpInfoLoggedIn:
         m_host.log(QStringLiteral("FTP: Logged in"));
         m_loggedIn = true;
+        m_ftpReady = false;
         scheduleAdvance();
         break;
     case ftpInfoFileSize:
@@ -239,10 +263,14 @@ void TPublishRun::ftpInfo(int info, const QString& addinfo)
 
 void TPublishRun::ftpError(int error, const QString& addinfo)
 {
-    m_stopCode = stopFtp;
     const QString text = ftpErrorLogText(error);
     if (!text.isEmpty())
         m_host.log(text + addinfo);
+    // While this run's login waits for the client to be free, an error is the end of the last
+    // run's connection, not a failure of this run.
+    if (m_connectRefused)
+        return;
+    m_stopCode = stopFtp;
     scheduleAdvance();
 }
 
@@ -270,8 +298,8 @@ void TPublishRun::dialAsyncEvent(const QString& text)
 
 void TPublishRun::dialError(int code, const QString& message)
 {
-    m_host.log(QStringLiteral("Dialup: Error #") + QString::number(code) + QStringLiteral(": ")
-        + message);
+    m_host.log(
+        QStringLiteral("Dialup: Error #") + QString::number(code) + QStringLiteral(": ") + message);
     cancel();
     m_stopCode = stopDialUp;
     scheduleAdvance();

@@ -22,9 +22,9 @@ public:
     /// The run stops with this code (16, 17 or 18): the error message of that code.
     virtual void reportStop(int code) = 0;
     /// The run's progress changed (file label and bar, total bar).
-    virtual void progressChanged() {}
+    virtual void progressChanged() { }
     virtual void setCloseEnabled(bool enabled) { (void)enabled; }
-    virtual void runEnded() {}
+    virtual void runEnded() { }
 };
 
 struct TPublishTarget
@@ -81,6 +81,7 @@ private:
     void scheduleAdvance();
     void advance();
     void logIn();
+    void connectAgainIfRefused();
     void storeNext();
     void stop();
     void end();
@@ -95,6 +96,10 @@ private:
     bool m_online = false;
     bool m_loggedIn = false;
     bool m_stored = false;
+    /// A ready notification of the FTP client came since the flag of the wait was set.
+    bool m_ftpReady = false;
+    /// Connect found the client busy; it is asked again once the client is free.
+    bool m_connectRefused = false;
     int m_stopCode = stopNone;
     bool m_advanceQueued = false;
 

@@ -7,9 +7,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QListWidget>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -187,9 +187,12 @@ private slots:
         QTest::addColumn<int>("select");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("nothing selected, OK") << -1 << "okBtn" << "";
-        QTest::newRow("selected, OK") << 1 << "okBtn" << "Work";
-        QTest::newRow("selected, Cancel") << 1 << "cancelBtn" << "";
+        QTest::newRow("nothing selected, OK") << -1 << "okBtn"
+                                              << "";
+        QTest::newRow("selected, OK") << 1 << "okBtn"
+                                      << "Work";
+        QTest::newRow("selected, Cancel") << 1 << "cancelBtn"
+                                          << "";
     }
     void chooser()
     {
@@ -203,8 +206,8 @@ private slots:
                 f->ListBox1->item(select)->setSelected(true);
             f->findChild<QPushButton*>(button)->click();
         });
-        QCOMPARE(TentriesListFrm::choose({ QStringLiteral("Home"), QStringLiteral("Work") }),
-            chosen);
+        QCOMPARE(
+            TentriesListFrm::choose({ QStringLiteral("Home"), QStringLiteral("Work") }), chosen);
         QCOMPARE(caption, QStringLiteral("Dialup entries found on system"));
     }
 };

@@ -16,12 +16,18 @@ private slots:
         QTest::addColumn<bool>("lower");
         QTest::addColumn<QString>("local");
         QTest::addColumn<QString>("remote");
-        QTest::newRow("star, lower-cased") << "*" << true << "/site/Index.HTML" << "index.html";
-        QTest::newRow("star, as it is") << "*" << false << "/site/Index.HTML" << "Index.HTML";
-        QTest::newRow("two stars") << "pre_*_*.htm" << false << "/w/a.htm" << "pre_a.htm_a.htm.htm";
-        QTest::newRow("the mask lower-cased too") << "PRE_*" << true << "/w/A.htm" << "pre_a.htm";
-        QTest::newRow("empty mask: the name") << "" << false << "/w/B.htm" << "B.htm";
-        QTest::newRow("no folder") << "x/*" << false << "c.gif" << "x/c.gif";
+        QTest::newRow("star, lower-cased") << "*" << true << "/site/Index.HTML"
+                                           << "index.html";
+        QTest::newRow("star, as it is") << "*" << false << "/site/Index.HTML"
+                                        << "Index.HTML";
+        QTest::newRow("two stars") << "pre_*_*.htm" << false << "/w/a.htm"
+                                   << "pre_a.htm_a.htm.htm";
+        QTest::newRow("the mask lower-cased too") << "PRE_*" << true << "/w/A.htm"
+                                                  << "pre_a.htm";
+        QTest::newRow("empty mask: the name") << "" << false << "/w/B.htm"
+                                              << "B.htm";
+        QTest::newRow("no folder") << "x/*" << false << "c.gif"
+                                   << "x/c.gif";
     }
     void remoteNames()
     {
