@@ -522,6 +522,12 @@ bool ColorRuleMatcher::colourLine(const Ch* chars, qsizetype size, uint8_t* colo
             state = 0;
         }
         p = end;
+        if (p < size && m_parser.stopsAt(p)) {
+            std::memset(colors + p, 0, size_t(size - p));
+            m_parser.setPosition(p);
+            m_parser.setState(state);
+            return true;
+        }
         if (p >= size || !ours) {
             if (p < size)
                 std::memset(colors + p, 0, size_t(size - p));

@@ -113,6 +113,8 @@ void TDCParser::run(const Ch* chars, qsizetype size, uint8_t* colorData)
         if (token == 0)
             return;
         std::memset(colorData + m_tokenStart, token & 0xFF, size_t(m_position - m_tokenStart));
+        if (m_position < size && stopsAt(m_position))
+            return;
     }
 }
 
@@ -132,6 +134,26 @@ int32_t TDCParser::parseLine(const LineText& StrData, int32_t InitState, uint8_t
         run(reinterpret_cast<const unsigned char*>(StrData.latin1()), StrData.size(), AColorData);
     m_line = nullptr;
     return m_state;
+}
+
+int32_t TDCParser::parseFrom(const LineText& StrData, int32_t InitState, uint8_t* AColorData,
+                             qsizetype stopAt, qsizetype& stoppedAt)
+{
+    m_stopAt = stopAt;
+    m_stoppedEarly = false;
+    const int32_t state = parseLine(StrData, InitState, AColorData);
+    stoppedAt = m_stoppedEarly ? m_position : StrData.size();
+    m_stopAt = std::numeric_limits<qsizetype>::max();
+    m_stoppedEarly = false;
+    return state;
+}
+
+TOnParseSyntaxFromEvent TDCParser::parseSyntaxFromEvent()
+{
+    return [this](const LineText& StrData, int32_t InitState, uint8_t* AColorData,
+                  qsizetype stopAt, qsizetype& stoppedAt) {
+        return parseFrom(StrData, InitState, AColorData, stopAt, stoppedAt);
+    };
 }
 
 TOnParseSyntaxEvent TDCParser::parseSyntaxEvent()

@@ -8,6 +8,7 @@
 #include <array>
 #include <bitset>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -43,8 +44,9 @@ public:
     /// line's end; it must leave the colour data, the position and the state as calling
     /// `routine` token by token would, given colour data that comes zero-filled as the parse
     /// event promises (so it may write zeros where the tokens write nothing). It returns true
-    /// when the pass is over (the line's end, or a token 0), or false at a token boundary in a
-    /// state not wholly handled by (routine, owner), with the colour data from there on zero.
+    /// when the pass is over (the line's end, a token 0, or stopsAt()), or false at a token
+    /// boundary in a state not wholly handled by (routine, owner), with the colour data from
+    /// there on zero.
     void registerLineRoutine(Routine routine, void* owner, LineRoutine line);
 
     /// True when every entry of the state's table, wide characters included, holds
@@ -59,9 +61,17 @@ public:
 
     /// The line pass. `AColorData` holds StrData.size() bytes. Returns the end state.
     int32_t parseLine(const LineText& StrData, int32_t InitState, uint8_t* AColorData);
+    /// The line pass over a stretch of a long line (see TOnParseSyntaxFromEvent): it stops at
+    /// a token boundary at or after `stopAt`, or where the pass ends (then `stoppedAt` is
+    /// StrData.size()). Handlers look only forward, so a stretch begun at a boundary with the
+    /// state there colours as the pass over the whole line does, up to where it was cut off.
+    int32_t parseFrom(const LineText& StrData, int32_t InitState, uint8_t* AColorData,
+                      qsizetype stopAt, qsizetype& stoppedAt);
 
     /// An `OnParseSyntax` handler for the text storage; the parser must outlive it.
     TOnParseSyntaxEvent parseSyntaxEvent();
+    /// The storage's handler for long lines, by parseFrom.
+    TOnParseSyntaxFromEvent parseSyntaxFromEvent();
 
     // For handlers, valid during a pass.
     const LineText& line() const { return *m_line; }
@@ -73,6 +83,15 @@ public:
     void setState(int32_t state) { m_state = state; }
     /// Grows with every line pass, so a handler can tell when its per-line caches are stale.
     uint64_t passNumber() const { return m_passNumber; }
+    /// A line routine asks this at each token boundary `p` before the line's end: true when
+    /// the pass stops there (parseFrom), leaving position and state to the routine.
+    bool stopsAt(qsizetype p)
+    {
+        if (p < m_stopAt)
+            return false;
+        m_stoppedEarly = true;
+        return true;
+    }
 
 private:
     struct Handler {
@@ -110,4 +129,6 @@ private:
     qsizetype m_tokenStart = 0;
     int32_t m_token = -1; ///< -1: no token found yet
     uint64_t m_passNumber = 0;
+    qsizetype m_stopAt = std::numeric_limits<qsizetype>::max(); ///< during parseFrom only
+    bool m_stoppedEarly = false;
 };

@@ -186,13 +186,13 @@ TMDIChild::TMDIChild(QWidget* parent) : QMainWindow(parent)
     connect(m_liveTimer, &QTimer::timeout, this, &TMDIChild::refreshPreview);
     PageControl1->setCurrentIndex(0);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TMDIChild::PageControl1Change);
-    recountSize();
 }
 
 TMDIChild::~TMDIChild()
 {
     MemoSource1.detach(this);
     MemoSource1.setOnParseSyntax({});
+    MemoSource1.setOnParseSyntaxFrom({});
     memo1->setMemoSource(nullptr);
     // FormDestroy: the opened-files entry goes with the window.
     if (g_host)
@@ -466,7 +466,9 @@ void TMDIChild::updateStatusBar(uint32_t changes)
 qint64 TMDIChild::textSize() const
 {
     const int lineEnd = MemoSource1.lineBreak() == lbCRLF ? 2 : 1;
-    return m_textChars + lineEnd * qint64(MemoSource1.lineCount() - 1);
+    // The storage keeps the count: a per-line copy of the lengths would cost memory as
+    // large files have many lines.
+    return MemoSource1.charCount() + lineEnd * qint64(MemoSource1.lineCount() - 1);
 }
 
 void TMDIChild::refreshStatusBar()
@@ -476,48 +478,10 @@ void TMDIChild::refreshStatusBar()
     updateStatusBar(msCaretMoved | msOverwriteChanged | msModifiedChanged);
 }
 
-void TMDIChild::recountSize()
-{
-    const int count = MemoSource1.lineCount();
-    m_lineLengths.resize(size_t(count));
-    qint64 total = 0;
-    for (int i = 0; i < count; ++i) {
-        m_lineLengths[size_t(i)] = MemoSource1.lineLength(i);
-        total += m_lineLengths[size_t(i)];
-    }
-    m_textChars = total;
-}
-
 void TMDIChild::memoChanged(const TMemoChange& change)
 {
-    if (change.FirstLine >= 0) {
-        // Only the reported lines are measured again: lines [First, Last - delta] of the old
-        // numbering became lines [First, Last].
-        const int count = MemoSource1.lineCount();
-        const int first = change.FirstLine;
-        const int last = std::min(change.LastLine, count - 1);
-        const int oldLast = change.LastLine - change.LineDelta;
-        const int oldCount = int(m_lineLengths.size());
-        if (first > last + 1 || oldLast >= oldCount || oldLast < first - 1
-            || oldCount + change.LineDelta != count) {
-            recountSize();
-        } else {
-            for (int i = first; i <= oldLast; ++i)
-                m_textChars -= m_lineLengths[size_t(i)];
-            const int added = last - first + 1;
-            const int removed = oldLast - first + 1;
-            if (added > removed)
-                m_lineLengths.insert(m_lineLengths.begin() + first, size_t(added - removed), 0);
-            else if (removed > added)
-                m_lineLengths.erase(m_lineLengths.begin() + first,
-                                    m_lineLengths.begin() + first + (removed - added));
-            for (int i = first; i <= last; ++i) {
-                m_lineLengths[size_t(i)] = MemoSource1.lineLength(i);
-                m_textChars += m_lineLengths[size_t(i)];
-            }
-        }
+    if (change.FirstLine >= 0)
         textChangedForPreview();
-    }
     updateStatusBar(change.State & (msCaretMoved | msOverwriteChanged | msModifiedChanged));
 }
 
@@ -526,6 +490,7 @@ void TMDIChild::setupColouring()
     if (!m_matcher) {
         m_matcher = std::make_unique<ColorRuleMatcher>(DCParser1);
         MemoSource1.setOnParseSyntax(DCParser1.parseSyntaxEvent());
+        MemoSource1.setOnParseSyntaxFrom(DCParser1.parseSyntaxFromEvent());
     }
     memo1->setTextStyles(reloadColorStyles());
     MemoSource1.invalidateColors();

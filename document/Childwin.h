@@ -103,7 +103,6 @@ protected:
 
 private:
     void memoChanged(const TMemoChange& change) override;
-    void recountSize();
     void buildMenus();
     QAction* addItem(QMenu* menu, const char* name, const QString& caption,
                      const QKeySequence& key = QKeySequence());
@@ -129,10 +128,6 @@ private:
     bool m_livePreview = false;
     bool m_bigPageNoted = false; ///< the status bar told that this page follows saves only
 
-    /// invariant: m_lineLengths[i] == MemoSource1.lineLength(i) for every line, and
-    /// m_textChars == sum(m_lineLengths).
-    std::vector<int> m_lineLengths;
-    qint64 m_textChars = 0;
 };
 
 /// All document windows in creation order.

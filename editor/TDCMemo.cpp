@@ -256,7 +256,7 @@ QPoint TDCMemo::cellPos(int column, int line) const
 {
     qreal x = 0;
     if (m_source && column > 0)
-        x = m_metrics.xOfColumn(m_source->lineText(line), column, line);
+        x = m_metrics.xOfColumn(m_source->lineView(line), column, line);
     return QPoint(textLeft() - horzOffset() + qRound(x), (line - topLine()) * lineHeight());
 }
 
@@ -267,7 +267,7 @@ QPoint TDCMemo::positionAt(const QPoint& point) const
     const int row = point.y() >= 0 ? point.y() / lineHeight() : -1 - (-point.y() - 1) / lineHeight();
     const int line = qBound(0, topLine() + row, m_source->lineCount() - 1);
     const qreal x = point.x() - textLeft() + horzOffset();
-    const qsizetype column = m_metrics.columnAt(m_source->lineText(line), x, line);
+    const qsizetype column = m_metrics.columnAt(m_source->lineView(line), x, line);
     return QPoint(int(qMin<qsizetype>(column, INT_MAX / 2)), line);
 }
 
@@ -280,7 +280,7 @@ QRect TDCMemo::caretRect() const
     int width = kInsertCaretWidth;
     if (TMemoSource::overwriteMode() && m_preedit.isEmpty())
         width = qMax(kInsertCaretWidth,
-                     qRound(m_metrics.charWidth(m_source->lineText(line), column, line)));
+                     qRound(m_metrics.charWidth(m_source->lineView(line), column, line)));
     return QRect(p.x(), p.y(), width, lineHeight());
 }
 
@@ -296,7 +296,7 @@ void TDCMemo::ensureCaretVisible()
     else if (line >= top + visibleLines())
         setTopLine(line - visibleLines() + 1);
 
-    const LineText text = m_source->lineText(line);
+    const LineText text = m_source->lineView(line);
     const qreal x = m_metrics.xOfColumn(text, m_source->CaretX(), line);
     const qreal right
         = x + qMax<qreal>(m_metrics.charWidth(text, m_source->CaretX(), line), kInsertCaretWidth);
@@ -325,8 +325,13 @@ void TDCMemo::updateScrollBars()
     // take it further right than its column).
     if (m_source) {
         const int line = m_source->CaretY();
-        const qreal caretX = m_metrics.xOfColumn(m_source->lineText(line), m_source->CaretX(), line);
-        maxColumn = qMax<qint64>(maxColumn, qMin<qint64>(INT_MAX / 2, qCeil(caretX / m_metrics.spaceWidth()) + 1));
+        const qreal caretX = m_metrics.xOfColumn(m_source->lineView(line), m_source->CaretX(), line);
+        // In steps of a window's width, so that typing on a long line does not change the
+        // range (and repaint the bar) at each key.
+        const qint64 step = qMax(64, columns);
+        const qint64 need = (qCeil(caretX / m_metrics.spaceWidth()) + 1 + step - 1) / step * step;
+        if (need > maxColumn)
+            maxColumn = int(qMin<qint64>(INT_MAX / 2, need));
     }
     h->setRange(0, qMax(0, maxColumn - columns));
     h->setPageStep(columns);
@@ -414,12 +419,18 @@ bool TDCMemo::selectionOnLine(int line, int& from, int& to) const
 
 void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
 {
-    // Parsing comes first: it may reach other lines before this one's text is read.
-    const uint8_t* colors = colorSyntax() ? m_source->colorData(line) : nullptr;
-    const LineText text = m_source->lineText(line);
+    const qreal x0 = textLeft() - horzOffset();
+    // Only the characters that can show are measured, coloured and painted, so a very long
+    // line costs its visible part.
+    LineText text = m_source->lineView(line);
+    const qsizetype first = m_metrics.paintStart(text, clip.left() - x0, line);
+    const qsizetype last
+        = qBound<qsizetype>(first, m_metrics.columnAt(text, clip.right() - x0, line) + 2, text.size());
+    // Parsing may reach other lines first and move this line's gap: read the text after it.
+    const uint8_t* colors = colorSyntax() ? m_source->colorData(line, last + 1) : nullptr;
+    text = m_source->lineView(line);
     const qsizetype len = text.size();
     const int lh = lineHeight();
-    const qreal x0 = textLeft() - horzOffset();
     const qreal baseline = y + m_metrics.ascent();
 
     int selFrom = 0, selTo = 0;
@@ -449,13 +460,8 @@ void TDCMemo::paintLine(QPainter& p, int line, int y, const QRect& clip)
         }
     };
 
-    // Characters that can show, so a very long line costs only its visible part.
     const bool cells = m_metrics.fixedWidth(text);
     const qreal sw = m_metrics.spaceWidth();
-    const qsizetype first = m_metrics.paintStart(text, clip.left() - x0, line);
-    qsizetype last = len;
-    if (cells)
-        last = qBound<qsizetype>(first, m_metrics.columnAt(text, clip.right() - x0, line) + 2, len);
     constexpr qsizetype maxRun = 256; // lets painting stop soon after the window's edge
 
     qreal x = x0 + m_metrics.xOfColumn(text, first, line);
@@ -524,7 +530,7 @@ void TDCMemo::paintCaret(QPainter& p)
     }
     // A block caret shows the character under it in reverse.
     p.fillRect(r, plain.fg);
-    const LineText text = m_source->lineText(m_source->CaretY());
+    const LineText text = m_source->lineView(m_source->CaretY());
     const int column = m_source->CaretX();
     if (column < text.size()) {
         p.setPen(plain.bg);
@@ -863,7 +869,7 @@ bool TDCMemo::handleKey(QKeyEvent* event)
     int column = m_source->CaretX();
     int line = m_source->CaretY();
     const int lastLine = m_source->lineCount() - 1;
-    auto lineText = [this](int l) { return m_source->lineText(l); };
+    auto lineText = [this](int l) { return m_source->lineView(l); };
 
     if (event == QKeySequence::Copy) {
         m_source->CopyToClipboard();
@@ -1028,7 +1034,7 @@ void TDCMemo::inputMethodEvent(QInputMethodEvent* event)
     }
     const int oldLine = m_source->CaretY();
     QString text = event->commitString();
-    if (event->replacementLength() > 0 && m_source->lineText(oldLine).size() > 0) {
+    if (event->replacementLength() > 0 && m_source->lineView(oldLine).size() > 0) {
         // The input method takes back characters beside the caret, in the caret's line.
         const int caret = m_source->CaretX();
         const int from
@@ -1147,7 +1153,13 @@ QVariant TDCMemo::inputMethodQuery(Qt::InputMethodQuery query) const
         return query == Qt::ImEnabled ? QVariant(false)
                                       : QAbstractScrollArea::inputMethodQuery(query);
     const int line = m_source->CaretY();
-    const int caret = m_source->CaretX();
+    // Input methods see the caret's line around the caret only: a long line is not copied
+    // for each query. Positions count from where that part starts.
+    constexpr int kSurrounding = 1024;
+    const LineText lineText = m_source->lineView(line);
+    const int start = lineText.size() > 4 * kSurrounding
+        ? qMax(0, m_source->CaretX() - kSurrounding) : 0;
+    const int caret = m_source->CaretX() - start;
     switch (query) {
     case Qt::ImEnabled:
         return true;
@@ -1163,13 +1175,18 @@ QVariant TDCMemo::inputMethodQuery(Qt::InputMethodQuery query) const
         if (m_source->selectionMode() == smStream) {
             m_source->getSelection(sc, sl, ec, el);
             if (sl == line && el == line)
-                return sc == caret ? ec : sc;
+                return qMax(0, (sc == caret + start ? ec : sc) - start);
         }
         return caret;
     }
     case Qt::ImSurroundingText: {
         // A caret in virtual space stands after spaces, so positions match the text.
-        QString text = m_source->line(line);
+        const qsizetype end = start > 0 || lineText.size() > 4 * kSurrounding
+            ? qMin<qsizetype>(lineText.size(), qsizetype(caret) + start + kSurrounding)
+            : lineText.size();
+        QString text(qMax<qsizetype>(0, end - start), Qt::Uninitialized);
+        for (qsizetype i = start; i < end; ++i)
+            text[i - start] = QChar(lineText.at(i));
         if (text.size() < caret)
             text += QString(caret - text.size(), u' ');
         return text;

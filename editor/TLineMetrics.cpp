@@ -16,9 +16,15 @@ qsizetype findTab(const LineText& line, qsizetype from, qsizetype to)
         const char16_t* p = line.utf16();
         return std::find(p + from, p + to, u'\t') - p;
     }
-    const char* p = line.latin1();
-    const void* tab = std::memchr(p + from, '\t', size_t(to - from));
-    return tab ? static_cast<const char*>(tab) - p : to;
+    while (from < to) {
+        // Each piece of a line with a gap on its own.
+        const qsizetype n = std::min(line.pieceFrom(from), to - from);
+        const char* p = line.latin1At(from);
+        if (const void* tab = std::memchr(p, '\t', size_t(n)))
+            return from + (static_cast<const char*>(tab) - p);
+        from += n;
+    }
+    return to;
 }
 
 } // namespace
@@ -87,8 +93,7 @@ qreal TLineMetrics::advance(const LineText& line, qsizetype from, qsizetype to, 
 
 TLineMetrics::Checkpoints& TLineMetrics::checkpoints(const LineText& line, int lineNo) const
 {
-    const void* data = line.isWide() ? static_cast<const void*>(line.utf16())
-                                     : static_cast<const void*>(line.latin1());
+    const void* data = line.data();
     const bool cells = fixedWidth(line);
     for (size_t i = 0; i < m_cache.size(); ++i) {
         Checkpoints& c = m_cache[i];
@@ -100,11 +105,13 @@ TLineMetrics::Checkpoints& TLineMetrics::checkpoints(const LineText& line, int l
             c.column.assign(1, 0);
             c.x.assign(1, 0);
             c.cells = cells;
+            c.forgetRecent(0);
         }
         while (c.column.size() > 1 && c.column.back() > line.size()) {
             c.column.pop_back();
             c.x.pop_back();
         }
+        c.forgetRecent(line.size() + 1);
         c.data = data;
         c.size = line.size();
         std::rotate(m_cache.begin() + i, m_cache.begin() + i + 1, m_cache.end());
@@ -138,29 +145,24 @@ void TLineMetrics::extend(Checkpoints& cp, const LineText& line, qsizetype colum
     }
 }
 
-void TLineMetrics::knownBefore(
-    const LineText& line, int lineNo, qsizetype n, qsizetype& column, qreal& x) const
-{
-    column = 0;
-    x = 0;
-    if (line.size() < LongLine)
-        return;
-    Checkpoints& cp = checkpoints(line, lineNo);
-    extend(cp, line, n, -1);
-    const auto it = std::upper_bound(cp.column.begin(), cp.column.end(), n);
-    const size_t k = size_t(it - cp.column.begin()) - 1;
-    column = cp.column[k];
-    x = cp.x[k];
-}
-
 qreal TLineMetrics::prefix(const LineText& line, qsizetype n, int lineNo) const
 {
     if (n <= 0)
         return 0;
-    qsizetype from;
-    qreal x;
-    knownBefore(line, lineNo, n, from, x);
-    return advance(line, from, n, x);
+    if (line.size() < LongLine)
+        return advance(line, 0, n, 0);
+    Checkpoints& cp = checkpoints(line, lineNo);
+    for (size_t i = 0; i < cp.recentColumn.size(); ++i)
+        if (cp.recentColumn[i] == n)
+            return cp.recentX[i];
+    extend(cp, line, n, -1);
+    const auto it = std::upper_bound(cp.column.begin(), cp.column.end(), n);
+    const size_t k = size_t(it - cp.column.begin()) - 1;
+    const qreal x = advance(line, cp.column[k], n, cp.x[k]);
+    const unsigned slot = cp.recentNext++ % cp.recentColumn.size();
+    cp.recentColumn[slot] = n;
+    cp.recentX[slot] = x;
+    return x;
 }
 
 qsizetype TLineMetrics::paintStart(const LineText& line, qreal x, int lineNo) const
@@ -248,6 +250,7 @@ void TLineMetrics::textChanged(int firstLine, int firstColumn, int lastLine, boo
                 c.column.pop_back();
                 c.x.pop_back();
             }
+            c.forgetRecent(firstColumn + 1);
             return false;
         }
         return linesMoved || c.lineNo <= lastLine;

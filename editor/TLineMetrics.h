@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QString>
+#include <array>
 #include <vector>
 
 /// Columns are indexes into a line; columns past its end lie in virtual space, each as wide as a
@@ -68,6 +69,16 @@ private:
         bool cells = false; ///< x counts space widths (fixedWidth lines), else pixels
         std::vector<qsizetype> column; ///< invariant: column[0] == 0, increasing, <= size
         std::vector<qreal> x; ///< left edge of column[i]
+        /// Columns measured lately (the caret's, mostly) and their x; -1 when unused.
+        std::array<qsizetype, 4> recentColumn { -1, -1, -1, -1 };
+        std::array<qreal, 4> recentX {};
+        unsigned recentNext = 0;
+        void forgetRecent(qsizetype from)
+        {
+            for (qsizetype& c : recentColumn)
+                if (c >= from)
+                    c = -1;
+        }
     };
     static constexpr qsizetype Chunk = 256;
     static constexpr qsizetype LongLine = 2 * Chunk;
@@ -77,9 +88,6 @@ private:
     /// Measures on until the last checkpoint lies at or beyond `column`, or at or beyond
     /// `x` (in the checkpoints' unit), or no chunk is left.
     void extend(Checkpoints& cp, const LineText& line, qsizetype column, qreal x) const;
-    /// The nearest known position at or before column `n`: its column and x.
-    void knownBefore(
-        const LineText& line, int lineNo, qsizetype n, qsizetype& column, qreal& x) const;
     /// x of column `to`, given x of column `from`, in the unit of the line (cells or pixels).
     qreal advance(const LineText& line, qsizetype from, qsizetype to, qreal x) const;
     /// x of column `n` <= line.size(), in the unit of the line.

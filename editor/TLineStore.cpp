@@ -212,6 +212,9 @@ void TLineStore::swap(TLineStore& o)
     m_arena.swap(o.m_arena);
     m_lines.swap(o.m_lines);
     m_colours.swap(o.m_colours);
+    m_long.swap(o.m_long);
+    std::swap(m_gap, o.m_gap);
+    std::swap(m_chars, o.m_chars);
 }
 
 void TLineStore::clear()
@@ -220,6 +223,9 @@ void TLineStore::clear()
     for (auto& entry : m_colours)
         std::free(entry.second);
     m_colours.clear();
+    m_long.clear();
+    m_gap = Gap();
+    m_chars = 0;
     TLineArena empty;
     m_arena.swap(empty);
     m_lines.clear();
@@ -227,6 +233,10 @@ void TLineStore::clear()
 
 void TLineStore::releaseText(TLineRec& r)
 {
+    if (r.text && r.text == m_gap.text)
+        m_gap = Gap();
+    if (!m_long.empty())
+        m_long.erase(r.text);
     if (r.bits & TLineRec::kHasColour) {
         const auto it = m_colours.find(r.text);
         if (it != m_colours.end()) {
@@ -236,6 +246,7 @@ void TLineStore::releaseText(TLineRec& r)
     }
     if (r.text)
         TLineArena::release(r.text);
+    m_chars -= r.size();
     r.text = nullptr;
     r.bits &= TLineRec::kReadOnly;
 }
@@ -272,6 +283,106 @@ uint8_t* TLineStore::ensureColour(qsizetype i)
     return c;
 }
 
+TLongColour* TLineStore::longColour(qsizetype i) const
+{
+    const TLineRec& r = m_lines[i];
+    if (!r.text || m_long.empty())
+        return nullptr;
+    const auto it = m_long.find(r.text);
+    return it == m_long.end() ? nullptr : it->second.get();
+}
+
+TLongColour* TLineStore::ensureLongColour(qsizetype i)
+{
+    if (TLongColour* c = longColour(i))
+        return c;
+    const TLineRec& r = m_lines[i];
+    if (!r.text)
+        return nullptr;
+    auto c = std::make_unique<TLongColour>();
+    c->bytes.resize(size_t(r.size()));
+    c->stops.push_back({ 0, 0 });
+    return m_long.emplace(r.text, std::move(c)).first->second.get();
+}
+
+void TLineStore::closeGap() const
+{
+    if (!m_gap.text || m_gap.at >= m_gap.size)
+        return;
+    char* p = static_cast<char*>(const_cast<void*>(m_gap.text));
+    std::memmove(p + m_gap.at, p + m_gap.at + m_gap.length, size_t(m_gap.size - m_gap.at));
+    m_gap.at = m_gap.size;
+}
+
+void TLineStore::openGap(qsizetype i, qsizetype at, qsizetype room)
+{
+    TLineRec& r = m_lines[i];
+    const qsizetype size = r.size();
+    if (r.text && r.text == m_gap.text && m_gap.length >= room) {
+        char* p = static_cast<char*>(const_cast<void*>(r.text));
+        if (at < m_gap.at)
+            std::memmove(p + at + m_gap.length, p + at, size_t(m_gap.at - at));
+        else if (at > m_gap.at)
+            std::memmove(p + m_gap.at, p + m_gap.at + m_gap.length, size_t(at - m_gap.at));
+        m_gap.at = at;
+        return;
+    }
+    // A fresh allocation with room to spare: growing the line costs one copy now and then.
+    const LineText old = view(i);
+    const qsizetype length = std::max(room, std::max(kGapLine, size / 16));
+    char* p = static_cast<char*>(allocateOrThrow(size_t(size + length), 1));
+    for (qsizetype c = 0; c < at;) {
+        const qsizetype n = std::min(old.pieceFrom(c), at - c);
+        std::memcpy(p + c, old.latin1At(c), size_t(n));
+        c += n;
+    }
+    for (qsizetype c = at; c < size;) {
+        const qsizetype n = old.pieceFrom(c);
+        std::memcpy(p + c + length, old.latin1At(c), size_t(n));
+        c += n;
+    }
+    // The colours are the old text's; keep what they knew under the new address.
+    std::unique_ptr<TLongColour> colours;
+    if (!m_long.empty()) {
+        const auto it = m_long.find(r.text);
+        if (it != m_long.end())
+            colours = std::move(it->second);
+    }
+    closeGap(); // another line's gap goes; it keeps its room
+    assign(r, p, uint32_t(size));
+    if (colours)
+        m_long.emplace(p, std::move(colours));
+    m_gap = Gap { p, size, at, length };
+}
+
+LineText TLineStore::stretch(qsizetype i, qsizetype from, qsizetype to)
+{
+    const TLineRec& r = m_lines[i];
+    if (r.text && r.text == m_gap.text && m_gap.at > from && m_gap.at < to)
+        openGap(i, to, 0);
+    return view(i).mid(from, to - from);
+}
+
+void TLineStore::changedInPlace(TLineRec& r, qsizetype at)
+{
+    if (r.bits & TLineRec::kHasColour) {
+        const auto it = m_colours.find(r.text);
+        if (it != m_colours.end()) {
+            std::free(it->second);
+            m_colours.erase(it);
+        }
+        r.bits &= ~TLineRec::kHasColour;
+    }
+    if (m_long.empty())
+        return;
+    const auto it = m_long.find(r.text);
+    if (it == m_long.end())
+        return;
+    TLongColour& c = *it->second;
+    c.forgetFrom(at - kParseLookahead);
+    c.bytes.resize(size_t(r.size()));
+}
+
 void TLineStore::insertEmpty(qsizetype pos, qsizetype n)
 {
     TLineRec* room = m_lines.insert(pos, n);
@@ -291,6 +402,7 @@ void TLineStore::assign(TLineRec& r, void* p, uint32_t bits)
     releaseText(r);
     r.text = p;
     r.bits = (r.bits & TLineRec::kReadOnly) | bits;
+    m_chars += r.size();
 }
 
 // Each setter allocates before releasing, so `s` may point into the line's old text.
@@ -323,6 +435,18 @@ void TLineStore::setWide(qsizetype i, const char16_t* s, qsizetype n)
 void TLineStore::insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetype n)
 {
     TLineRec& r = m_lines[i];
+    if (r.size() + n >= kGapLine || (r.text && r.text == m_gap.text)) {
+        openGap(i, at, n);
+        char* p = static_cast<char*>(const_cast<void*>(r.text));
+        std::memcpy(p + at, s, size_t(n));
+        m_gap.at += n;
+        m_gap.length -= n;
+        m_gap.size += n;
+        r.bits = (r.bits & ~TLineRec::kSizeMask) | uint32_t(m_gap.size);
+        m_chars += n;
+        changedInPlace(r, at);
+        return;
+    }
     const auto* old = static_cast<const char*>(r.text);
     const qsizetype size = r.size();
     char* p = static_cast<char*>(allocateOrThrow(size_t(size + n), 1));
@@ -337,6 +461,22 @@ void TLineStore::insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetyp
 void TLineStore::removeLatin1(qsizetype i, qsizetype at, qsizetype n)
 {
     TLineRec& r = m_lines[i];
+    if (r.size() >= kGapLine || (r.text && r.text == m_gap.text)) {
+        openGap(i, at, 0);
+        m_gap.length += n;
+        m_gap.size -= n;
+        if (at == m_gap.size) {
+            const qsizetype kept = trimmedLength(static_cast<const char*>(r.text), at);
+            m_gap.length += at - kept;
+            m_gap.at = m_gap.size = kept;
+        }
+        m_chars -= r.size() - m_gap.size;
+        r.bits = (r.bits & ~TLineRec::kSizeMask) | uint32_t(m_gap.size);
+        changedInPlace(r, m_gap.at);
+        if (m_gap.size == 0)
+            assign(r, nullptr, 0);
+        return;
+    }
     const auto* old = static_cast<const char*>(r.text);
     const qsizetype size = r.size();
     const qsizetype kept = at + n < size ? size - n : trimmedLength(old, at);
@@ -382,6 +522,7 @@ void TLineStore::appendLatin1(const char* s, qsizetype n)
         std::memcpy(p, s, size_t(n));
     }
     *m_lines.insert(m_lines.size(), 1) = TLineRec { p, uint32_t(n), 0 };
+    m_chars += n;
 }
 
 void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsizetype count)
@@ -425,6 +566,7 @@ void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsiz
         for (qsizetype k = i; k < j; ++k) {
             const TLineSpan& l = spans[k];
             *room++ = TLineRec { l.size ? text + (l.offset - start) : nullptr, l.size, 0 };
+            m_chars += l.size;
         }
         i = j;
     }
@@ -432,7 +574,13 @@ void TLineStore::appendLatin1Spans(const char* src, const TLineSpan* spans, qsiz
 
 void TLineStore::appendAll(TLineStore& o)
 {
+    o.settle();
+    o.m_gap = Gap();
+    m_long.merge(o.m_long);
+    o.m_long.clear();
     m_arena.adopt(o.m_arena);
+    m_chars += o.m_chars;
+    o.m_chars = 0;
     m_lines.append(o.m_lines);
     o.m_lines.clear();
     m_colours.merge(o.m_colours);

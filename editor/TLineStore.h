@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 /// Line characters live in 2 MiB-aligned blocks, so a text pointer finds its block by masking.
 /// A block is given back as soon as no line uses it and it no longer takes allocations, and
@@ -231,6 +234,24 @@ private:
     qsizetype m_gapLen = 0;
 };
 
+/// Colours of a long line, parsed piece by piece: known from its start up to `valid`.
+struct TLongColour {
+    std::vector<uint8_t> bytes; ///< invariant: bytes.size() == the line's size
+    qsizetype valid = 0; ///< invariant: <= bytes.size()
+    /// Where a pass may resume, with the state there; increasing, the first at column 0.
+    /// invariant: every stop lies at or before `valid`
+    std::vector<std::pair<qsizetype, int32_t>> stops;
+    int32_t initState = 0; ///< the state the line was parsed from
+    uint64_t generation = 0; ///< of the storage's colours when it was parsed
+    /// The colours of [from, ...) and the stops after it may have changed.
+    void forgetFrom(qsizetype from)
+    {
+        valid = std::max<qsizetype>(0, std::min(valid, from));
+        while (stops.size() > 1 && stops.back().first > valid)
+            stops.pop_back();
+    }
+};
+
 /// The lines of one storage.
 class TLineStore
 {
@@ -242,10 +263,32 @@ public:
     void swap(TLineStore& o);
 
     qsizetype count() const { return m_lines.size(); }
+    /// Characters in all lines together.
+    qint64 charCount() const { return m_chars; }
     const TLineRec& rec(qsizetype i) const { return m_lines[i]; }
     TLineRec& rec(qsizetype i) { return m_lines[i]; }
-    LineText text(qsizetype i) const { return m_lines[i].view(); }
-    QString string(qsizetype i) const { return m_lines[i].view().toString(); }
+    /// The line's characters in one piece (a gap in it is closed first).
+    LineText text(qsizetype i) const
+    {
+        const TLineRec& r = m_lines[i];
+        if (r.text && r.text == m_gap.text)
+            closeGap();
+        return r.view();
+    }
+    /// The line as it lies, possibly with a gap in it: what typing in a long line may look at.
+    LineText view(qsizetype i) const
+    {
+        const TLineRec& r = m_lines[i];
+        if (r.text && r.text == m_gap.text && m_gap.at < r.size())
+            return LineText(static_cast<const char*>(r.text), r.size(), m_gap.at, m_gap.length);
+        return r.view();
+    }
+    QString string(qsizetype i) const { return view(i).toString(); }
+    /// Columns [from, to) of line i in one piece: a gap inside them moves to `to`, which costs
+    /// only the characters between.
+    LineText stretch(qsizetype i, qsizetype from, qsizetype to);
+    /// Closes any gap, so that every record's text is its characters in one piece.
+    void settle() const { closeGap(); }
 
     /// Inserts `n` empty lines at `pos`.
     void insertEmpty(qsizetype pos, qsizetype n);
@@ -263,9 +306,10 @@ public:
     /// Same for UTF-16 known to hold a character above 255, already trimmed.
     void setWide(qsizetype i, const char16_t* s, qsizetype n);
     /// Puts `n` Latin-1 characters into narrow line i at column `at` (<= its size), copying
-    /// the line once. The caller trims what would end the line.
+    /// a short line once; a long line gets a gap there instead, so typing on in it moves
+    /// only the characters between two edits. The caller trims what would end the line.
     void insertLatin1(qsizetype i, qsizetype at, const char* s, qsizetype n);
-    /// Takes [at, at + n) out of narrow line i, copying the line once; a cut at the end
+    /// Takes [at, at + n) out of narrow line i, as insertLatin1 puts in; a cut at the end
     /// drops the blanks it leaves there.
     void removeLatin1(qsizetype i, qsizetype at, qsizetype n);
     /// Appends a line; used by the file reader.
@@ -293,10 +337,21 @@ public:
     /// The line's colour bytes, created (size() bytes, contents unset) when missing; null
     /// for an empty line.
     uint8_t* ensureColour(qsizetype i);
+    /// The line's piecewise colours, or null; ensureLongColour creates them (nothing known).
+    TLongColour* longColour(qsizetype i) const;
+    TLongColour* ensureLongColour(qsizetype i);
     size_t mappedBytes() const { return m_arena.mappedBytes(); }
+
+    /// Lines at least this long take edits in a gap.
+    static constexpr qsizetype kGapLine = qsizetype(64) << 10;
 
 private:
     void releaseText(TLineRec& r);
+    void closeGap() const;
+    /// Gives narrow line i the gap, placed at `at`, with at least `room` bytes in it.
+    void openGap(qsizetype i, qsizetype at, qsizetype room);
+    /// Line `r` changed in place from column `at` on: its colours there are stale.
+    void changedInPlace(TLineRec& r, qsizetype at);
     void assign(TLineRec& r, void* p, uint32_t bits);
     void* allocateOrThrow(size_t bytes, size_t align);
 
@@ -305,6 +360,19 @@ private:
     /// Colour bytes by text address: a line's text moves whenever it changes, which is
     /// exactly when its colours go stale. invariant: key present <=> the line has kHasColour.
     std::unordered_map<const void*, uint8_t*> m_colours;
+    /// The same for long lines coloured piece by piece.
+    std::unordered_map<const void*, std::unique_ptr<TLongColour>> m_long;
+    /// The one line holding a gap: characters [at, size) of it lie `length` bytes on, and its
+    /// allocation holds size + length bytes. A gap at the end (at == size) is spare room.
+    /// invariant: text is null or the text of a narrow line whose size is `size`.
+    struct Gap {
+        const void* text = nullptr;
+        qsizetype size = 0;
+        qsizetype at = 0;
+        qsizetype length = 0;
+    };
+    mutable Gap m_gap;
+    qint64 m_chars = 0; ///< invariant: the sum of every line's size()
 };
 
 /// Length of `s` without its trailing characters of code <= 32.

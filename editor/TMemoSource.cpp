@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -119,6 +120,13 @@ LineText TMemoSource::lineText(int line) const
     return m_d->lines.text(line);
 }
 
+LineText TMemoSource::lineView(int line) const
+{
+    if (line < 0 || line >= lineCount())
+        return LineText();
+    return m_d->lines.view(line);
+}
+
 QString TMemoSource::line(int line) const
 {
     return lineText(line).toString();
@@ -129,6 +137,11 @@ int TMemoSource::lineLength(int line) const
     if (line < 0 || line >= lineCount())
         return 0;
     return int(m_d->lines.rec(line).size());
+}
+
+qint64 TMemoSource::charCount() const
+{
+    return m_d->lines.charCount();
 }
 
 void TMemoSource::setLine(int line, const QString& text)
@@ -553,7 +566,10 @@ void TMemoSource::recDelete(qint64 count)
     const TLineRec& rec = lines.rec(l0);
     if (!rec.wide() && c0 < rec.size() && count <= rec.size() - c0) {
         // Within one Latin-1 line: straight on its bytes, as in recInsertNarrow.
-        deleted = QString::fromLatin1(static_cast<const char*>(rec.text) + c0, count);
+        const LineText t = lines.view(l0);
+        deleted.resize(count);
+        for (qsizetype k = 0; k < count; ++k)
+            deleted[k] = QChar(t.at(c0 + k));
         lines.removeLatin1(l0, c0, count);
     } else if (!recDeleteAcross(count, deleted, endLine, endColumn)) {
         return;
@@ -1072,7 +1088,7 @@ void TMemoSource::keyBackspace()
     const int cy = CaretY();
     if (!canEditLine(cy))
         return;
-    const LineText cur = lineText(cy);
+    const LineText cur = lineView(cy);
     const int len = int(cur.size());
     if (cx > len) {
         beginChange(opBackspace);
@@ -1251,7 +1267,7 @@ void TMemoSource::setLineReadOnly(int line, bool on)
 void TMemoSource::wordAt(int column, int line, int& start, int& end) const
 {
     start = end = column;
-    const LineText t = lineText(line);
+    const LineText t = lineView(line);
     if (column < 0 || column >= t.size() || isDelimiter(t.at(column)))
         return;
     while (start > 0 && !isDelimiter(t.at(start - 1)))
@@ -1263,7 +1279,7 @@ void TMemoSource::wordAt(int column, int line, int& start, int& end) const
 void TMemoSource::nextWordStart(int& column, int& line) const
 {
     clampPosition(column, line);
-    const LineText t = lineText(line);
+    const LineText t = lineView(line);
     qsizetype p = column;
     while (p < t.size() && !isDelimiter(t.at(p)))
         ++p;
@@ -1280,7 +1296,7 @@ void TMemoSource::nextWordStart(int& column, int& line) const
     if (line + 1 >= lineCount())
         return;
     ++line;
-    const LineText n = lineText(line);
+    const LineText n = lineView(line);
     p = 0;
     while (p < n.size() && isDelimiter(n.at(p)))
         ++p;
@@ -1290,7 +1306,7 @@ void TMemoSource::nextWordStart(int& column, int& line) const
 void TMemoSource::previousWordStart(int& column, int& line) const
 {
     clampPosition(column, line);
-    LineText t = lineText(line);
+    LineText t = lineView(line);
     qsizetype p = std::min<qsizetype>(column, t.size());
     if (p == 0) {
         if (line == 0) {
@@ -1298,7 +1314,7 @@ void TMemoSource::previousWordStart(int& column, int& line) const
             return;
         }
         --line;
-        t = lineText(line);
+        t = lineView(line);
         column = int(t.size());
         return;
     }
@@ -1318,9 +1334,16 @@ void TMemoSource::setOnParseSyntax(TOnParseSyntaxEvent handler)
     invalidateColors(0);
 }
 
+void TMemoSource::setOnParseSyntaxFrom(TOnParseSyntaxFromEvent handler)
+{
+    m_onParseSyntaxFrom = std::move(handler);
+    invalidateColors(0);
+}
+
 void TMemoSource::invalidateColors(int line)
 {
     m_parseMark = std::clamp(std::min(m_parseMark, line), 0, lineCount());
+    ++m_colourGeneration;
 }
 
 int TMemoSource::takeLastStateChange()
@@ -1330,10 +1353,64 @@ int TMemoSource::takeLastStateChange()
     return n;
 }
 
+void TMemoSource::parseLongLine(int line, qsizetype to)
+{
+    // Stretches of about this many characters end with a stop where a pass can resume.
+    constexpr qsizetype kStep = 2048;
+    TLineStore& lines = m_d->lines;
+    const qsizetype size = lines.rec(line).size();
+    const int32_t init = line > 0 ? lines.rec(line - 1).endState : 0;
+    TLongColour& c = *lines.ensureLongColour(line);
+    if (c.generation != m_colourGeneration || c.initState != init) {
+        c.valid = 0;
+        c.stops.assign(1, { 0, init });
+        c.initState = init;
+        c.generation = m_colourGeneration;
+    }
+    to = std::min(to, size);
+    qsizetype reach = kStep; // how far past the last stop the next stretch looks for one
+    while (c.valid < to) {
+        const auto [from, state] = c.stops.back();
+        const qsizetype stopAt = from + reach;
+        // Room for the token that crosses stopAt and for the look-ahead after it.
+        const qsizetype end = std::min(size, stopAt + 2 * kParseLookahead);
+        const LineText piece = lines.stretch(line, from, end);
+        uint8_t* bytes = c.bytes.data() + from;
+        std::memset(bytes, 0, size_t(end - from));
+        qsizetype stopped = end - from;
+        const int32_t after = m_onParseSyntaxFrom(piece, state, bytes, stopAt - from, stopped);
+        stopped = std::clamp<qsizetype>(stopped, 0, end - from);
+        if (end == size && stopped == end - from) {
+            c.valid = size; // the pass reached the line's end: its state is the line's
+            TLineRec& r = lines.rec(line);
+            if (after != r.endState)
+                m_lastStateChange = std::max(m_lastStateChange, line);
+            r.endState = after;
+            if (m_parseMark == line)
+                m_parseMark = line + 1;
+            return;
+        }
+        // A stop is sure only where the look-ahead it needed lay inside the stretch.
+        if (stopped > 0 && (end == size || from + stopped + kParseLookahead <= end)) {
+            c.stops.push_back({ from + stopped, after });
+            c.valid = from + stopped;
+            reach = kStep;
+        } else {
+            // One token runs past the stretch: what lies before its cut-off is known.
+            c.valid = std::max(c.valid, std::min(from + stopped, end - kParseLookahead));
+            reach *= 2;
+        }
+    }
+}
+
 void TMemoSource::parseLine(int line, bool keepColours)
 {
     TLineStore& lines = m_d->lines;
     const qsizetype n = lines.rec(line).size();
+    if (m_onParseSyntaxFrom && n >= kLongParseLine && !lines.rec(line).wide()) {
+        parseLongLine(line, n);
+        return;
+    }
     const int32_t init = line > 0 ? lines.rec(line - 1).endState : 0;
     // A line parsed only for its end state keeps no colour bytes, unless it had some.
     uint8_t* buf = keepColours ? lines.ensureColour(line) : lines.colour(line);
@@ -1352,10 +1429,28 @@ void TMemoSource::parseLine(int line, bool keepColours)
     r.endState = state;
 }
 
+const uint8_t* TMemoSource::colorData(int line, qsizetype to)
+{
+    if (line < 0 || line >= lineCount() || !m_onParseSyntax)
+        return nullptr;
+    const TLineRec& rec = m_d->lines.rec(line);
+    if (!m_onParseSyntaxFrom || rec.size() < kLongParseLine || rec.wide())
+        return colorData(line);
+    m_parseMark = std::min(m_parseMark, lineCount());
+    for (int l = m_parseMark; l < line; ++l)
+        parseLine(l, false);
+    m_parseMark = std::max(m_parseMark, line); // passes it once its end is reached
+    parseLongLine(line, to);
+    return m_d->lines.longColour(line)->bytes.data();
+}
+
 const uint8_t* TMemoSource::colorData(int line)
 {
     if (line < 0 || line >= lineCount() || !m_onParseSyntax)
         return nullptr;
+    const TLineRec& rec = m_d->lines.rec(line);
+    if (m_onParseSyntaxFrom && rec.size() >= kLongParseLine && !rec.wide())
+        return colorData(line, rec.size());
     m_parseMark = std::min(m_parseMark, lineCount());
     if (line >= m_parseMark) {
         for (int l = m_parseMark; l < line; ++l)

@@ -110,8 +110,14 @@ public:
     int lineCount() const;
     /// Out-of-range lines read as empty. The view is valid until the line changes.
     LineText lineText(int line) const;
+    /// The same without closing a gap a long line may hold (see LineText::hasGap): for what
+    /// runs per keystroke or per painted line and reads characters by at(). Valid until the
+    /// line changes or a view or its colours are asked for.
+    LineText lineView(int line) const;
     QString line(int line) const;
     int lineLength(int line) const;
+    /// Characters in all lines together (line breaks not counted).
+    qint64 charCount() const;
     /// Stores `text` without its trailing characters of code <= 32; a line break inside
     /// it splits it into several lines. Recorded for undo (op opSetLines).
     void setLine(int line, const QString& text);
@@ -258,6 +264,14 @@ public:
     /// the line's data may be stale. Null for an empty line, an out-of-range line or when
     /// no handler is set. Valid until the line changes or is parsed again.
     const uint8_t* colorData(int line);
+    /// Lines at least this long are coloured piece by piece when a handler for that is set.
+    static constexpr qsizetype kLongParseLine = qsizetype(64) << 10;
+    /// Lets long lines be coloured only as far as they are shown; without it they are parsed
+    /// whole like any other.
+    void setOnParseSyntaxFrom(TOnParseSyntaxFromEvent handler);
+    /// colorData whose bytes are right at least for columns [0, to): a long line is parsed
+    /// only that far (and from the last point an edit left untouched).
+    const uint8_t* colorData(int line, qsizetype to);
     /// The state the line's pass ended in (parsing on demand like colorData).
     int32_t lineEndState(int line);
     /// The first line whose colour data may be stale.
@@ -314,6 +328,9 @@ private:
     void notify(const TMemoChange& change);
     void resetAfterLoad();
     void parseLine(int line, bool keepColours);
+    /// Parses long line `line` until its colours are known for [0, to); at its end this sets
+    /// its end state as parseLine does.
+    void parseLongLine(int line, qsizetype to);
 
     // Stored state; see TMemoSource.cpp for the line record and arena.
     std::unique_ptr<Impl> m_d;
@@ -325,6 +342,8 @@ private:
     std::vector<TMemoListener*> m_listeners;
     TextClipboard* m_clipboard = nullptr;
     TOnParseSyntaxEvent m_onParseSyntax;
+    TOnParseSyntaxFromEvent m_onParseSyntaxFrom;
+    uint64_t m_colourGeneration = 1; ///< grows whenever every line's colours go stale
 
     QList<TUndoRecord> m_undo;
     QList<TUndoRecord> m_redo;

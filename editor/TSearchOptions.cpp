@@ -205,6 +205,7 @@ bool findInRun(const TLineStore& store, int first, const Matcher& matcher, bool 
     // Bytes between two lines that the scan may read through; they stay inside the blocks
     // holding the two lines, so they are mapped.
     constexpr ptrdiff_t kMaxGap = 32;
+    store.settle(); // records' texts are read directly
     const int count = int(store.count());
     const auto textOf = [&store](qsizetype i) { return static_cast<const unsigned char*>(store.rec(i).text); };
     const unsigned char* runStart = textOf(first);

@@ -2,6 +2,7 @@
 #include "colour/ColorRuleMatcher.h"
 #include "colour/TDCParser.h"
 #include "colour/TRules.h"
+#include "editor/TMemoSource.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -151,6 +152,8 @@ private slots:
     void handlerBesideTheMatcherIsStillCalled();
     void handlerThatDoesNotConsumeStillProgresses();
     void onlyRegisteredCharactersAndStatesCallTheHandler();
+    void longLineColouredPieceByPiece_data();
+    void longLineColouredPieceByPiece();
 };
 
 namespace {
@@ -511,6 +514,66 @@ void tst_Highlighting::onlyRegisteredCharactersAndStatesCallTheHandler()
     QCOMPARE(calls, 2);
     QCOMPARE(picture(runPass(parser, QStringLiteral("bb"), 2).colors), QStringLiteral("00"));
     QCOMPARE(picture(runPass(parser, QStringLiteral("bb"), -5).colors), QStringLiteral("00"));
+}
+
+void tst_Highlighting::longLineColouredPieceByPiece_data()
+{
+    QTest::addColumn<QStringList>("ruleLines");
+    QTest::addColumn<QString>("piece");
+    QTest::newRow("tags, entities, comments")
+        << QStringList { QStringLiteral("<!--|-->|4"), QStringLiteral("<|>|3"),
+                         QStringLiteral("&|;|2"), QStringLiteral("\"|\"|1") }
+        << QStringLiteral("<td class=\"c\">text &amp; <!-- note --> more</td> ");
+    // Spans longer than the stretches the storage parses at once, one never closed.
+    QTest::newRow("long spans")
+        << QStringList { QStringLiteral("[|]|5"), QStringLiteral("{|}|0"), QStringLiteral("(||6") }
+        << QStringLiteral("[") + QString(3000, u'x') + QStringLiteral("] (a) ")
+            + QString(500, u'y');
+}
+
+void tst_Highlighting::longLineColouredPieceByPiece()
+{
+    // The storage colours a long line from stops an earlier pass left, and only as far as
+    // asked; after edits anywhere, every byte it hands out must be what a pass over the
+    // whole line gives, and so must the line's end state.
+    QFETCH(QStringList, ruleLines);
+    QFETCH(QString, piece);
+    TRules rules;
+    setRules(rules, ruleLines);
+    TDCParser parser;
+    ColorRuleMatcher matcher(parser, rules);
+    TDCParser reference;
+    ColorRuleMatcher referenceMatcher(reference, rules);
+
+    TMemoSource source;
+    source.setText(QStringLiteral("before <b>\n") + piece.repeated(int(200000 / piece.size()))
+                   + QStringLiteral("{ open\nafter"));
+    source.setOnParseSyntax(parser.parseSyntaxEvent());
+    source.setOnParseSyntaxFrom(parser.parseSyntaxFromEvent());
+    QRandomGenerator random(20261211);
+    const QString typed = QStringLiteral("<>&;\"[](x-!");
+    for (int step = 0; step < 60; ++step) {
+        const int length = source.lineLength(1);
+        const int to = random.bounded(length + 1);
+        const uint8_t* colours = source.colorData(1, to);
+        QVERIFY(colours);
+        const Pass whole = runPass(reference, source.line(1), source.lineEndState(0));
+        for (int i = 0; i < to; ++i)
+            if (colours[i] != uint8_t(whole.colors.at(i)))
+                QFAIL(qPrintable(QStringLiteral("step %1: column %2 of %3 differs")
+                                     .arg(step).arg(i).arg(to)));
+        if (step % 10 == 0)
+            QCOMPARE(source.lineEndState(1), whole.endState);
+        source.setCaret(random.bounded(length), 1);
+        if (random.bounded(3) == 0)
+            source.keyBackspace();
+        else
+            source.keyChar(typed.at(random.bounded(typed.size())));
+    }
+    const Pass whole = runPass(reference, source.line(1), source.lineEndState(0));
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(source.colorData(1)), source.lineLength(1)),
+             whole.colors);
+    QCOMPARE(source.lineEndState(1), whole.endState);
 }
 
 QTEST_GUILESS_MAIN(tst_Highlighting)

@@ -15,6 +15,7 @@ private slots:
     void spansShareBlocksAndGoBack();
     void wideAndNarrowStorage();
     void colourGoesWithText();
+    void longLineEditsInItsGap();
 };
 
 void tst_LineStore::rewriteReusesMemory()
@@ -121,6 +122,64 @@ void tst_LineStore::colourGoesWithText()
     s.ensureColour(0);
     s.remove(0, 1);
     QCOMPARE(s.count(), 1);
+}
+
+void tst_LineStore::longLineEditsInItsGap()
+{
+    // Random edits of a long line (and now and then of a short one beside it, which takes
+    // the gap's place) against a plain copy; every way of reading the line must agree.
+    TLineStore s;
+    s.insertEmpty(0, 2);
+    QByteArray model(TLineStore::kGapLine + 1000, 'a');
+    for (qsizetype i = 0; i < model.size(); ++i)
+        model[i] = char('a' + i % 26);
+    s.setLatin1(0, model.constData(), model.size());
+    s.setLatin1(1, "short", 5);
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int step = 0; step < 400; ++step) {
+        const qsizetype at = next(uint32_t(model.size()));
+        if (next(3) == 0) {
+            const qsizetype n = std::min<qsizetype>(1 + next(300), model.size() - at);
+            s.removeLatin1(0, at, n);
+            model.remove(at, n);
+            if (at == model.size())
+                model.truncate(trimmedLength(model.constData(), model.size()));
+        } else {
+            const QByteArray add = step % 50 == 0 ? QByteArray(70000, 'z') : QByteArray("xy");
+            s.insertLatin1(0, at, add.constData(), add.size());
+            model.insert(at, add);
+        }
+        if (step % 37 == 0)
+            s.insertLatin1(1, 0, "q", 1);
+        const LineText v = s.view(0);
+        QCOMPARE(v.size(), model.size());
+        for (qsizetype k : { qsizetype(0), at - 1, at, model.size() / 2, model.size() - 1 })
+            if (k >= 0 && k < model.size())
+                QCOMPARE(char(v.at(k)), model.at(k));
+        if (step % 20 == 0) {
+            const qsizetype from = next(uint32_t(model.size() - 100));
+            const LineText piece = s.stretch(0, from, from + 100);
+            QCOMPARE(QByteArray(piece.latin1(), 100), model.mid(from, 100));
+            QCOMPARE(s.string(0), QString::fromLatin1(model));
+            const LineText whole = s.text(0); // closes the gap
+            QVERIFY(!whole.hasGap());
+            QCOMPARE(s.charCount(), model.size() + s.rec(1).size());
+            QCOMPARE(QByteArray(whole.latin1(), whole.size()), model);
+        }
+    }
+    // A cut at the end takes the blanks it leaves, in the gap as outside it.
+    const QByteArray tail("end   tail");
+    s.insertLatin1(0, model.size(), tail.constData(), tail.size());
+    s.removeLatin1(0, model.size() + 3, tail.size() - 3);
+    QCOMPARE(s.string(0), QString::fromLatin1(model + "end"));
+    QCOMPARE(s.string(1).count(u'q'), 11);
+    QCOMPARE(s.charCount(), model.size() + 3 + 16);
+    s.remove(0, 1);
+    QCOMPARE(s.charCount(), 16);
 }
 
 QTEST_GUILESS_MAIN(tst_LineStore)
