@@ -18,6 +18,7 @@
 #include "platform/Dialogs.h"
 #include "project/panel/TProjectPanel.h"
 #include "project/project_utl.h"
+#include "publish/ftpUnit.h"
 #include "search/searchFrm.h"
 #include "templates/dynamicMenusBar.h"
 #include "toolbars/customToolbar.h"
@@ -270,6 +271,18 @@ TsearchDlg* TMainFormWindows::searchDialog()
 void TMainFormWindows::showSearchDialog()
 {
     searchDialog()->execute();
+}
+
+TpublishFilesFrm* TMainFormWindows::publishWindow()
+{
+    if (!m_publishFrm)
+        m_publishFrm = new TpublishFilesFrm(m_parts.form, m_toolWindow->folder(), fileDialogFilter);
+    return m_publishFrm;
+}
+
+void TMainFormWindows::showPublishWindow()
+{
+    publishWindow()->execute();
 }
 
 void TMainFormWindows::applyToolsWindowVisible()

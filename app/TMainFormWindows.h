@@ -22,6 +22,7 @@ class TImagePreviewWindow;
 class TMDIChild;
 class TProjectPanel;
 class TToolWindow;
+class TpublishFilesFrm;
 class TsearchDlg;
 
 /// The frame parts the main window already has.
@@ -56,6 +57,8 @@ public:
     TProjectPanel* projectPanel() const { return m_projectPanel; }
     /// The search dialog, made at its first use and kept for the whole run.
     TsearchDlg* searchDialog();
+    /// The publish window, made at its first use and kept for the whole run.
+    TpublishFilesFrm* publishWindow();
 
     /// The first open document window with exactly this caption, or null.
     TMDIChild* findDocumentWindow(const QString& caption) const;
@@ -106,6 +109,7 @@ public:
     void showImagePreview(const QString& fileName) override;
     void showProjectPage() override;
     void showSearchDialog() override;
+    void showPublishWindow() override;
     void applyToolsWindowVisible() override;
     void applyImagePreviewVisible() override;
     void applyToolbarsVisible() override;
@@ -132,6 +136,7 @@ private:
     THotkeyPanel* m_hotkeyPanel = nullptr;
     TProjectPanel* m_projectPanel = nullptr;
     TsearchDlg* m_searchDlg = nullptr;
+    TpublishFilesFrm* m_publishFrm = nullptr;
     QPointer<TMDIChild> m_hotkeyEditorWindow; ///< its editor is disabled while assigning
     TMDIChild* m_temporaryWindow = nullptr;  ///< start-up's menu window, freed after toolbars
     TDocumentHost* m_previousDocumentHost = nullptr;

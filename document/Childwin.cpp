@@ -252,6 +252,12 @@ void TMDIChild::buildMenus()
     separator(file);
     connect(addItem(file, "ViewInBrowserItem", QStringLiteral("View in &browser")),
             &QAction::triggered, this, &TMDIChild::ViewInBrowserItemClick);
+    connect(addItem(file, "PublishfilestoanFTPserver1",
+                QStringLiteral("&Publish files to an FTP server...")),
+            &QAction::triggered, this, [] {
+                if (g_host)
+                    g_host->showPublishWindow();
+            });
     separator(file);
     connect(addItem(file, "FileExitItem", QStringLiteral("E&xit")), &QAction::triggered, this, [] {
         if (g_host)

@@ -31,6 +31,8 @@ public:
     virtual void showProjectPage() {}
     /// "Search&Replace...": the search dialog, modal.
     virtual void showSearchDialog() {}
+    /// "&Publish files to an FTP server...": the publish window, modal.
+    virtual void showPublishWindow() {}
     /// The tools window, image preview and toolbars shown or hidden as the settings now say.
     virtual void applyToolsWindowVisible() {}
     virtual void applyImagePreviewVisible() {}
