@@ -4,6 +4,7 @@
 #include "core/errors_utl.h"
 #include "core/global_utl.h"
 #include "document/Childwin.h"
+#include "document/TFileSources.h"
 #include "document/common/files_utl.h"
 #include "platform/Dialogs.h"
 #include "project/project_utl.h"
@@ -11,11 +12,9 @@
 #include "publish/engine/publish_utl.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QDrag>
 #include <QDragEnterEvent>
-#include <QFileSystemModel>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,9 +29,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QStorageInfo>
-#include <QTabWidget>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -204,81 +200,31 @@ QTreeWidget* TpublishFilesFrm::publishList() const
     return m_publishList;
 }
 
+QTreeWidget* TpublishFilesFrm::openedFiles() const
+{
+    return m_sources->openedFiles();
+}
+
+QTreeWidget* TpublishFilesFrm::projectFilesList() const
+{
+    return m_sources->projectFilesList();
+}
+
+QListWidget* TpublishFilesFrm::fileList() const
+{
+    return m_sources->fileList();
+}
+
+QLineEdit* TpublishFilesFrm::filterEdit() const
+{
+    return m_sources->filterEdit();
+}
+
 QWidget* TpublishFilesFrm::buildSources(const QString& folder, const QString& filter)
 {
-    m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("searchWherePageControl"));
-    m_openedFiles = new QTreeWidget(this);
-    m_openedFiles->setObjectName(QStringLiteral("openedFiles"));
-    m_openedFiles->setHeaderLabels({ QStringLiteral("Filename") });
-    m_projectFiles = new QTreeWidget(this);
-    m_projectFiles->setObjectName(QStringLiteral("projectFilesList"));
-    m_projectFiles->setHeaderLabels({ QStringLiteral("Filename"), QStringLiteral("Path") });
-    for (QTreeWidget* t : { m_openedFiles, m_projectFiles }) {
-        t->setRootIsDecorated(false);
-        t->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        t->setDragEnabled(true);
-        t->setDragDropMode(QAbstractItemView::DragOnly);
-    }
-    m_pages->addTab(m_openedFiles, QStringLiteral("Open files"));
-    m_pages->addTab(m_projectFiles, QStringLiteral("Project files"));
-
-    auto* dirPage = new QWidget(this);
-    auto* dirLayout = new QVBoxLayout(dirPage);
-    dirLayout->setContentsMargins(2, 2, 2, 2);
-    m_driveList = new QComboBox(dirPage);
-    m_driveList->setObjectName(QStringLiteral("driveList"));
-    const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    for (const QStorageInfo& v : volumes)
-        if (v.isValid() && v.isReady())
-            m_driveList->addItem(v.rootPath());
-    connect(m_driveList, &QComboBox::textActivated, this, &TpublishFilesFrm::setFolder);
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_dirModel->setRootPath(QDir::rootPath());
-    m_dirList = new QTreeView(dirPage);
-    m_dirList->setObjectName(QStringLiteral("dirList"));
-    m_dirList->setModel(m_dirModel);
-    m_dirList->setHeaderHidden(true);
-    for (int c = 1; c < m_dirModel->columnCount(); ++c)
-        m_dirList->hideColumn(c);
-    connect(m_dirList, &QTreeView::clicked, this,
-        [this](const QModelIndex& index) { setFolder(m_dirModel->filePath(index)); });
-    m_fileList = new QListWidget(dirPage);
-    m_fileList->setObjectName(QStringLiteral("fileList"));
-    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_fileList->setDragEnabled(true);
-    m_fileList->setDragDropMode(QAbstractItemView::DragOnly);
-    m_filterList = new QComboBox(dirPage);
-    m_filterList->setObjectName(QStringLiteral("filterList"));
-    m_filterEdit = new QLineEdit(QStringLiteral("*.*"), dirPage);
-    m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
-    const QStringList parts = filter.split(u'|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        m_filterList->addItem(parts[i] + QStringLiteral(" (") + parts[i + 1] + u')');
-        m_filterMasks.append(parts[i + 1]);
-    }
-    connect(m_filterList, &QComboBox::activated, this, [this](int index) {
-        if (index >= 0 && index < m_filterMasks.size())
-            m_filterEdit->setText(m_filterMasks[index]);
-    });
-    connect(m_filterEdit, &QLineEdit::textChanged, this, &TpublishFilesFrm::fillFileList);
-    dirLayout->addWidget(m_driveList);
-    dirLayout->addWidget(m_dirList, 1);
-    dirLayout->addWidget(m_fileList, 1);
-    dirLayout->addWidget(m_filterList);
-    dirLayout->addWidget(m_filterEdit);
-    m_pages->addTab(dirPage, QStringLiteral("Directory files"));
-
-    // Keys add files too: Enter (or a double click) in a source list adds its selection.
-    for (QAbstractItemView* v : { static_cast<QAbstractItemView*>(m_openedFiles),
-             static_cast<QAbstractItemView*>(m_projectFiles),
-             static_cast<QAbstractItemView*>(m_fileList) }) {
-        v->installEventFilter(this);
-        connect(v, &QAbstractItemView::doubleClicked, this, [this, v] { dropFrom(v); });
-    }
-    setFolder(folder);
-    return m_pages;
+    m_sources = new TFileSources(folder, filter, this);
+    connect(m_sources, &TFileSources::filesChosen, this, &TpublishFilesFrm::dropFrom);
+    return m_sources;
 }
 
 QWidget* TpublishFilesFrm::buildSettings()
@@ -369,25 +315,7 @@ void TpublishFilesFrm::reject()
 
 void TpublishFilesFrm::setFolder(const QString& folder)
 {
-    if (folder.isEmpty())
-        return;
-    m_folder = folder;
-    const QModelIndex index = m_dirModel->index(folder);
-    m_dirList->setCurrentIndex(index);
-    m_dirList->scrollTo(index);
-    fillFileList();
-}
-
-void TpublishFilesFrm::fillFileList()
-{
-    QStringList masks = m_filterEdit->text().split(u';', Qt::SkipEmptyParts);
-    for (QString& m : masks) {
-        m = m.trimmed();
-        if (m == QLatin1String("*.*"))
-            m = QStringLiteral("*"); // every file, dotted or not
-    }
-    m_fileList->clear();
-    m_fileList->addItems(QDir(m_folder).entryList(masks, QDir::Files | QDir::Hidden, QDir::Name));
+    m_sources->setFolder(folder);
 }
 
 void TpublishFilesFrm::execute()
@@ -402,24 +330,12 @@ void TpublishFilesFrm::FormShow()
     m_list.recount([](const QString& text) { return fileSizeOf(text); });
     refreshList();
     m_run->resetProgress();
-    m_projectFiles->clear();
-    const QList<TProjectItem>& files = currentProject().files();
-    for (const TProjectItem& f : files)
-        new QTreeWidgetItem(m_projectFiles, { f.fileName, f.path });
-    m_openedFiles->clear();
-    m_openedLinks.clear();
-    QStringList captions;
-    const QList<TMDIChild*> windows = documentWindows();
-    for (TMDIChild* w : windows) {
-        if (captions.contains(w->caption()))
-            continue;
-        captions.append(w->caption());
-        m_openedLinks.insert(new QTreeWidgetItem(m_openedFiles, { w->caption() }), w);
-    }
-    if (m_openedFiles->topLevelItemCount() > 0)
-        m_openedFiles->setCurrentItem(m_openedFiles->topLevelItem(0));
-    m_pages->setCurrentWidget(m_openedFiles);
-    m_openedFiles->setFocus();
+    m_sources->refresh();
+    QTreeWidget* opened = m_sources->openedFiles();
+    if (opened->topLevelItemCount() > 0)
+        opened->setCurrentItem(opened->topLevelItem(0));
+    m_sources->setCurrentWidget(opened);
+    opened->setFocus();
 }
 
 bool TpublishFilesFrm::addItem(const QString& text, TMDIChild* window)
@@ -432,29 +348,14 @@ bool TpublishFilesFrm::addItem(const QString& text, TMDIChild* window)
 
 bool TpublishFilesFrm::acceptsDropFrom(const QObject* source) const
 {
-    return source == m_fileList || source == m_projectFiles || source == m_openedFiles
-        || source == m_fileList->viewport() || source == m_projectFiles->viewport()
-        || source == m_openedFiles->viewport();
+    return m_sources->isSource(source);
 }
 
 void TpublishFilesFrm::dropFrom(QObject* source)
 {
-    if (source == m_fileList || source == m_fileList->viewport()) {
-        QString folder = m_folder;
-        if (!folder.endsWith(u'/'))
-            folder += u'/';
-        const QList<QListWidgetItem*> items = m_fileList->selectedItems();
-        for (QListWidgetItem* i : items)
-            addItem(folder + i->text());
-    } else if (source == m_projectFiles || source == m_projectFiles->viewport()) {
-        const QList<QTreeWidgetItem*> items = m_projectFiles->selectedItems();
-        for (QTreeWidgetItem* i : items)
-            addItem(i->text(1) + i->text(0));
-    } else if (source == m_openedFiles || source == m_openedFiles->viewport()) {
-        const QList<QTreeWidgetItem*> items = m_openedFiles->selectedItems();
-        for (QTreeWidgetItem* i : items)
-            addItem(i->text(0), m_openedLinks.value(i));
-    }
+    const QList<TFileSources::File> files = m_sources->selectedFiles(source);
+    for (const TFileSources::File& f : files)
+        addItem(f.name, f.window);
 }
 
 void TpublishFilesFrm::removeSelectedItems()
@@ -480,10 +381,6 @@ bool TpublishFilesFrm::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == m_publishList && key == Qt::Key_Delete) {
             removeSelectedItems();
-            return true;
-        }
-        if (watched != m_publishList && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
-            dropFrom(watched);
             return true;
         }
     }

@@ -26,6 +26,7 @@ class QTabWidget;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFileSources;
 class TMDIChild;
 class TPublishListView;
 
@@ -68,11 +69,11 @@ public:
 
     // The controls, by their names.
     QTreeWidget* publishList() const;
-    QTabWidget* searchWherePageControl() const { return m_pages; }
-    QTreeWidget* openedFiles() const { return m_openedFiles; }
-    QTreeWidget* projectFilesList() const { return m_projectFiles; }
-    QListWidget* fileList() const { return m_fileList; }
-    QLineEdit* filterEdit() const { return m_filterEdit; }
+    TFileSources* searchWherePageControl() const { return m_sources; }
+    QTreeWidget* openedFiles() const;
+    QTreeWidget* projectFilesList() const;
+    QListWidget* fileList() const;
+    QLineEdit* filterEdit() const;
     QLineEdit* remoteFNMaskEdit() const { return m_maskEdit; }
     QCheckBox* lowerChk() const { return m_lowerChk; }
     QLineEdit* serverEdit() const { return m_serverEdit; }
@@ -110,7 +111,6 @@ protected:
 private:
     QWidget* buildSources(const QString& folder, const QString& filter);
     QWidget* buildSettings();
-    void fillFileList();
     /// The list view shows the model again; the total size label and bar follow.
     void refreshList();
     void loadSettings();
@@ -121,18 +121,7 @@ private:
     TPublishRun* m_run = nullptr;
 
     TPublishListView* m_publishList = nullptr;
-    QTabWidget* m_pages = nullptr;
-    QTreeWidget* m_openedFiles = nullptr;
-    QTreeWidget* m_projectFiles = nullptr;
-    QComboBox* m_driveList = nullptr;
-    QTreeView* m_dirList = nullptr;
-    QFileSystemModel* m_dirModel = nullptr;
-    QListWidget* m_fileList = nullptr;
-    QComboBox* m_filterList = nullptr;
-    QLineEdit* m_filterEdit = nullptr;
-    QStringList m_filterMasks;
-    QString m_folder;
-    QHash<QTreeWidgetItem*, QPointer<TMDIChild>> m_openedLinks;
+    TFileSources* m_sources = nullptr;
 
     QLineEdit* m_maskEdit = nullptr;
     QCheckBox* m_lowerChk = nullptr;

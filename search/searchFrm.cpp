@@ -3,6 +3,7 @@
 
 #include "core/status_utl.h"
 #include "document/Childwin.h"
+#include "document/TFileSources.h"
 #include "editor/TDCMemo.h"
 #include "platform/Dialogs.h"
 #include "project/project_utl.h"
@@ -11,12 +12,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QDrag>
+#include <QFileInfo>
 #include <QDragEnterEvent>
-#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -28,9 +27,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStorageInfo>
-#include <QTabWidget>
-#include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -244,12 +240,11 @@ TsearchDlg::TsearchDlg(QWidget* frame, const QString& folder, const QString& fil
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
     layout->addLayout(top, 1);
-    m_sources = new QTabWidget(this);
-    m_sources->setObjectName(QStringLiteral("sourcePages"));
+    m_sources = new TFileSources(folder, filter, this);
+    connect(m_sources, &TFileSources::filesChosen, this, &TsearchDlg::dropFrom);
     top->addWidget(m_sources, 1);
     m_list = new TSearchList(this, this);
     top->addWidget(m_list, 1);
-    buildSources(folder, filter);
     layout->addWidget(buildOptions());
 
     auto* buttons = new QDialogButtonBox(this);
@@ -273,75 +268,6 @@ TsearchDlg::~TsearchDlg() = default;
 QTreeWidget* TsearchDlg::filesListBox() const
 {
     return m_list;
-}
-
-void TsearchDlg::buildSources(const QString& folder, const QString& filter)
-{
-    m_openedFiles = new QTreeWidget(this);
-    m_openedFiles->setObjectName(QStringLiteral("openedFiles"));
-    m_openedFiles->setHeaderLabels({ QStringLiteral("Filename") });
-    m_projectFiles = new QTreeWidget(this);
-    m_projectFiles->setObjectName(QStringLiteral("projectFilesList"));
-    m_projectFiles->setHeaderLabels({ QStringLiteral("Filename"), QStringLiteral("Path") });
-    for (QTreeWidget* t : { m_openedFiles, m_projectFiles }) {
-        t->setRootIsDecorated(false);
-        t->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        t->setDragEnabled(true);
-        t->setDragDropMode(QAbstractItemView::DragOnly);
-    }
-    m_sources->addTab(m_openedFiles, QStringLiteral("Open files"));
-    m_sources->addTab(m_projectFiles, QStringLiteral("Project files"));
-
-    auto* dirPage = new QWidget(this);
-    auto* dirLayout = new QVBoxLayout(dirPage);
-    dirLayout->setContentsMargins(2, 2, 2, 2);
-    m_driveList = new QComboBox(dirPage);
-    m_driveList->setObjectName(QStringLiteral("driveList"));
-    const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
-    for (const QStorageInfo& v : volumes)
-        if (v.isValid() && v.isReady())
-            m_driveList->addItem(v.rootPath());
-    connect(m_driveList, &QComboBox::textActivated, this, &TsearchDlg::setFolder);
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_dirModel->setRootPath(QDir::rootPath());
-    m_dirTree = new QTreeView(dirPage);
-    m_dirTree->setObjectName(QStringLiteral("dirTree"));
-    m_dirTree->setModel(m_dirModel);
-    m_dirTree->setHeaderHidden(true);
-    for (int c = 1; c < m_dirModel->columnCount(); ++c)
-        m_dirTree->hideColumn(c);
-    connect(m_dirTree, &QTreeView::clicked, this,
-        [this](const QModelIndex& index) { setFolder(m_dirModel->filePath(index)); });
-    m_fileList = new QListWidget(dirPage);
-    m_fileList->setObjectName(QStringLiteral("fileList"));
-    m_fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_fileList->setDragEnabled(true);
-    m_fileList->setDragDropMode(QAbstractItemView::DragOnly);
-    auto* filterRow = new QHBoxLayout;
-    filterRow->addWidget(new QLabel(QStringLiteral("Filter:"), dirPage));
-    m_filterList = new QComboBox(dirPage);
-    m_filterList->setObjectName(QStringLiteral("filterList"));
-    filterRow->addWidget(m_filterList, 1);
-    m_filterEdit = new QLineEdit(QStringLiteral("*.*"), dirPage);
-    m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
-    const QStringList parts = filter.split(u'|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        m_filterList->addItem(parts[i] + QStringLiteral(" (") + parts[i + 1] + u')');
-        m_filterMasks.append(parts[i + 1]);
-    }
-    connect(m_filterList, &QComboBox::activated, this, [this](int index) {
-        if (index >= 0 && index < m_filterMasks.size())
-            m_filterEdit->setText(m_filterMasks[index]);
-    });
-    connect(m_filterEdit, &QLineEdit::textChanged, this, &TsearchDlg::fillFileList);
-    dirLayout->addWidget(m_driveList);
-    dirLayout->addWidget(m_dirTree, 1);
-    dirLayout->addWidget(m_fileList, 1);
-    dirLayout->addLayout(filterRow);
-    dirLayout->addWidget(m_filterEdit);
-    m_sources->addTab(dirPage, QStringLiteral("Directory files"));
-    setFolder(folder);
 }
 
 QWidget* TsearchDlg::buildOptions()
@@ -397,27 +323,27 @@ QWidget* TsearchDlg::buildOptions()
 
 void TsearchDlg::setFolder(const QString& folder)
 {
-    if (folder.isEmpty())
-        return;
-    m_folder = folder;
-    const QModelIndex index = m_dirModel->index(folder);
-    m_dirTree->setCurrentIndex(index);
-    m_dirTree->scrollTo(index);
-    fillFileList();
+    m_sources->setFolder(folder);
 }
 
-void TsearchDlg::fillFileList()
+QTreeWidget* TsearchDlg::openedFiles() const
 {
-    QStringList masks = m_filterEdit->text().split(u';', Qt::SkipEmptyParts);
-    for (QString& m : masks) {
-        m = m.trimmed();
-        if (m == QLatin1String("*.*"))
-            m = QStringLiteral("*"); // every file, dotted or not
-    }
-    m_fileList->clear();
-    const QStringList names
-        = QDir(m_folder).entryList(masks, QDir::Files | QDir::Hidden, QDir::Name);
-    m_fileList->addItems(names);
+    return m_sources->openedFiles();
+}
+
+QTreeWidget* TsearchDlg::projectFilesList() const
+{
+    return m_sources->projectFilesList();
+}
+
+QListWidget* TsearchDlg::fileList() const
+{
+    return m_sources->fileList();
+}
+
+QLineEdit* TsearchDlg::filterEdit() const
+{
+    return m_sources->filterEdit();
 }
 
 void TsearchDlg::execute()
@@ -430,21 +356,10 @@ void TsearchDlg::FormShow()
 {
     m_replaceChk->setChecked(false);
     m_searchFor->selectAll();
-    m_projectFiles->clear();
-    const QList<TProjectItem>& files = currentProject().files();
-    for (const TProjectItem& f : files)
-        new QTreeWidgetItem(m_projectFiles, { f.fileName, f.path });
-    m_openedFiles->clear();
-    m_openedLinks.clear();
-    const QList<TMDIChild*> windows = documentWindows();
-    if (!windows.isEmpty()) {
-        TMDIChild* active = activeDocumentWindow();
-        if (active) {
-            (active->source().hasSelection() ? m_selected : m_global)->setChecked(true);
-            addEntry(active->caption(), active);
-        }
-        for (TMDIChild* w : windows)
-            m_openedLinks.insert(new QTreeWidgetItem(m_openedFiles, { w->caption() }), w);
+    m_sources->refresh();
+    if (TMDIChild* active = activeDocumentWindow()) {
+        (active->source().hasSelection() ? m_selected : m_global)->setChecked(true);
+        addEntry(active->caption(), active);
     }
     applyCheckBoxRule();
     m_searchFor->setFocus();
@@ -489,29 +404,14 @@ void TsearchDlg::clearEntries()
 
 bool TsearchDlg::acceptsDropFrom(const QObject* source) const
 {
-    return source == m_fileList || source == m_projectFiles || source == m_openedFiles
-        || source == m_fileList->viewport() || source == m_projectFiles->viewport()
-        || source == m_openedFiles->viewport();
+    return m_sources->isSource(source);
 }
 
 void TsearchDlg::dropFrom(QObject* source)
 {
-    if (source == m_fileList || source == m_fileList->viewport()) {
-        QString folder = m_folder;
-        if (!folder.endsWith(u'/'))
-            folder += u'/';
-        const QList<QListWidgetItem*> items = m_fileList->selectedItems();
-        for (QListWidgetItem* i : items)
-            addEntry(folder + i->text());
-    } else if (source == m_projectFiles || source == m_projectFiles->viewport()) {
-        const QList<QTreeWidgetItem*> items = m_projectFiles->selectedItems();
-        for (QTreeWidgetItem* i : items)
-            addEntry(i->text(1) + i->text(0));
-    } else if (source == m_openedFiles || source == m_openedFiles->viewport()) {
-        const QList<QTreeWidgetItem*> items = m_openedFiles->selectedItems();
-        for (QTreeWidgetItem* i : items)
-            addEntry(i->text(0), m_openedLinks.value(i));
-    }
+    const QList<TFileSources::File> files = m_sources->selectedFiles(source);
+    for (const TFileSources::File& f : files)
+        addEntry(f.name, f.window);
 }
 
 void TsearchDlg::removeSelectedEntries()

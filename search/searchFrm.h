@@ -21,6 +21,7 @@ class QTabWidget;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFileSources;
 class TMDIChild;
 class TReplaceQuestion;
 class TSearchList;
@@ -84,38 +85,25 @@ public:
     QRadioButton* selectedText() const { return m_selected; }
     QRadioButton* inTheText() const { return m_inText; }
     QRadioButton* inResultsPanel() const { return m_inPanel; }
-    QTreeWidget* openedFiles() const { return m_openedFiles; }
-    QTreeWidget* projectFilesList() const { return m_projectFiles; }
-    QListWidget* fileList() const { return m_fileList; }
-    QLineEdit* filterEdit() const { return m_filterEdit; }
+    QTreeWidget* openedFiles() const;
+    QTreeWidget* projectFilesList() const;
+    QListWidget* fileList() const;
+    QLineEdit* filterEdit() const;
     QTreeWidget* filesListBox() const;
 
 signals:
     void undoAvailableChanged(bool available);
 
 private:
-    void buildSources(const QString& folder, const QString& filter);
     QWidget* buildOptions();
-    void fillFileList();
     TSearchOptions options() const;
     void runSearch(const QList<TSearchEntry>& list, const TSearchOptions& o);
     void runReplace(const QList<TSearchEntry>& list, const TSearchOptions& o);
 
     QWidget* m_frame = nullptr;
-    QTabWidget* m_sources = nullptr;
-    QTreeWidget* m_openedFiles = nullptr;
-    QTreeWidget* m_projectFiles = nullptr;
-    QComboBox* m_driveList = nullptr;
-    QTreeView* m_dirTree = nullptr;
-    QFileSystemModel* m_dirModel = nullptr;
-    QListWidget* m_fileList = nullptr;
-    QComboBox* m_filterList = nullptr;
-    QLineEdit* m_filterEdit = nullptr;
-    QStringList m_filterMasks;
-    QString m_folder;
+    TFileSources* m_sources = nullptr;
     TSearchList* m_list = nullptr;
     QHash<QTreeWidgetItem*, QPointer<TMDIChild>> m_links; ///< entries from open documents
-    QHash<QTreeWidgetItem*, QPointer<TMDIChild>> m_openedLinks;
 
     QLineEdit* m_searchFor = nullptr;
     QCheckBox* m_replaceChk = nullptr;

@@ -1,5 +1,6 @@
 /** @file tst_projectpanel.cpp ** The Project page as a person uses it: every way of adding a file,
  ** notes, saving, reopening, removing, the save question and the notes window. **/
+#include "DocumentTestKit.h"
 #include "core/global_utl.h"
 #include "core/reopen_utl.h"
 #include "document/Childwin.h"
@@ -27,28 +28,9 @@
 using Answer = pm::Dialogs::Answer;
 Q_DECLARE_METATYPE(TProjectAnswer)
 
+using namespace documenttest;
+
 namespace {
-
-class Host : public TDocumentHost
-{
-public:
-    QMdiArea* area = nullptr;
-    QMdiArea* mdiArea() override { return area; }
-};
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList listed()
 {
@@ -70,11 +52,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         pm::setSettingsStore(&m_store);
         setDocumentHost(&m_host);
-        webBrowserControlAvailable = false;
-        dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
-        hotkeysFileName = m_dir.filePath(QStringLiteral("Pagemason.HotKeys"));
-        colorRulesFileName = QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
-        globalOptions.autoInsertTags = false;
+        useTestFiles(m_dir);
         auto* central = new QWidget(&m_form);
         auto* layout = new QHBoxLayout(central);
         m_page = new QWidget(central);

@@ -2,6 +2,7 @@
  ** saving documents first, runs against a real FTP server (pyftpdlib) and scripted peers on
  ** 127.0.0.1 with every step in the log, dialling through a scripted service, Cancel at the
  ** waits, the failures and their messages, and the settings round trip. **/
+#include "DocumentTestKit.h"
 #include "PyFtpServer.h"
 #include "ScriptedFtpServer.h"
 #include "core/global_utl.h"
@@ -38,27 +39,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace documenttest;
+
 namespace {
-
-class Host : public TDocumentHost
-{
-public:
-    QMdiArea* area = nullptr;
-    QMdiArea* mdiArea() override { return area; }
-};
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 /// A port on 127.0.0.1 where nothing listens.
 uint16_t closedPort()
@@ -87,16 +70,6 @@ QString missingInOrder(const QStringList& lines, const QStringList& expected)
     return QString();
 }
 
-void closeAll()
-{
-    const QList<TMDIChild*> windows = documentWindows();
-    for (TMDIChild* w : windows) {
-        w->source().setModified(false);
-        qobject_cast<QMdiSubWindow*>(w->parentWidget())->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class TestPublishFrm : public QObject
@@ -108,11 +81,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         setDocumentHost(&m_host);
-        webBrowserControlAvailable = false;
-        dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
-        hotkeysFileName = m_dir.filePath(QStringLiteral("Pagemason.HotKeys"));
-        colorRulesFileName = QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
-        globalOptions.autoInsertTags = false;
+        useTestFiles(m_dir);
         auto* central = new QWidget(&m_form);
         auto* layout = new QHBoxLayout(central);
         m_host.area = new QMdiArea(central);

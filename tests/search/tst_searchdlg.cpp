@@ -1,6 +1,7 @@
 /** @file tst_searchdlg.cpp ** The search dialog as a person uses it: the list and its sources,
  ** the options' rules, runs over open and closed files, the question in document windows, the
  ** Escape key and Cancel over thousands of files, and taking a replace back. **/
+#include "DocumentTestKit.h"
 #include "core/global_utl.h"
 #include "core/status_utl.h"
 #include "document/Childwin.h"
@@ -30,14 +31,9 @@
 
 using Answer = TReplaceAnswer;
 
-namespace {
+using namespace documenttest;
 
-class Host : public TDocumentHost
-{
-public:
-    QMdiArea* area = nullptr;
-    QMdiArea* mdiArea() override { return area; }
-};
+namespace {
 
 class RowsRecorder : public TStatusSink
 {
@@ -75,30 +71,6 @@ public:
     }
 };
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void closeAll()
-{
-    const QList<TMDIChild*> windows = documentWindows();
-    for (TMDIChild* w : windows) {
-        w->source().setModified(false);
-        qobject_cast<QMdiSubWindow*>(w->parentWidget())->close();
-    }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class TestSearchDlg : public QObject
@@ -111,11 +83,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         pm::setSettingsStore(&m_store);
         setDocumentHost(&m_host);
-        webBrowserControlAvailable = false;
-        dynamicMenusFileName = QStringLiteral(TEST_DATA_DIR "/document/default.mnu");
-        hotkeysFileName = m_dir.filePath(QStringLiteral("Pagemason.HotKeys"));
-        colorRulesFileName = QStringLiteral(TEST_DATA_DIR "/../../shipped/Pagemason.colors");
-        globalOptions.autoInsertTags = false;
+        useTestFiles(m_dir);
         qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("cache"))));
         auto* central = new QWidget(&m_form);
         auto* layout = new QHBoxLayout(central);
@@ -195,16 +163,21 @@ private slots:
     {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QStringList>("entries");
-        QTest::newRow("folder's files") << "folder" << QStringList { "a.html", "c.txt" };
+        QTest::addColumn<bool>("byEnter");
+        QTest::newRow("folder's files") << "folder" << QStringList { "a.html", "c.txt" } << false;
+        QTest::newRow("folder's files by Enter")
+            << "folder" << QStringList { "a.html", "c.txt" } << true;
         QTest::newRow("project's files")
-            << "project" << QStringList { "/x/one.html", "/y/two.html" };
-        QTest::newRow("open documents") << "open" << QStringList { "Untitled:1", "Untitled:2" };
-        QTest::newRow("anything else is refused") << "other" << QStringList();
+            << "project" << QStringList { "/x/one.html", "/y/two.html" } << false;
+        QTest::newRow("open documents by Enter")
+            << "open" << QStringList { "Untitled:1", "Untitled:2" } << true;
+        QTest::newRow("anything else is refused") << "other" << QStringList() << false;
     }
     void dropping()
     {
         QFETCH(QString, source);
         QFETCH(QStringList, entries);
+        QFETCH(bool, byEnter);
         const QString folder = m_dir.filePath(QStringLiteral("drop"));
         for (const char* n : { "a.html", "b.html", "c.txt" })
             writeFile(folder + u'/' + QLatin1String(n), "x");
@@ -233,7 +206,10 @@ private slots:
             from = m_dlg->searchFor();
         }
         QCOMPARE(m_dlg->acceptsDropFrom(from), !entries.isEmpty());
-        if (m_dlg->acceptsDropFrom(from)) {
+        if (byEnter) {
+            QTest::keyClick(qobject_cast<QWidget*>(from), Qt::Key_Return);
+            QTest::keyClick(qobject_cast<QWidget*>(from), Qt::Key_Return);
+        } else if (m_dlg->acceptsDropFrom(from)) {
             m_dlg->dropFrom(from);
             m_dlg->dropFrom(from); // a caption already listed is not added again
         }
