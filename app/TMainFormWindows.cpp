@@ -463,8 +463,16 @@ bool TMainFormWindows::openMenuByMnemonic(const QKeyEvent* event)
 void TMainFormWindows::giveKeyboardToWork()
 {
     QMainWindow* form = m_parts.form;
-    if (!form->isVisible() || form->isMinimized() || QApplication::activeModalWidget()
-        || QApplication::activePopupWidget())
+    if (QApplication::activePopupWidget())
+        return;
+    // A dialog over a dialog has closed: the one beneath takes the keyboard back, which no
+    // window manager may do for us.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal->isVisible() && !modal->isActiveWindow())
+            modal->activateWindow();
+        return;
+    }
+    if (!form->isVisible() || form->isMinimized())
         return;
     // Another window of ours that the user went to keeps the keyboard.
     QWidget* active = QApplication::activeWindow();

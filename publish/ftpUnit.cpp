@@ -38,6 +38,12 @@ namespace {
 /// A bar counts in bytes while that fits its int range, else in larger units.
 void setBar(QProgressBar* bar, qint64 maximum, qint64 value)
 {
+    if (maximum <= 0) {
+        // A range of nothing would make the bar a busy indicator: nothing is under way.
+        bar->setRange(0, 1);
+        bar->setValue(0);
+        return;
+    }
     int shift = 0;
     while ((maximum >> shift) > std::numeric_limits<int>::max())
         ++shift;
