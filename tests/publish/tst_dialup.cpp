@@ -54,17 +54,28 @@ class TestDialUp : public QObject
     Q_OBJECT
 
 private slots:
+    void aCallEndsConnected_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("asynchronous") << int(dmAsync);
+        QTest::newRow("synchronous") << int(dmSync);
+    }
     void aCallEndsConnected()
     {
+        QFETCH(int, mode);
         pm::ScriptedDialUp service;
         service.entries = { QStringLiteral("Provider") };
         service.reports = { { 0, 0 }, { 1, 0 }, { 2, 0 }, { 5, 0 }, { 14, 0 }, { 8192, 0 } };
         TDialUp d;
+        d.setDialMode(TDialMode(mode));
         Heard h;
         listen(d, h);
         d.setEntry(QStringLiteral("Provider"));
         QCOMPARE(d.Dial(), 0);
         QCOMPARE(h.dialing, 1);
+        // Synchronous dialling returns only once the call is connected.
+        if (mode == dmSync)
+            QCOMPARE(h.texts.size(), 6);
         QTRY_COMPARE(h.texts.size(), 6);
         QCOMPARE(h.texts,
             (QStringList { "Opening port", "Port opened", "Connecting device",
