@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ make pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl-dev
-          libjpeg-dev libgtest-dev libbenchmark-dev
+          libjpeg-dev libssl-dev libgtest-dev libbenchmark-dev
           fonts-dejavu-core fonts-liberation2 xvfb xauth xdotool
           python3-pyftpdlib clang libclang-rt-14-dev
           desktop-file-utils shared-mime-info util-linux)
